@@ -1,0 +1,42 @@
+// NodeListIterator walks a node list and reads named values (attributes) of its current node.
+#pragma once
+
+#include <basekit/OleAuto.h>
+#include <basekit/PovaString.h>
+#include <basekit/WinTypes.h>
+#include <basekit/XmlNode.h>
+#include <basekit/basekit_export.h>
+
+class BASEKIT_API NodeListIterator {
+public:
+    explicit NodeListIterator(XmlNodeList list = {});
+
+    // Back to the first node.
+    void begin() { fPosition = 0; }
+    bool atEnd() const { return fPosition >= fList.size(); }
+    NodeListIterator& operator++() {
+        if (!atEnd()) {
+            ++fPosition;
+        }
+        return *this;
+    }
+    LONG size() const { return static_cast<LONG>(fList.size()); }
+    // The current node; null at the end.
+    XmlNode iter() const { return atEnd() ? XmlNode() : fList[fPosition]; }
+    // The child nodes of the current node.
+    XmlNodeList get_childList() const { return iter().childNodes(); }
+
+    // Reads an attribute of the current node. False when it is absent or does not convert
+    // (then `value` is untouched). Booleans accept "true"/"false" and "1"/"0".
+    bool read(PovaString const& name, bool& value) const;
+    bool read(PovaString const& name, LONG& value) const;
+    bool read(PovaString const& name, double& value) const;
+    bool read(PovaString const& name, float& value) const;
+    bool read(PovaString const& name, PovaString& value) const;
+    // The attribute as a VT_BSTR variant (the caller clears it); false and VT_EMPTY when absent.
+    bool get_attribute(PovaString const& name, VARIANT* value) const;
+
+private:
+    XmlNodeList fList;
+    std::size_t fPosition = 0;
+};

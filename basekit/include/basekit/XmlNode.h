@@ -1,0 +1,80 @@
+// XmlNode: a handle to one node of a document held by an XmlSupport.
+//
+// A handle does not own its node; it stays valid while the document lives and the node is not
+// removed. A default handle is null: every query on it answers "absent" and every change is
+// ignored.
+#pragma once
+
+#include <basekit/OleAuto.h>
+#include <basekit/PovaString.h>
+#include <basekit/basekit_export.h>
+
+#include <utility>
+#include <vector>
+
+namespace pugi {
+struct xml_node_struct;
+}
+
+class XmlNode;
+using XmlNodeList = std::vector<XmlNode>;
+// Attribute names and values of one element, in document order.
+using XmlAttributeMap = std::vector<std::pair<PovaString, PovaString>>;
+
+class BASEKIT_API XmlNode {
+public:
+    enum class Kind { kNull, kDocument, kElement, kText, kComment, kOther };
+
+    XmlNode() = default;
+    explicit XmlNode(pugi::xml_node_struct* node) : fNode(node) {}
+
+    explicit operator bool() const { return fNode != nullptr; }
+    bool operator==(XmlNode const& other) const { return fNode == other.fNode; }
+
+    Kind kind() const;
+    bool isElement() const { return kind() == Kind::kElement; }
+    // The element's tag name; empty for other nodes.
+    PovaString name() const;
+    // The text of a text node, or the concatenated text children of an element.
+    PovaString text() const;
+    // Replaces an element's text content.
+    void setText(PovaString const& text);
+
+    bool hasAttribute(PovaString const& name) const;
+    // The attribute's text; false when absent.
+    bool getAttribute(PovaString const& name, PovaString& value) const;
+    // The attribute's text as a VT_BSTR variant; false (and VT_EMPTY) when absent.
+    bool getAttribute(PovaString const& name, VARIANT* value) const;
+    void setAttribute(PovaString const& name, PovaString const& value);
+    bool removeAttribute(PovaString const& name);
+    XmlAttributeMap attributes() const;
+
+    XmlNode parent() const;
+    XmlNode firstChild() const;
+    XmlNode nextSibling() const;
+    // Every child node (elements, text, comments), in document order.
+    XmlNodeList childNodes() const;
+    // The first child element with that name, or null.
+    XmlNode findChild(PovaString const& name) const;
+    // Element descendants with that name, in document order.
+    XmlNodeList descendants(PovaString const& name) const;
+
+    // Appends a new child element.
+    XmlNode appendElement(PovaString const& name);
+    // Appends `node` as the last child. A node of the same document is moved; a node of
+    // another document is deep-copied. Returns the appended node (null on failure, such as
+    // appending a node into its own subtree).
+    XmlNode appendChild(XmlNode const& node);
+    // Appends a deep copy of `node` (of any document).
+    XmlNode appendCopy(XmlNode const& node);
+    // Removes a child node and its subtree.
+    bool removeChild(XmlNode const& child);
+
+    // The document node that holds this node.
+    XmlNode document() const;
+
+    pugi::xml_node_struct* raw() const { return fNode; }
+
+private:
+    pugi::xml_node_struct* fNode = nullptr;
+};

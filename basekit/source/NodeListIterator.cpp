@@ -1,0 +1,3 @@
+#include <basekit/NodeListIterator.h>
+
+NodeListIterator::NodeListIterator(XmlNodeList list) : fList(std::move(list)) {}

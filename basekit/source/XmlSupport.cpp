@@ -1,0 +1,5 @@
+#include <basekit/XmlSupport.h>
+
+struct XmlSupport::Impl {};
+XmlSupport::XmlSupport() = default;
+XmlSupport::~XmlSupport() = default;
