@@ -19,15 +19,14 @@ basekit::AssertionHandler& handlerSlot() {
 }  // namespace
 
 void AssertionFailure(char const* expression, char const* file, int line) {
-    AssertionReport report{expression != nullptr ? expression : "",
-                           file != nullptr ? file : "", line};
+    AssertionReport report{expression != nullptr ? expression : "", file != nullptr ? file : "",
+                           line};
 
     LogArgument argument;
     argument.putFile(PovaString(report.file)).putLine(line).putDate(kPovaBuildDate);
     argument.putFunction("AssertionFailure").putComponent("Assertion").putModule("ASSERT");
-    PovaString const insert =
-        PovaString::build("Assertion failed: %s (%s:%d)", report.expression.c_str(),
-                          report.file.c_str(), line);
+    PovaString const insert = PovaString::build(
+        "Assertion failed: %s (%s:%d)", report.expression.c_str(), report.file.c_str(), line);
     basekit::getLogObject()->log(argument, kAssertionMessageCode, 1, 1, &insert);
 
     basekit::AssertionHandler handler;

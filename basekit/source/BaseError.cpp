@@ -26,7 +26,9 @@ PovaString BaseError::getInsert(int i) const {
     return fInserts[static_cast<std::size_t>(i)];
 }
 
-PovaString BaseError::getText(CoreLog* /*log*/) const { return PovaString(fWhat); }
+PovaString BaseError::getText(CoreLog* /*log*/) const {
+    return PovaString(fWhat);
+}
 
 void BaseError::log(CoreLog* log) const {
     if (log == nullptr) {
@@ -42,7 +44,9 @@ std::unique_ptr<ZELT_o::AnyError> BaseError::clone() const {
     return std::make_unique<BaseError>(*this);
 }
 
-char const* BaseError::what() const noexcept { return fWhat.c_str(); }
+char const* BaseError::what() const noexcept {
+    return fWhat.c_str();
+}
 
 // The message catalogue is not part of this system: the text names the code, the module and
 // the inserts, which is what a reader of a log needs.
@@ -73,6 +77,10 @@ char const* ResultError::what() const noexcept {
     }
 }
 
-void throwError(ZELT_o::MessageCode code, char const* module) { throw BaseError(code, module); }
+void throwError(ZELT_o::MessageCode code, char const* module) {
+    throw BaseError(code, module);
+}
 
-void throwResult(HRESULT result) { throw ResultError(result); }
+void throwResult(HRESULT result) {
+    throw ResultError(result);
+}

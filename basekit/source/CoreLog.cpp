@@ -80,8 +80,7 @@ void CoreLog::log(LogArgument const& argument, ZELT_o::MessageCode messageCode, 
     output.write(record);
 }
 
-void CoreLog::setVerbosity(PovaString const& module, PovaString const& component,
-                           int verbosity) {
+void CoreLog::setVerbosity(PovaString const& module, PovaString const& component, int verbosity) {
     std::lock_guard<std::mutex> lock(fMutex);
     fVerbosities[{module, component}] = verbosity;
 }

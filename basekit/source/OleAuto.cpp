@@ -42,8 +42,8 @@ bool isKnownType(VARTYPE vt) {
     }
     VARTYPE const base = vt & VT_TYPEMASK;
     if ((vt & VT_BYREF) != 0) {
-        return base != VT_EMPTY && base != VT_NULL && (ownsNothingSpecial(base) ||
-                                                       base == VT_BSTR || base == VT_VARIANT);
+        return base != VT_EMPTY && base != VT_NULL &&
+               (ownsNothingSpecial(base) || base == VT_BSTR || base == VT_VARIANT);
     }
     return ownsNothingSpecial(vt) || vt == VT_BSTR;
 }
@@ -99,7 +99,9 @@ UINT SysStringByteLen(BSTR text) {
     return bytes;
 }
 
-UINT SysStringLen(BSTR text) { return SysStringByteLen(text) / sizeof(OLECHAR); }
+UINT SysStringLen(BSTR text) {
+    return SysStringByteLen(text) / sizeof(OLECHAR);
+}
 
 void VariantInit(VARIANT* v) {
     if (v == nullptr) {

@@ -232,8 +232,7 @@ bool PovaString::operator==(char const* utf8) const {
 
 namespace {
 
-int compareRange(std::u16string const& a, std::u16string const& b, std::size_t n,
-                 bool ignoreCase) {
+int compareRange(std::u16string const& a, std::u16string const& b, std::size_t n, bool ignoreCase) {
     std::size_t const la = std::min(a.size(), n);
     std::size_t const lb = std::min(b.size(), n);
     std::size_t const common = std::min(la, lb);
@@ -255,8 +254,8 @@ int compareRange(std::u16string const& a, std::u16string const& b, std::size_t n
 }
 
 bool isBlank(char16_t ch) {
-    return ch == u' ' || ch == u'\t' || ch == u'\n' || ch == u'\r' || ch == u'\v' ||
-           ch == u'\f' || ch == 0xA0;
+    return ch == u' ' || ch == u'\t' || ch == u'\n' || ch == u'\r' || ch == u'\v' || ch == u'\f' ||
+           ch == 0xA0;
 }
 
 }  // namespace
@@ -339,7 +338,9 @@ std::unique_ptr<char16_t[]> PovaString::strdup() const {
     return copy;
 }
 
-std::string PovaString::string() const { return basekit::utf16ToUtf8(fText); }
+std::string PovaString::string() const {
+    return basekit::utf16ToUtf8(fText);
+}
 
 int vsnuprintf(char16_t* buffer, std::size_t count, char const* format, std::va_list args) {
     if (buffer == nullptr || count == 0) {

@@ -9,7 +9,9 @@ AssertionCounter::AssertionCounter() {
     });
 }
 
-AssertionCounter::~AssertionCounter() { basekit::setAssertionHandler(fPrevious); }
+AssertionCounter::~AssertionCounter() {
+    basekit::setAssertionHandler(fPrevious);
+}
 
 std::size_t AssertionCounter::count() const {
     std::lock_guard<std::mutex> lock(fMutex);

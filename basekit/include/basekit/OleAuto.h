@@ -51,7 +51,6 @@ enum VARENUM : VARTYPE {
     VT_TYPEMASK = 0x0FFF,
 };
 
-
 struct VARIANT {
     VARTYPE vt;
     WORD wReserved1;
@@ -150,7 +149,8 @@ public:
         return b;
     }
     Bstr(Bstr const& other)
-        : fText(other.fText ? SysAllocStringLen(other.fText, SysStringLen(other.fText)) : nullptr) {}
+        : fText(other.fText ? SysAllocStringLen(other.fText, SysStringLen(other.fText)) : nullptr) {
+    }
     Bstr(Bstr&& other) noexcept : fText(std::exchange(other.fText, nullptr)) {}
     Bstr& operator=(Bstr other) noexcept {
         std::swap(fText, other.fText);

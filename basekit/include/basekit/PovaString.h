@@ -6,8 +6,8 @@
 // an instance another is reading.
 #pragma once
 
-#include <basekit/basekit_export.h>
 #include <basekit/OleAuto.h>
+#include <basekit/basekit_export.h>
 
 #include <cstdarg>
 #include <cstddef>

@@ -26,7 +26,9 @@ using OLECHAR = char16_t;
 using WCHAR = char16_t;
 
 // Result codes. Written as unsigned literals and narrowed once, here.
-constexpr HRESULT makeHResult(std::uint32_t code) { return static_cast<HRESULT>(code); }
+constexpr HRESULT makeHResult(std::uint32_t code) {
+    return static_cast<HRESULT>(code);
+}
 
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;
@@ -45,7 +47,11 @@ constexpr HRESULT CO_E_CLASSSTRING = makeHResult(0x800401F3u);
 constexpr HRESULT STG_E_READFAULT = makeHResult(0x8003001Eu);
 constexpr HRESULT STG_E_WRITEFAULT = makeHResult(0x8003001Du);
 
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr) {
+    return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr) {
+    return hr < 0;
+}
 
 constexpr LCID LOCALE_USER_DEFAULT = 0x0400;

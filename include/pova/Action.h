@@ -1,0 +1,15 @@
+// ZELT_o::Action: a user-defined command attached to a cube, a dimension or a cell.
+#pragma once
+
+#include <pova/RefCount.h>
+#include <pova/pova_export.h>
+
+namespace ZELT_o {
+
+class POVA_API Action : public support::RefCount {
+protected:
+    Action(char const* module, LONG instance) : support::RefCount(module, instance) {}
+    ~Action() override;
+};
+
+}  // namespace ZELT_o

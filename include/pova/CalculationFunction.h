@@ -1,0 +1,15 @@
+// ZELT_o::CalculationFunction: the description of a function calculations may use.
+#pragma once
+
+#include <pova/RefCount.h>
+#include <pova/pova_export.h>
+
+namespace ZELT_o {
+
+class POVA_API CalculationFunction : public support::RefCount {
+protected:
+    CalculationFunction(char const* module, LONG instance) : support::RefCount(module, instance) {}
+    ~CalculationFunction() override;
+};
+
+}  // namespace ZELT_o

@@ -1,0 +1,33 @@
+// ZELT_o::Dimension: one dimension of a cube. Returned hierarchies are borrowed.
+#pragma once
+
+#include <pova/LegacyRefCount.h>
+#include <pova/NamedPart.h>
+#include <pova/pova_export.h>
+
+#include <vector>
+
+namespace ZELT_o {
+
+class Cube;
+class Hierarchy;
+
+class POVA_API Dimension : public support::LegacyRefCount, public support::NamedPart {
+public:
+    virtual Cube* getCube() const = 0;
+    // Position in the cube's dimension order.
+    virtual LONG getOrdinal() const = 0;
+    virtual bool isMeasures() const = 0;
+    virtual void getHierarchies(std::vector<Hierarchy*>& hierarchies) const = 0;
+    virtual Hierarchy* getDefaultHierarchy() const = 0;
+    virtual Hierarchy* findHierarchy(PovaString const& name) const = 0;
+    // Whether the dimension knows a member, level or hierarchy of that (unique) name; sorts,
+    // filters and formats check their names with it.
+    virtual bool acceptsName(PovaString const& name) const = 0;
+
+protected:
+    Dimension(char const* module, LONG instance) : support::LegacyRefCount(module, instance) {}
+    ~Dimension() override;
+};
+
+}  // namespace ZELT_o

@@ -1,0 +1,29 @@
+// ZELT_o::Document: the container of a report's viewpoints, parameters, transitions and
+// actions.
+#pragma once
+
+#include <pova/RefCount.h>
+#include <pova/pova_export.h>
+
+namespace ZELT_o {
+
+class POVA_API Document : public support::RefCount {
+public:
+    class POVA_API Listener {
+    public:
+        // The document is going away: forget it without calling it again.
+        virtual void stopListeningToDocument() = 0;
+        virtual ~Listener();
+
+    protected:
+        Listener() = default;
+        Listener(Listener const&) = default;
+        Listener& operator=(Listener const&) = default;
+    };
+
+protected:
+    Document(char const* module, LONG instance) : support::RefCount(module, instance) {}
+    ~Document() override;
+};
+
+}  // namespace ZELT_o

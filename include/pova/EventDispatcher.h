@@ -1,0 +1,61 @@
+// common::EventDispatcher keeps a list of listeners and a queue of events, and delivers every
+// queued event to every listener, oldest event first, when told to.
+//
+// Listeners are neither counted nor owned. All list operations take a recursive mutex, so
+// listeners may be added or removed and events queued from several threads, and a listener may
+// call back into the dispatcher while it is being delivered to. An exception thrown by a
+// listener leaves sendEvents; the rest of that send is dropped.
+#pragma once
+
+#include <basekit/KobalMutex.h>
+#include <pova/Event.h>
+#include <pova/pova_export.h>
+
+#include <atomic>
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+namespace ZELT_o {
+class Listener;
+}
+
+namespace common {
+
+class POVA_API EventDispatcher {
+public:
+    EventDispatcher();
+    // Discards the queue; listeners are not told.
+    ~EventDispatcher();
+    EventDispatcher(EventDispatcher const&) = delete;
+    EventDispatcher& operator=(EventDispatcher const&) = delete;
+
+    // Appends the listener unless it is already there.
+    void addListener(ZELT_o::Listener* listener);
+    // Removes the listener if present. Safe during a send: the send goes on with the next one.
+    void removeListener(ZELT_o::Listener* listener);
+    // Queues a heap copy of the event.
+    void queueEvent(Event const& event);
+    // Delivers the queue (unless held and not forced). Events queued by listeners during the
+    // send wait for the next send.
+    void sendEvents(bool force);
+    // Destroys every queued event.
+    void discardEvents();
+
+    void setHoldEvents() { fHeld.store(true, std::memory_order_relaxed); }
+    void resetHoldEvents() { fHeld.store(false, std::memory_order_relaxed); }
+    bool eventsHeld() const { return fHeld.load(std::memory_order_relaxed); }
+
+    std::size_t queuedEvents() const;
+    std::size_t listenerCount() const;
+
+private:
+    mutable KobalRecursiveMutex fMutex;
+    std::vector<ZELT_o::Listener*> fListeners;   // Guarded by fMutex.
+    std::vector<std::unique_ptr<Event>> fQueue;  // Guarded by fMutex.
+    std::vector<std::unique_ptr<Event>> fSpare;  // Guarded by fMutex; recycled queue storage.
+    std::vector<std::size_t*> fCursors;          // Guarded by fMutex; running sends' positions.
+    std::atomic<bool> fHeld{false};
+};
+
+}  // namespace common

@@ -1,0 +1,64 @@
+// ZELT_o::Hierarchy: a hierarchy of a dimension, with its levels, members and calculated
+// members. Returned levels and members are borrowed; member sets are created with one
+// reference for the caller.
+#pragma once
+
+#include <pova/DimensionPart.h>
+#include <pova/LegacyRefCount.h>
+#include <pova/NamedPart.h>
+#include <pova/pova_export.h>
+
+#include <vector>
+
+namespace ZELT_o {
+
+class Calculation;
+class Level;
+class Member;
+class MemberSet;
+
+class POVA_API Hierarchy : public support::LegacyRefCount,
+                           public support::NamedPart,
+                           public DimensionPart {
+public:
+    class POVA_API Listener {
+    public:
+        virtual void hierarchyChanged(Hierarchy* hierarchy) = 0;
+        virtual void calculationsChanged(Hierarchy* hierarchy) = 0;
+        virtual ~Listener();
+
+    protected:
+        Listener() = default;
+        Listener(Listener const&) = default;
+        Listener& operator=(Listener const&) = default;
+    };
+
+    virtual void getLevels(std::vector<Level*>& levels) const = 0;
+    virtual Member* getDefaultMember() const = 0;
+    // A member by unique name or, failing that, by name; null when unknown.
+    virtual Member* findMember(PovaString const& name) const = 0;
+    // A new member set of the given kind (0 the active set, 8 a selection) whose default
+    // member is `defaultMember` (may be null). One reference for the caller.
+    virtual MemberSet* createMemberSet(LONG kind, Member* defaultMember) = 0;
+
+    virtual void addListener(Listener* listener) = 0;
+    virtual void removeListener(Listener* listener) = 0;
+
+    // Calculated members held by this hierarchy, in order (borrowed).
+    virtual void getCalculations(std::vector<Calculation*>& calculations) const = 0;
+    virtual Calculation* findCalculation(PovaString const& uniqueName) const = 0;
+    // Adds a calculation (the hierarchy takes a reference); returns its identity.
+    virtual LONG addCalculation(Calculation* calculation) = 0;
+    virtual LONG replaceCalculation(Calculation* before, Calculation* after) = 0;
+    virtual bool removeCalculation(PovaString const& uniqueName) = 0;
+    virtual void removeAllCalculations() = 0;
+    virtual bool swapCalculations(LONG first, LONG second) = 0;
+    virtual bool renameCalculation(PovaString const& uniqueName, PovaString const& name) = 0;
+    virtual bool setCalculationCaption(PovaString const& uniqueName, PovaString const& caption) = 0;
+
+protected:
+    Hierarchy(char const* module, LONG instance) : support::LegacyRefCount(module, instance) {}
+    ~Hierarchy() override;
+};
+
+}  // namespace ZELT_o

@@ -1,0 +1,45 @@
+// support::LegacyRefCount: reference counting under a per-object mutex, with count and life
+// traces whose verbosities are cached separately. addRef and release may be called from any
+// thread; the lock is left before the object is destroyed.
+#pragma once
+
+#include <basekit/KobalMutex.h>
+#include <basekit/PovaString.h>
+#include <pova/RefCountBase.h>
+#include <pova/pova_export.h>
+
+#include <atomic>
+#include <memory>
+
+namespace support {
+
+class POVA_API LegacyRefCount : public virtual RefCountBase {
+public:
+    ULONG addRef() override;
+    LONG release() override;
+
+    LONG getInstance() const { return fInstance; }
+    LONG getRefCount() const { return fRefCount.load(std::memory_order_relaxed); }
+    PovaString const& getName() const { return fName; }
+
+protected:
+    // `module` becomes the object's name (the log component of its traces).
+    LegacyRefCount(char const* module, LONG instance);
+    ~LegacyRefCount() override;
+
+private:
+    // Count traces ("raised", "lowered") at verbosity 5.
+    void base_log(int line, char const* format, LONG count);
+    // Life traces ("Created", "Destroyed") at verbosity 4.
+    void base_memory_log(int line, char const* format);
+    void write(int line, char const* function, int verbosity, char const* format, LONG count);
+
+    std::unique_ptr<KobalMutex> fMutex;
+    LONG fInstance;
+    std::atomic<LONG> fRefCount{1};  // Changed under *fMutex.
+    std::atomic<int> fRefVerbosity{-1};
+    std::atomic<int> fMemVerbosity{-1};
+    PovaString fName;
+};
+
+}  // namespace support

@@ -1,0 +1,26 @@
+// ZELT_o::Level: one level of a hierarchy.
+#pragma once
+
+#include <pova/LegacyRefCount.h>
+#include <pova/NamedPart.h>
+#include <pova/pova_export.h>
+
+namespace ZELT_o {
+
+class Hierarchy;
+class MemberSet;
+
+class POVA_API Level : public support::LegacyRefCount, public support::NamedPart {
+public:
+    virtual Hierarchy* getHierarchy() const = 0;
+    // 0 for the top level.
+    virtual LONG getDepth() const = 0;
+    // The members of the level as a new member set (one reference for the caller).
+    virtual MemberSet* getMemberSet() = 0;
+
+protected:
+    Level(char const* module, LONG instance) : support::LegacyRefCount(module, instance) {}
+    ~Level() override;
+};
+
+}  // namespace ZELT_o

@@ -1,0 +1,64 @@
+// ZELT_o::Member: one member of a hierarchy. Returned objects are borrowed.
+#pragma once
+
+#include <basekit/PovaString.h>
+#include <basekit/XmlNode.h>
+#include <pova/DimensionPart.h>
+#include <pova/LegacyRefCount.h>
+#include <pova/pova_export.h>
+
+#include <vector>
+
+class XmlSupport;
+
+namespace ZELT_o {
+
+class Hierarchy;
+class Level;
+
+class POVA_API Member : public support::LegacyRefCount, public DimensionPart {
+public:
+    // Member types.
+    enum Type : LONG {
+        kRegular = 0,
+        kAll = 1,
+        kMeasure = 2,
+        kFormula = 3,
+        kUnknown = 4,
+        // A stand-in whose real member is the default member of its hierarchy.
+        kDefault = 5,
+    };
+
+    // A member that may vary (for instance when a parameter drives it) tells its listeners.
+    class POVA_API Listener {
+    public:
+        virtual void variableChanged(Member* member) = 0;
+        virtual ~Listener();
+
+    protected:
+        Listener() = default;
+        Listener(Listener const&) = default;
+        Listener& operator=(Listener const&) = default;
+    };
+
+    virtual PovaString getName() const = 0;
+    virtual PovaString getUniqueName() const = 0;
+    virtual PovaString getCaption() const = 0;
+    virtual LONG getMemberType() const = 0;
+    virtual Hierarchy* getHierarchy() const = 0;
+    virtual Level* getLevel() const = 0;
+    virtual Member* getParent() const = 0;
+    virtual void getChildren(std::vector<Member*>& children) const = 0;
+
+    virtual void addListener(Listener* listener) = 0;
+    virtual void removeListener(Listener* listener) = 0;
+
+    // Writes the member's identity into `element`.
+    virtual void save(XmlSupport& xml, XmlNode element) const = 0;
+
+protected:
+    Member(char const* module, LONG instance) : support::LegacyRefCount(module, instance) {}
+    ~Member() override;
+};
+
+}  // namespace ZELT_o

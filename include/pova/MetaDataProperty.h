@@ -1,0 +1,15 @@
+// ZELT_o::MetaDataProperty: a property of a cube's metadata object.
+#pragma once
+
+#include <pova/RefCount.h>
+#include <pova/pova_export.h>
+
+namespace ZELT_o {
+
+class POVA_API MetaDataProperty : public support::RefCount {
+protected:
+    MetaDataProperty(char const* module, LONG instance) : support::RefCount(module, instance) {}
+    ~MetaDataProperty() override;
+};
+
+}  // namespace ZELT_o

@@ -1,0 +1,32 @@
+// The library's module-wide state: the log pointer taken at process attach and the static
+// names of the log modules.
+#pragma once
+
+#include <basekit/CoreLog.h>
+#include <basekit/PovaString.h>
+#include <pova/pova_export.h>
+
+namespace support {
+
+// The process log taken at attach; null before attach and after detach. Every trace tests it.
+POVA_API CoreLog* moduleLog();
+
+// "MEMORY": the log module of the counting bases.
+POVA_API PovaString const& memoryModule();
+// "INTERFACE": the log module of the viewpoint's traces.
+POVA_API PovaString const& interfaceModule();
+// "Pova_Common": the library's component name.
+POVA_API PovaString const& componentName();
+
+// Message code of trace records.
+inline constexpr unsigned kTraceMessageCode = 0xC2011000u;
+// Message code of ComponentLog records.
+inline constexpr unsigned kComponentLogMessageCode = 0xC2011F00u;
+
+}  // namespace support
+
+extern "C" {
+// Process attach and detach; run when the library is loaded and unloaded. Both return true.
+POVA_API bool povaProcessAttach();
+POVA_API bool povaProcessDetach();
+}

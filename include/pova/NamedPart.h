@@ -1,0 +1,24 @@
+// support::NamedPart: the naming operations of cubes, dimensions, hierarchies and levels.
+#pragma once
+
+#include <basekit/PovaString.h>
+#include <pova/pova_export.h>
+
+namespace support {
+
+class POVA_API NamedPart {
+public:
+    virtual PovaString getName() const = 0;
+    virtual PovaString getUniqueName() const = 0;
+    virtual PovaString getCaption() const = 0;
+
+protected:
+    NamedPart() = default;
+    virtual ~NamedPart();
+
+public:
+    NamedPart(NamedPart const&) = delete;
+    NamedPart& operator=(NamedPart const&) = delete;
+};
+
+}  // namespace support

@@ -1,0 +1,49 @@
+// ZELT_o::Parameter: a named prompt whose value is substituted into expressions and viewpoints.
+#pragma once
+
+#include <basekit/PovaString.h>
+#include <pova/RefCount.h>
+#include <pova/pova_export.h>
+
+namespace ZELT_o {
+
+class ParameterValue;
+
+class POVA_API Parameter : public support::RefCount {
+public:
+    // Parameter types the system tells apart.
+    enum ParameterType : LONG {
+        PT_MEMBER = 4,
+        PT_MEMBERSET = 5,
+        PT_INTERVAL = 7,
+        PT_COMPLEX = 12,
+    };
+
+    // What a parameter tells its listeners.
+    class POVA_API Listener {
+    public:
+        // The parameter's value changed.
+        virtual void parameterChanged(Parameter* parameter) = 0;
+        // The parameter's description (name, caption, type) changed.
+        virtual void parameterDefinitionChanged(Parameter* parameter) = 0;
+        // The parameter is being deleted; answer true when the listener changed the
+        // parameter's listener list.
+        virtual bool parameterDeleting(Parameter* parameter) = 0;
+        // Events of the parameter are held or released.
+        virtual void parameterEventsHeld(Parameter* parameter, bool held) = 0;
+        // The parameter's users changed.
+        virtual void parameterUsersChanged(Parameter* parameter) = 0;
+        virtual ~Listener();
+
+    protected:
+        Listener() = default;
+        Listener(Listener const&) = default;
+        Listener& operator=(Listener const&) = default;
+    };
+
+protected:
+    Parameter(char const* module, LONG instance) : support::RefCount(module, instance) {}
+    ~Parameter() override;
+};
+
+}  // namespace ZELT_o

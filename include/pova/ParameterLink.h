@@ -1,0 +1,32 @@
+// ZELT_o::ParameterLink: binds a parameter to a dimension's member set, slice or selection.
+#pragma once
+
+#include <pova/RefCount.h>
+#include <pova/pova_export.h>
+
+namespace ZELT_o {
+
+class Dimension;
+class Parameter;
+
+class POVA_API ParameterLink : public support::RefCount {
+public:
+    class POVA_API Listener {
+    public:
+        virtual void parameterChanged(Parameter* parameter, Dimension* dimension) = 0;
+        // The linked parameter is being deleted; true when the listener handled it.
+        virtual bool forceDeleteOfParameter(ParameterLink* link) = 0;
+        virtual ~Listener();
+
+    protected:
+        Listener() = default;
+        Listener(Listener const&) = default;
+        Listener& operator=(Listener const&) = default;
+    };
+
+protected:
+    ParameterLink(char const* module, LONG instance) : support::RefCount(module, instance) {}
+    ~ParameterLink() override;
+};
+
+}  // namespace ZELT_o

@@ -1,0 +1,15 @@
+// ZELT_o::QueryFieldsData: the named property requests that shape a viewpoint's queries.
+#pragma once
+
+#include <pova/RefCount.h>
+#include <pova/pova_export.h>
+
+namespace ZELT_o {
+
+class POVA_API QueryFieldsData : public support::RefCount {
+protected:
+    QueryFieldsData(char const* module, LONG instance) : support::RefCount(module, instance) {}
+    ~QueryFieldsData() override;
+};
+
+}  // namespace ZELT_o

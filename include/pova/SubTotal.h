@@ -1,0 +1,15 @@
+// ZELT_o::SubTotal: a subtotal shown on an axis.
+#pragma once
+
+#include <pova/RefCount.h>
+#include <pova/pova_export.h>
+
+namespace ZELT_o {
+
+class POVA_API SubTotal : public support::RefCount {
+protected:
+    SubTotal(char const* module, LONG instance) : support::RefCount(module, instance) {}
+    ~SubTotal() override;
+};
+
+}  // namespace ZELT_o

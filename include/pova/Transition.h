@@ -1,0 +1,15 @@
+// ZELT_o::Transition: a jump from one viewpoint of a document to another.
+#pragma once
+
+#include <pova/RefCount.h>
+#include <pova/pova_export.h>
+
+namespace ZELT_o {
+
+class POVA_API Transition : public support::RefCount {
+protected:
+    Transition(char const* module, LONG instance) : support::RefCount(module, instance) {}
+    ~Transition() override;
+};
+
+}  // namespace ZELT_o

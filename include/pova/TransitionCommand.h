@@ -1,0 +1,15 @@
+// ZELT_o::TransitionCommand: how a transition supplies one dimension of its target.
+#pragma once
+
+#include <pova/RefCount.h>
+#include <pova/pova_export.h>
+
+namespace ZELT_o {
+
+class POVA_API TransitionCommand : public support::RefCount {
+protected:
+    TransitionCommand(char const* module, LONG instance) : support::RefCount(module, instance) {}
+    ~TransitionCommand() override;
+};
+
+}  // namespace ZELT_o

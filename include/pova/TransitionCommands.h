@@ -1,0 +1,15 @@
+// ZELT_o::TransitionCommands: the commands of a transition, keyed by dimension.
+#pragma once
+
+#include <pova/RefCount.h>
+#include <pova/pova_export.h>
+
+namespace ZELT_o {
+
+class POVA_API TransitionCommands : public support::RefCount {
+protected:
+    TransitionCommands(char const* module, LONG instance) : support::RefCount(module, instance) {}
+    ~TransitionCommands() override;
+};
+
+}  // namespace ZELT_o

@@ -1,0 +1,28 @@
+// Value types shared by the object API.
+#pragma once
+
+#include <basekit/WinTypes.h>
+
+#include <compare>
+
+namespace ZELT_o {
+
+// A place on a viewpoint's axes: (axis ordinal, position on that axis).
+struct DimensionPosition {
+    LONG axis = 0;
+    LONG position = 0;
+
+    friend bool operator==(DimensionPosition const&, DimensionPosition const&) = default;
+};
+
+// How a derived viewpoint follows its base: 0 own state, 1 and 2 linked to the base.
+enum LinkMode : LONG {
+    kLinkOwn = 0,
+    kLinkFollow = 1,
+    kLinkBase = 2,
+};
+
+// One property request of a query (its content belongs to the query-fields code).
+struct PropertySpecification;
+
+}  // namespace ZELT_o

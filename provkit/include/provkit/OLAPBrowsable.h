@@ -1,0 +1,14 @@
+// common::OLAPBrowsable: the counted base of the objects a user can browse (cubes).
+#pragma once
+
+#include <pova/LegacyRefCount.h>
+
+namespace common {
+
+class OLAPBrowsable : public support::LegacyRefCount {
+protected:
+    OLAPBrowsable(char const* module, LONG instance) : support::LegacyRefCount(module, instance) {}
+    ~OLAPBrowsable() override = default;
+};
+
+}  // namespace common

@@ -1,0 +1,3 @@
+#include <provkit/FavoritesCollection.h>
+
+FavoritesCollection::FavoritesCollectionListener::~FavoritesCollectionListener() = default;
