@@ -1,5 +1,560 @@
+// XmlSupport over pugixml.
+//
+// pugixml is a forgiving parser: it accepts several top-level elements, text outside the root,
+// unknown entity references, '<' in attribute values and duplicate attributes, and it does not
+// check the encoding. A DOM caller relies on malformed text being refused (a transition stores
+// a parameter as a child element only when its text is a document), so the parse below runs
+// pugixml without entity decoding and then checks and decodes what pugixml lets through.
 #include <basekit/XmlSupport.h>
 
-struct XmlSupport::Impl {};
-XmlSupport::XmlSupport() = default;
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <istream>
+#include <iterator>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr unsigned kParseOptions = pugi::parse_cdata | pugi::parse_comments | pugi::parse_pi |
+                                   pugi::parse_declaration | pugi::parse_doctype | pugi::parse_eol |
+                                   pugi::parse_wconv_attribute | pugi::parse_fragment;
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+void appendUtf8(std::string& out, unsigned long cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+// UTF-16 text with every surrogate paired, as UTF-8.
+bool utf16ToUtf8(std::u16string_view text, std::string& out) {
+    out.clear();
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        unsigned long cp = text[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF) {
+            if (i + 1 >= text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) {
+                return false;
+            }
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
+            return false;
+        }
+        appendUtf8(out, cp);
+    }
+    return true;
+}
+
+// Raw characters outside XML's character range make the document malformed.
+bool hasOnlyXmlCharacters(std::string_view utf8) {
+    bool valid = false;
+    std::u16string const text = basekit::utf8ToUtf16(utf8, &valid);
+    if (!valid) {
+        return false;
+    }
+    return std::none_of(text.begin(), text.end(), [](char16_t c) {
+        return (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || c == 0xFFFE || c == 0xFFFF;
+    });
+}
+
+// Decodes the entity and character references of raw text or attribute content. False when
+// a reference is not one XML defines without a DTD, or when an attribute holds a '<'.
+bool decodeReferences(std::string_view raw, bool attribute, std::string& out) {
+    out.clear();
+    out.reserve(raw.size());
+    std::size_t i = 0;
+    while (i < raw.size()) {
+        char const c = raw[i];
+        if (c == '<' && attribute) {
+            return false;
+        }
+        if (c != '&') {
+            out.push_back(c);
+            ++i;
+            continue;
+        }
+        std::size_t const end = raw.find(';', i);
+        if (end == std::string_view::npos) {
+            return false;
+        }
+        std::string_view const ref = raw.substr(i + 1, end - i - 1);
+        i = end + 1;
+        if (ref == "lt") {
+            out.push_back('<');
+        } else if (ref == "gt") {
+            out.push_back('>');
+        } else if (ref == "amp") {
+            out.push_back('&');
+        } else if (ref == "quot") {
+            out.push_back('"');
+        } else if (ref == "apos") {
+            out.push_back('\'');
+        } else if (ref.size() >= 2 && ref[0] == '#') {
+            bool const hex = ref[1] == 'x';
+            std::string_view const digits = ref.substr(hex ? 2 : 1);
+            unsigned long cp = 0;
+            auto const [ptr, ec] =
+                std::from_chars(digits.data(), digits.data() + digits.size(), cp, hex ? 16 : 10);
+            if (digits.empty() || ec != std::errc() || ptr != digits.data() + digits.size() ||
+                cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+                return false;
+            }
+            // Control characters are accepted as references: the writer escapes them that way.
+            appendUtf8(out, cp);
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool checkElement(pugi::xml_node element) {
+    std::vector<std::string_view> names;
+    std::string decoded;
+    for (pugi::xml_attribute attribute : element.attributes()) {
+        names.emplace_back(attribute.name());
+        std::string_view const raw = attribute.value();
+        if (!decodeReferences(raw, true, decoded)) {
+            return false;
+        }
+        if (decoded != raw) {
+            attribute.set_value(decoded.c_str());
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return std::adjacent_find(names.begin(), names.end()) == names.end();
+}
+
+bool checkNode(pugi::xml_node node) {
+    switch (node.type()) {
+        case pugi::node_element:
+            return checkElement(node);
+        case pugi::node_pcdata: {
+            std::string_view const raw = node.value();
+            std::string decoded;
+            if (raw.find("]]>") != std::string_view::npos ||
+                !decodeReferences(raw, false, decoded)) {
+                return false;
+            }
+            if (decoded != raw) {
+                node.set_value(decoded.c_str());
+            }
+            return true;
+        }
+        case pugi::node_comment: {
+            std::string_view const text = node.value();
+            return text.find("--") == std::string_view::npos &&
+                   (text.empty() || text.back() != '-');
+        }
+        case pugi::node_doctype:
+        case pugi::node_declaration:
+            // Documents with a DTD are refused: their entities could not be expanded.
+            return false;
+        default:
+            return true;
+    }
+}
+
+// version="1.x", then optionally an encoding name and standalone="yes"|"no", in that order.
+bool checkDeclaration(pugi::xml_node declaration) {
+    pugi::xml_attribute attribute = declaration.first_attribute();
+    std::string_view const version = attribute.value();
+    if (std::strcmp(attribute.name(), "version") != 0 || version.size() < 3 ||
+        version.substr(0, 2) != "1." ||
+        version.find_first_not_of("0123456789", 2) != std::string_view::npos) {
+        return false;
+    }
+    attribute = attribute.next_attribute();
+    if (attribute && std::strcmp(attribute.name(), "encoding") == 0) {
+        std::string_view const name = attribute.value();
+        auto const isLetter = [](char c) {
+            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        };
+        if (name.empty() || !isLetter(name.front()) ||
+            !std::all_of(name.begin(), name.end(), [&isLetter](char c) {
+                return isLetter(c) || (c >= '0' && c <= '9') || c == '.' || c == '_' || c == '-';
+            })) {
+            return false;
+        }
+        attribute = attribute.next_attribute();
+    }
+    if (attribute && std::strcmp(attribute.name(), "standalone") == 0) {
+        std::string_view const value = attribute.value();
+        if (value != "yes" && value != "no") {
+            return false;
+        }
+        attribute = attribute.next_attribute();
+    }
+    return !attribute;
+}
+
+// Checks the top level: one element, no text, an optional declaration that opens the text.
+bool checkTopLevel(pugi::xml_document& doc, std::string_view text) {
+    int elements = 0;
+    for (pugi::xml_node child = doc.first_child(); child; child = child.next_sibling()) {
+        switch (child.type()) {
+            case pugi::node_element:
+                ++elements;
+                break;
+            case pugi::node_declaration:
+                if (child != doc.first_child() || text.substr(0, 5) != "<?xml" ||
+                    !checkDeclaration(child)) {
+                    return false;
+                }
+                break;
+            case pugi::node_comment:
+            case pugi::node_pi:
+                break;
+            default:
+                return false;
+        }
+    }
+    if (elements != 1) {
+        return false;
+    }
+    // A declaration read in is not kept: addVersion decides what save_all writes.
+    if (doc.first_child().type() == pugi::node_declaration) {
+        doc.remove_child(doc.first_child());
+    }
+    return true;
+}
+
+bool checkTree(pugi::xml_node root) {
+    for (pugi::xml_node node = root.first_child(); node;) {
+        if (!checkNode(node)) {
+            return false;
+        }
+        if (pugi::xml_node const child = node.first_child()) {
+            node = child;
+            continue;
+        }
+        while (node != root && !node.next_sibling()) {
+            node = node.parent();
+        }
+        if (node == root) {
+            break;
+        }
+        node = node.next_sibling();
+    }
+    return true;
+}
+
+// Parses UTF-8 text into `doc`; false when the text is not a well-formed document.
+bool parseUtf8(std::string_view text, pugi::xml_document& doc) {
+    if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+        text.remove_prefix(kUtf8Bom.size());
+    }
+    if (!hasOnlyXmlCharacters(text)) {
+        return false;
+    }
+    pugi::xml_parse_result const result =
+        doc.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
+    return result.status == pugi::status_ok && checkTopLevel(doc, text) && checkTree(doc);
+}
+
+// Stream bytes as UTF-8: a UTF-16 byte order mark selects that encoding, anything else is UTF-8.
+bool streamBytesToUtf8(std::string const& bytes, std::string& utf8) {
+    bool const little = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
+    bool const big = bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF';
+    if (!little && !big) {
+        utf8 = bytes;
+        return true;
+    }
+    if (bytes.size() % 2 != 0) {
+        return false;
+    }
+    std::u16string text;
+    text.reserve(bytes.size() / 2 - 1);
+    for (std::size_t i = 2; i < bytes.size(); i += 2) {
+        auto const first = static_cast<unsigned char>(bytes[i]);
+        auto const second = static_cast<unsigned char>(bytes[i + 1]);
+        text.push_back(little ? static_cast<char16_t>(first | (second << 8))
+                              : static_cast<char16_t>((first << 8) | second));
+    }
+    return utf16ToUtf8(text, utf8);
+}
+
+// The shortest text that reads back as exactly the same value; infinities and NaN in the
+// forms XML Schema uses.
+template <typename Real>
+std::string realToText(Real value) {
+    if (std::isnan(value)) {
+        return "NaN";
+    }
+    if (std::isinf(value)) {
+        return value < 0 ? "-INF" : "INF";
+    }
+    char buffer[64];
+    auto const result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+XmlNode wrap(pugi::xml_node node) {
+    return XmlNode(node.internal_object());
+}
+
+pugi::xml_node unwrap(XmlNode node) {
+    return pugi::xml_node(node.raw());
+}
+
+}  // namespace
+
+struct XmlSupport::Impl {
+    std::unique_ptr<pugi::xml_document> owned;  // null when the document is someone else's
+    pugi::xml_node document;                    // the document node in use, owned or not
+
+    void own(std::unique_ptr<pugi::xml_document> doc) {
+        owned = std::move(doc);
+        document = owned ? static_cast<pugi::xml_node>(*owned) : pugi::xml_node();
+    }
+
+    // A moved-from XmlSupport has no Impl; it behaves as one without a document.
+    static pugi::xml_node documentOf(std::unique_ptr<Impl> const& impl) {
+        return impl ? impl->document : pugi::xml_node();
+    }
+    static Impl& get(std::unique_ptr<Impl>& impl) {
+        if (!impl) {
+            impl = std::make_unique<Impl>();
+        }
+        return *impl;
+    }
+};
+
+XmlSupport::XmlSupport() : fImpl(std::make_unique<Impl>()) {}
+
+XmlSupport::XmlSupport(XmlNode node) : fImpl(std::make_unique<Impl>()) {
+    fImpl->document = unwrap(node).root();
+}
+
 XmlSupport::~XmlSupport() = default;
+XmlSupport::XmlSupport(XmlSupport&& other) noexcept = default;
+XmlSupport& XmlSupport::operator=(XmlSupport&& other) noexcept = default;
+
+bool XmlSupport::createDocument() {
+    Impl::get(fImpl).own(std::make_unique<pugi::xml_document>());
+    fLoaded = false;
+    return true;
+}
+
+bool XmlSupport::readXml(PovaString const& text) {
+    std::u16string_view content = text.wstring();
+    if (!content.empty() && content.front() == u'\uFEFF') {
+        content.remove_prefix(1);
+    }
+    auto doc = std::make_unique<pugi::xml_document>();
+    std::string utf8;
+    bool const ok = utf16ToUtf8(content, utf8) && parseUtf8(utf8, *doc);
+    if (!ok) {
+        doc->reset();
+    }
+    Impl::get(fImpl).own(std::move(doc));
+    fLoaded = ok;
+    return ok;
+}
+
+bool XmlSupport::readXml(std::istream& stream) {
+    std::string bytes;
+    bool ok = static_cast<bool>(stream);
+    if (ok) {
+        bytes.assign(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+        ok = !stream.bad();
+    }
+    auto doc = std::make_unique<pugi::xml_document>();
+    std::string utf8;
+    ok = ok && streamBytesToUtf8(bytes, utf8) && parseUtf8(utf8, *doc);
+    if (!ok) {
+        doc->reset();
+    }
+    Impl::get(fImpl).own(std::move(doc));
+    fLoaded = ok;
+    return ok;
+}
+
+bool XmlSupport::initializeFromNode(XmlNode node) {
+    // Copy before replacing: `node` may belong to the document being replaced.
+    auto doc = std::make_unique<pugi::xml_document>();
+    pugi::xml_node const source = unwrap(node);
+    bool ok = false;
+    if (source.type() == pugi::node_document) {
+        ok = true;
+        for (pugi::xml_node child : source.children()) {
+            ok = doc->append_copy(child) && ok;
+        }
+    } else if (source) {
+        ok = static_cast<bool>(doc->append_copy(source));
+    }
+    if (!ok) {
+        doc->reset();
+    }
+    Impl::get(fImpl).own(std::move(doc));
+    fLoaded = ok;
+    return ok;
+}
+
+bool XmlSupport::save_all(std::ostream& stream) const {
+    pugi::xml_node const doc = Impl::documentOf(fImpl);
+    pugi::xml_node const element = unwrap(documentElement());
+    if (!element || !stream) {
+        return false;
+    }
+    if (doc.first_child().type() == pugi::node_declaration) {
+        stream << "<?xml version=\"1.0\"?>\n";
+    }
+    element.print(stream, "  ", pugi::format_indent, pugi::encoding_utf8);
+    stream.flush();
+    return stream.good();
+}
+
+PovaString XmlSupport::xml() const {
+    std::ostringstream out;
+    if (!save_all(out)) {
+        return {};
+    }
+    return PovaString(std::string_view(out.str()));
+}
+
+void XmlSupport::addVersion() {
+    if (!hasDocument()) {
+        Impl::get(fImpl).own(std::make_unique<pugi::xml_document>());
+    }
+    pugi::xml_node doc = Impl::documentOf(fImpl);
+    if (doc.first_child().type() == pugi::node_declaration) {
+        return;
+    }
+    doc.prepend_child(pugi::node_declaration).append_attribute("version").set_value("1.0");
+}
+
+void XmlSupport::clear() {
+    if (fImpl) {
+        fImpl->own(nullptr);
+    }
+    fLoaded = false;
+}
+
+bool XmlSupport::hasDocument() const {
+    return static_cast<bool>(Impl::documentOf(fImpl));
+}
+
+XmlNode XmlSupport::documentNode() const {
+    return wrap(Impl::documentOf(fImpl));
+}
+
+XmlNode XmlSupport::documentElement() const {
+    for (pugi::xml_node child : Impl::documentOf(fImpl).children()) {
+        if (child.type() == pugi::node_element) {
+            return wrap(child);
+        }
+    }
+    return {};
+}
+
+XmlNode XmlSupport::createElement(PovaString const& name) {
+    if (!hasDocument()) {
+        Impl::get(fImpl).own(std::make_unique<pugi::xml_document>());
+    }
+    // A top-level element after the first one is how a detached element is represented.
+    return documentNode().appendElement(name);
+}
+
+bool XmlSupport::getList(PovaString const& name, XmlNodeList& list) const {
+    list.clear();
+    if (!hasDocument()) {
+        return false;
+    }
+    // Searching from the document element leaves out detached elements, as a DOM does.
+    XmlNode const root = documentElement();
+    if (!root) {
+        return true;
+    }
+    if (name == "*" || root.name() == name) {
+        list.push_back(root);
+    }
+    XmlNodeList const below = root.descendants(name);
+    list.insert(list.end(), below.begin(), below.end());
+    return true;
+}
+
+bool XmlSupport::getList(PovaString const& name, XmlNodeList& list, LONG& count) const {
+    bool const ok = getList(name, list);
+    count = static_cast<LONG>(list.size());
+    return ok;
+}
+
+XmlNodeList XmlSupport::getNodeList(PovaString const& name) const {
+    XmlNodeList list;
+    getList(name, list);
+    return list;
+}
+
+XmlNodeList XmlSupport::getChildList(XmlNode node) {
+    return node.childNodes();
+}
+
+XmlAttributeMap XmlSupport::getAttribMap(XmlNode node) {
+    return node.attributes();
+}
+
+bool XmlSupport::getAttributeFromMap(XmlAttributeMap const& map, PovaString const& name,
+                                     PovaString& value) {
+    auto const found = std::find_if(map.begin(), map.end(),
+                                    [&name](auto const& entry) { return entry.first == name; });
+    if (found == map.end()) {
+        return false;
+    }
+    value = found->second;
+    return true;
+}
+
+XmlNode XmlSupport::findChild(XmlNode element, PovaString const& name) {
+    return element.findChild(name);
+}
+
+XmlNode XmlSupport::addAChild(XmlNode element, PovaString const& name) {
+    return element.appendElement(name);
+}
+
+void XmlSupport::write_to(XmlNode element, PovaString const& name, PovaString const& value) {
+    element.setAttribute(name, value);
+}
+
+void XmlSupport::write_to(XmlNode element, PovaString const& name, char const* value) {
+    element.setAttribute(name, PovaString(value));
+}
+
+void XmlSupport::write_to(XmlNode element, PovaString const& name, LONG value) {
+    element.setAttribute(name, PovaString(std::to_string(value)));
+}
+
+void XmlSupport::write_to(XmlNode element, PovaString const& name, double value) {
+    element.setAttribute(name, PovaString(realToText(value)));
+}
+
+void XmlSupport::write_to(XmlNode element, PovaString const& name, float value) {
+    element.setAttribute(name, PovaString(realToText(value)));
+}
+
+void XmlSupport::write_to(XmlNode element, PovaString const& name, bool value) {
+    element.setAttribute(name, PovaString(value ? "true" : "false"));
+}

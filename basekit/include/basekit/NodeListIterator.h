@@ -27,13 +27,16 @@ public:
     XmlNodeList get_childList() const { return iter().childNodes(); }
 
     // Reads an attribute of the current node. False when it is absent or does not convert
-    // (then `value` is untouched). Booleans accept "true"/"false" and "1"/"0".
+    // (then `value` is untouched). Numbers must fill the whole text (surrounding white space
+    // aside) and fit the type; they are read in the C locale. Booleans accept "true"/"false" in
+    // any case and "1", "0", "-1".
     bool read(PovaString const& name, bool& value) const;
     bool read(PovaString const& name, LONG& value) const;
     bool read(PovaString const& name, double& value) const;
     bool read(PovaString const& name, float& value) const;
     bool read(PovaString const& name, PovaString& value) const;
     // The attribute as a VT_BSTR variant (the caller clears it); false and VT_EMPTY when absent.
+    // `value` must be initialised: what it held is cleared first.
     bool get_attribute(PovaString const& name, VARIANT* value) const;
 
 private:

@@ -2,7 +2,8 @@
 //
 // A handle does not own its node; it stays valid while the document lives and the node is not
 // removed. A default handle is null: every query on it answers "absent" and every change is
-// ignored.
+// ignored. A name that is not an XML name is refused likewise (no element, no attribute), so
+// that a saved document always reads back.
 #pragma once
 
 #include <basekit/OleAuto.h>
@@ -43,7 +44,8 @@ public:
     bool hasAttribute(PovaString const& name) const;
     // The attribute's text; false when absent.
     bool getAttribute(PovaString const& name, PovaString& value) const;
-    // The attribute's text as a VT_BSTR variant; false (and VT_EMPTY) when absent.
+    // The attribute's text as a VT_BSTR variant; false (and VT_EMPTY) when absent. `value` must
+    // be initialised: what it held is cleared first.
     bool getAttribute(PovaString const& name, VARIANT* value) const;
     void setAttribute(PovaString const& name, PovaString const& value);
     bool removeAttribute(PovaString const& name);
@@ -56,7 +58,7 @@ public:
     XmlNodeList childNodes() const;
     // The first child element with that name, or null.
     XmlNode findChild(PovaString const& name) const;
-    // Element descendants with that name, in document order.
+    // Element descendants with that name ("*": every element), in document order.
     XmlNodeList descendants(PovaString const& name) const;
 
     // Appends a new child element.

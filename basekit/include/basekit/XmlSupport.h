@@ -32,7 +32,8 @@ public:
     // Starts a new, empty, owned document. Always succeeds.
     bool createDocument();
     // Replaces the document with the parsed text. On malformed text returns false and leaves
-    // an empty document that is not loaded.
+    // an empty document that is not loaded. A stream is UTF-8 unless a byte order mark says
+    // UTF-16. Documents with a DTD are refused.
     bool readXml(PovaString const& text);
     bool readXml(std::istream& stream);
     // Replaces the document with a deep copy of `node` (of a document node: of its children).
@@ -45,7 +46,8 @@ public:
     // Adds the version declaration <?xml version="1.0"?> at the top (once).
     void addVersion();
 
-    // Whether the document came from a successful read (or was marked so).
+    // Whether the document came from a successful readXml or initializeFromNode (or was
+    // marked so).
     bool loaded() const { return fLoaded; }
     void setLoaded(bool loaded) { fLoaded = loaded; }
     // Drops the document (an owned one is destroyed) and the loaded mark.
@@ -59,8 +61,9 @@ public:
     // the document has no element yet, the new element becomes it.
     XmlNode createElement(PovaString const& name);
 
-    // Elements named `name` anywhere in the document, in document order. `count` receives the
-    // number found. False when there is no document.
+    // Elements named `name` ("*": every element) in the document element's tree, in document
+    // order; detached elements are not included. `count` receives the number found. False
+    // when there is no document.
     bool getList(PovaString const& name, XmlNodeList& list) const;
     bool getList(PovaString const& name, XmlNodeList& list, LONG& count) const;
     XmlNodeList getNodeList(PovaString const& name) const;
