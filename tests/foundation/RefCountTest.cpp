@@ -115,12 +115,17 @@ TEST_P(RefCountTraces, ModernWritesThroughComponentLog) {
     }
 }
 
+// Named after the verbosity; a fixed table keeps the names valid test identifiers.
+std::string verbosityName(::testing::TestParamInfo<TraceCase> const& info) {
+    static char const* const names[] = {"v0", "v1", "v2", "v3", "v4", "v5"};
+    return names[info.param.verbosity];
+}
+
 INSTANTIATE_TEST_SUITE_P(Verbosity, RefCountTraces,
                          ::testing::Values(TraceCase{3, 0, 0, 0, 0}, TraceCase{4, 1, 0, 0, 1},
                                            TraceCase{5, 1, 1, 1, 1}),
-                         [](auto const& info) {
-                             return "v" + std::to_string(info.param.verbosity);
-                         });
+                         verbosityName);
+});
 
 TEST(RefCount, TraceTextCarriesInstanceAndAddress) {
     CapturingLog log;
