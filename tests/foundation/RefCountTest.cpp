@@ -125,7 +125,6 @@ INSTANTIATE_TEST_SUITE_P(Verbosity, RefCountTraces,
                          ::testing::Values(TraceCase{3, 0, 0, 0, 0}, TraceCase{4, 1, 0, 0, 1},
                                            TraceCase{5, 1, 1, 1, 1}),
                          verbosityName);
-});
 
 TEST(RefCount, TraceTextCarriesInstanceAndAddress) {
     CapturingLog log;
