@@ -30,6 +30,9 @@ class POVA_API Cube : public common::OLAPBrowsable,
                       public support::NamedPart,
                       public FavoritesCollection::FavoritesCollectionListener {
 public:
+    // The counting base has a getName() of its own (the module name); the object's name wins.
+    using support::NamedPart::getName;
+
     // How a viewpoint hears of its cube.
     class POVA_API Listener {
     public:

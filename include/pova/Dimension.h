@@ -14,6 +14,9 @@ class Hierarchy;
 
 class POVA_API Dimension : public support::LegacyRefCount, public support::NamedPart {
 public:
+    // The counting base has a getName() of its own (the module name); the object's name wins.
+    using support::NamedPart::getName;
+
     virtual Cube* getCube() const = 0;
     // Position in the cube's dimension order.
     virtual LONG getOrdinal() const = 0;

@@ -21,6 +21,9 @@ class POVA_API Hierarchy : public support::LegacyRefCount,
                            public support::NamedPart,
                            public DimensionPart {
 public:
+    // The counting base has a getName() of its own (the module name); the object's name wins.
+    using support::NamedPart::getName;
+
     class POVA_API Listener {
     public:
         virtual void hierarchyChanged(Hierarchy* hierarchy) = 0;

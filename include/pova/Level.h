@@ -12,6 +12,9 @@ class MemberSet;
 
 class POVA_API Level : public support::LegacyRefCount, public support::NamedPart {
 public:
+    // The counting base has a getName() of its own (the module name); the object's name wins.
+    using support::NamedPart::getName;
+
     virtual Hierarchy* getHierarchy() const = 0;
     // 0 for the top level.
     virtual LONG getDepth() const = 0;
