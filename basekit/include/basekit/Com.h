@@ -25,11 +25,18 @@ constexpr IID IID_IUnknown{0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 
 constexpr DWORD CLSCTX_INPROC_SERVER = 0x1;
 constexpr DWORD CLSCTX_ALL = 0x17;
 
+// CoCreateInstance with an outer object: the stand-in's classes do not aggregate.
+constexpr HRESULT CLASS_E_NOAGGREGATION = makeHResult(0x80040110u);
+
 extern "C" {
-// The class id registered under a ProgID; CO_E_CLASSSTRING when none is.
+// The class id registered under a ProgID (compared without regard to case); CO_E_CLASSSTRING
+// when none is, E_INVALIDARG for a null ProgID, E_POINTER for a null `clsid`. On failure
+// `*clsid` is GUID_NULL. Any thread may call these functions.
 BASEKIT_API HRESULT CLSIDFromProgID(OLECHAR const* progId, CLSID* clsid);
 // Creates an object of a registered class and asks it for `iid`; REGDB_E_CLASSNOTREG for an
-// unknown class, E_POINTER for a null `object`.
+// unknown class or a context without CLSCTX_INPROC_SERVER, E_POINTER for a null `object`,
+// CLASS_E_NOAGGREGATION for a non-null `outer`. `*object` is null on every failure. The factory
+// runs without the registry's lock held.
 BASEKIT_API HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid,
                                      void** object);
 }

@@ -129,9 +129,15 @@ BASEKIT_API HRESULT VariantClear(VARIANT* v);
 BASEKIT_API HRESULT VariantCopy(VARIANT* dest, VARIANT const* src);
 // Converts `src` to type `vt` into `dest`; dest may equal src. An unsupported pair fails with
 // DISP_E_TYPEMISMATCH, an out-of-range value with DISP_E_OVERFLOW; on failure dest is untouched.
+// Reals round to integers half to even. Text forms: numbers in C-locale decimal notation (reals
+// written with up to 15 significant digits, "0.1", "1E+20"); BOOL as "-1"/"0", or "True"/"False"
+// with VARIANT_ALPHABOOL ("true"/"false" in any case and numbers are read); DATE as
+// "YYYY-MM-DD[ HH:MM:SS]" ("M/D/YYYY [H:MM[:SS]]" is also read). VariantConvert.cpp has the rules.
 BASEKIT_API HRESULT VariantChangeType(VARIANT* dest, VARIANT const* src, USHORT flags, VARTYPE vt);
 // Compares two variants: VARCMP_LT, VARCMP_EQ, VARCMP_GT, or VARCMP_NULL when either is VT_NULL;
-// DISP_E_TYPEMISMATCH when they cannot be compared.
+// DISP_E_TYPEMISMATCH when they cannot be compared. Numbers (BOOL, CY and DATE included) compare
+// by value, texts by UTF-16 code unit (NORM_IGNORECASE folds case), a number is less than a text,
+// and VT_EMPTY is both 0 and the empty text. The locale is ignored.
 BASEKIT_API HRESULT VarCmp(VARIANT* left, VARIANT* right, LCID lcid, ULONG flags);
 }
 

@@ -10,7 +10,8 @@ class BASEKIT_API StringConverters {
 public:
     // Parses the whole text (surrounding blanks allowed) as a real number; false otherwise.
     static bool convertStringToReal(PovaString const& text, double& value);
-    // Up to 15 significant digits, shortest form ("12", "0.1", "1e+20").
+    // Up to 15 significant digits, shortest form ("12", "0.1", "1e+20"); "NaN", "Infinity" and
+    // "-Infinity" for the values that are no numbers, which convertStringToReal reads back.
     static PovaString convertRealToString(double value);
     // Parses the whole text as a 32-bit integer; false when it is not one or out of range.
     static bool convertStringToInteger(PovaString const& text, LONG& value);
