@@ -1,0 +1,60 @@
+// memcube::CubeBuilder: describes a cube in a few lines and builds it.
+//
+//   auto cube = memcube::CubeBuilder("Tiny")
+//                   .dimension("A", {"a1", "a2"})
+//                   .hierarchy("Time", {"Year", "Quarter"}, {{"2024", "Q1"}, {"2024", "Q2"}})
+//                   .measures({"Value"})
+//                   .fact({"a1", "[Time].[2024].[Q1]"}, {1.0})
+//                   .build();
+//
+// Dimensions come in the order they are declared; the Measures dimension stands where
+// measures() is called. Mistakes (a duplicate name, an unknown or non-leaf member in a fact,
+// a wrong number of coordinates or values, no measures) throw std::invalid_argument from the
+// call that makes them or, for facts, from build().
+#pragma once
+
+#include <memcube/MemCube.h>
+#include <memcube/memcube_export.h>
+#include <pova/Ref.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace memcube {
+
+class MEMCUBE_API CubeBuilder {
+public:
+    explicit CubeBuilder(std::string name);
+    ~CubeBuilder();
+    CubeBuilder(CubeBuilder&& other) noexcept;
+    CubeBuilder& operator=(CubeBuilder&& other) noexcept;
+    CubeBuilder(CubeBuilder const&) = delete;
+    CubeBuilder& operator=(CubeBuilder const&) = delete;
+
+    // A dimension with one level, named after the dimension, below its All member.
+    CubeBuilder& dimension(std::string const& name, std::vector<std::string> const& members);
+    // A dimension with the given levels below its All member. Each path names a member of the
+    // top level, then one of the next level below it, and so on; a member is made where a
+    // path first mentions it, and members keep that order. A shorter path ends in a leaf
+    // higher up.
+    CubeBuilder& hierarchy(std::string const& name, std::vector<std::string> const& levels,
+                           std::vector<std::vector<std::string>> const& paths);
+    // The Measures dimension, its measures in order.
+    CubeBuilder& measures(std::vector<std::string> const& names);
+    // One fact: a leaf member of every non-measure dimension, in dimension order, given by
+    // unique name or by name (a name must then be unique among the dimension's members), and
+    // one value per measure. Facts with the same coordinates add up.
+    CubeBuilder& fact(std::vector<std::string> const& leaves, std::vector<double> const& values);
+    // Expected number of facts, to reserve room.
+    CubeBuilder& reserveFacts(std::size_t count);
+
+    // A new cube (one reference, held by the handle). The builder may build again.
+    support::Ref<MemCube> build() const;
+
+private:
+    struct Spec;
+    std::unique_ptr<Spec> fSpec;
+};
+
+}  // namespace memcube

@@ -1,0 +1,22 @@
+// The bundled sample cube, generated the same way on every machine.
+//
+// "Sales" has the dimensions, in order:
+//   Time     Year > Quarter > Month: 2022 to 2024, "Q1" to "Q4", "Jan" to "Dec"
+//            ([Time].[2024].[Q1].[Jan]);
+//   Product  Category > Subcategory > Product: 4 categories, 12 subcategories, 48 products;
+//   Region   Country > City: 5 countries, 20 cities;
+//   Measures Sales (money, two decimals) and Units (whole numbers).
+// and 100,000 facts drawn from a fixed seed.
+#pragma once
+
+#include <memcube/MemCube.h>
+#include <memcube/memcube_export.h>
+#include <pova/Ref.h>
+
+namespace memcube {
+
+inline constexpr std::size_t kSalesFacts = 100000;
+
+MEMCUBE_API support::Ref<MemCube> makeSalesCube();
+
+}  // namespace memcube

@@ -1,0 +1,80 @@
+// memcube::QueryEngine: computes the result set of a Layout over a MemCube's facts.
+//
+// Every member covers a contiguous range of leaves, so a slice or a default member is a range
+// test on one fact column, and a nested member list becomes a table from leaf to the cell
+// offsets of the positions whose members cover it. One pass over the facts then adds each
+// fact's measure into every cell it lies under: the cost is the number of facts (times the
+// number of positions a fact falls into), whatever the number of cells.
+#pragma once
+
+#include <memcube/Layout.h>
+#include <pova/Ref.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace memcube {
+
+class FactTable;
+class MemCube;
+class MemMember;
+class MemResultSet;
+
+class QueryEngine {
+public:
+    explicit QueryEngine(MemCube& cube);
+
+    // Throws ResultError(E_INVALIDARG) for a member that is not the cube's, a nest mixing
+    // hierarchies or a dimension used twice, and ResultError(E_OUTOFMEMORY) when the result
+    // would exceed MemCube::kMaxCells cells.
+    support::Ref<MemResultSet> evaluate(Layout const& layout);
+
+private:
+    // One nested member list, flattened over all axes.
+    struct Nest {
+        std::vector<MemMember*> members;
+        std::int64_t stride = 0;  // In cells.
+        bool measures = false;
+        std::size_t column = 0;  // Fact column of a non-measure dimension.
+        // For leaf l, offsets[first[l] .. first[l + 1]) are the cell offsets of the positions
+        // covering it.
+        std::vector<std::int32_t> first;
+        std::vector<std::int64_t> offsets;
+        // Measures: the cell offset and the measure of each position.
+        std::vector<std::pair<std::int64_t, std::size_t>> measureOffsets;
+    };
+    struct AxisPlan {
+        std::vector<std::size_t> nests;         // Into fNests, outermost first.
+        std::vector<std::int64_t> nestStrides;  // Within the axis.
+        std::int64_t length = 1;
+        std::int64_t cellStride = 1;
+        bool excludeEmpty = false;
+    };
+    // A range test on one fact column: a slice or a default member below the top.
+    struct Filter {
+        std::size_t column;
+        std::int32_t first;
+        std::int32_t end;
+    };
+    class DenseCells;
+    class SparseCells;
+
+    MemMember* checked_member(ZELT_o::Member* member) const;
+    void plan(Layout const& layout);
+    void build_nest_tables();
+    template <class Cells>
+    void scan(Cells& cells) const;
+    template <class Cells>
+    support::Ref<MemResultSet> finish(Cells& cells) const;
+
+    MemCube& fCube;
+    FactTable const& fFacts;
+    std::vector<Nest> fNests;
+    std::vector<AxisPlan> fAxes;
+    std::vector<Filter> fFilters;
+    std::size_t fMeasure = 0;  // The measure when Measures is not nested.
+    bool fMeasuresNested = false;
+    std::int64_t fCellCount = 1;
+};
+
+}  // namespace memcube
