@@ -21,6 +21,10 @@ public:
         Listener& operator=(Listener const&) = default;
     };
 
+    // Objects that depend on the document register to hear when it goes away.
+    virtual void addDocumentListener(Listener* listener) = 0;
+    virtual void removeDocumentListener(Listener* listener) = 0;
+
 protected:
     Document(char const* module, LONG instance) : support::RefCount(module, instance) {}
     ~Document() override;

@@ -1,15 +1,29 @@
 // ZELT_o::Viewpoint: a pivot-style view of one cube, with view axes and paged axes holding its
-// dimensions. Changed through commands; reports changes to its ViewpointListeners.
-// A viewpoint tree is used from one thread at a time.
+// dimensions. Changed through commands and reports every change to its ViewpointListeners.
+//
+// A viewpoint tree is used from one thread at a time. Dimensions it returns are borrowed from
+// its cube; getCube() and getBaseViewpoint() hand one reference to the caller.
 #pragma once
 
+#include <basekit/Guid.h>
+#include <basekit/OleAuto.h>
 #include <basekit/PovaString.h>
 #include <pova/LegacyRefCount.h>
 #include <pova/Queryable.h>
 #include <pova/Types.h>
 #include <pova/pova_export.h>
 
+#include <vector>
+
 namespace ZELT_o {
+
+class Cube;
+class Dimension;
+class Document;
+class Member;
+class MemberSet;
+class ParameterLink;
+class ViewpointListener;
 
 class POVA_API Viewpoint : public support::LegacyRefCount, public Queryable {
 public:
@@ -21,6 +35,114 @@ public:
         kHidden = 3,
         kExcluded = 4,
     };
+
+    // Names of the reserved dimension properties.
+    static constexpr char const* FIELDLIST = "Fieldlist";
+    static constexpr char const* SELECTEDFIELDS = "SelectedFields";
+    static constexpr char const* SECTIONFIELD = "SectionField";
+    static constexpr char const* PARAMFIELDLINK = "ParameterFieldLink";
+    static constexpr char const* PARAMSECTIONLINK = "ParameterSectionLink";
+    static constexpr char const* PARAMSELECTIONLINK = "ParameterSelectionLink";
+    static constexpr char const* AXISINFO = "AxisInfo";
+
+    // One named property of a dimension or of the viewpoint. Object kinds hold a reference to
+    // their object, stored in the value by reference (VT_BYREF).
+    class POVA_API Property {
+    public:
+        enum PropertyType : LONG {
+            kValue = 0,
+            kMemberSet = 1,
+            kMember = 2,
+            kParameterLink = 3,
+        };
+
+        Property();
+        Property(PovaString name, VARIANT const& value);
+        Property(PovaString name, MemberSet* set);
+        Property(PovaString name, Member* member);
+        Property(PovaString name, ParameterLink* link);
+        Property(Property const& other);
+        Property& operator=(Property const& other);
+        virtual ~Property();
+
+        PovaString const& getName() const { return fName; }
+        void setName(PovaString const& name) { fName = name; }
+        // The value; for object kinds VT_BYREF holding the object pointer.
+        VARIANT const& getValue() const { return fValue; }
+        // Stores a plain value (type 0), dropping any object held.
+        void setValue(VARIANT const& value);
+        LONG getType() const { return fType; }
+        void setType(LONG type) { fType = type; }
+
+        // The object of an object kind, or null.
+        MemberSet* getMemberSet() const;
+        Member* getMember() const;
+        ParameterLink* getParameterLink() const;
+
+    private:
+        void hold_object(void* object, LONG type);
+        void drop_object();
+
+        PovaString fName;
+        VARIANT fValue;
+        LONG fType = kValue;
+    };
+
+    // Slot order of the object API (operations a later subsystem adds are inserted in place).
+    virtual void holdEvents() = 0;
+    virtual void releaseEvents() = 0;
+    virtual void operationsUndone() = 0;
+    virtual bool eventsHeld() = 0;
+    virtual void initialiseFromExpression(PovaString& expression) = 0;
+    virtual void addListener(ViewpointListener* listener) = 0;
+    virtual void removeListener(ViewpointListener* listener) = 0;
+    virtual Viewpoint* getBaseViewpoint() = 0;
+    virtual void setBaseViewpoint(Viewpoint* base, LONG numViewAxes, LONG numPagedAxes) = 0;
+    virtual void setCube(Cube* cube, LONG numViewAxes, LONG numPagedAxes) = 0;
+    virtual Cube* getCube() = 0;
+    virtual bool isConnected() = 0;
+    virtual void setAxes(std::vector<std::vector<PovaString>> const& axes, bool flag) = 0;
+    virtual AxisType getAxisType(LONG axis) = 0;
+    virtual LONG getNewDimensionAxis() = 0;
+    virtual void setNewDimensionAxis(LONG axis) = 0;
+    virtual LONG countAxes() = 0;
+    virtual LONG countPagedAxes() = 0;
+    virtual std::vector<Dimension*>& getAxisDimensions(LONG axis) = 0;
+    virtual LONG minimumDimensions(LONG axis) = 0;
+    virtual LONG maximumDimensions(LONG axis) = 0;
+    virtual bool isAxisNULLFiltered(LONG axis) = 0;
+    virtual void setAxisExcludeNULLs(LONG axis, bool exclude) = 0;
+    virtual LinkMode getSortLinkMode() = 0;
+    virtual LinkMode getFilterLinkMode() = 0;
+    virtual LinkMode getFormatLinkMode() = 0;
+    virtual LinkMode getAxisLinkMode() = 0;
+    virtual LinkMode getDimensionLinkMode(Dimension const* dimension) = 0;
+    virtual void notifyMemberLabelChanged(Dimension& dimension) = 0;
+    virtual void notifyMemberLabelChanged(PovaString const& uniqueName) = 0;
+    virtual void notifyMemberLabelChanged() = 0;
+    virtual void notifyAxisInfoChanged(PovaString const& uniqueName) = 0;
+    virtual void getCellSelection(LONG* row, LONG* column) = 0;
+    virtual void setCellSelection(LONG row, LONG column) = 0;
+    virtual bool ChangedSinceLastPersist() = 0;
+    virtual LONG getID() = 0;
+    virtual void setID(LONG id) = 0;
+    virtual PovaString getUniqueName() = 0;
+    virtual void setUniqueName(PovaString const& name) = 0;
+    virtual PovaString getAxisInfo(Dimension const& dimension) = 0;
+    virtual void setAxisInfo(Dimension const& dimension, PovaString const& info) = 0;
+    virtual void setDocument(Document* document) = 0;
+    virtual Document* getDocument() = 0;
+    virtual std::vector<std::vector<Dimension*>> getSides() = 0;
+    virtual PovaString getExpression() = 0;
+    virtual void setExpression(PovaString const& expression) = 0;
+    virtual bool getInitFromExpression() = 0;
+    virtual void setInitFromExpression(bool flag) = 0;
+    virtual DimensionPosition getPosition(Dimension* dimension) = 0;
+    virtual GUID getDocumentGUID() = 0;
+    virtual GUID getGUID() = 0;
+    virtual bool setParameterStrictness(bool strict) = 0;
+    virtual bool getParameterStrictness() = 0;
+    virtual LONG getAxisByDimUniqueName(PovaString const& uniqueName) = 0;
 
 protected:
     Viewpoint(char const* module, LONG instance) : support::LegacyRefCount(module, instance) {}

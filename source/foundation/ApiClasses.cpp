@@ -37,10 +37,16 @@
 #include <pova/ViewResultSet.h>
 #include <pova/Viewpoint.h>
 #include <pova/ViewpointListener.h>
+#include <pova/ViewpointModifier.h>
 
 namespace support {
 NamedPart::~NamedPart() = default;
 }  // namespace support
+
+namespace common {
+ViewpointModifier::~ViewpointModifier() = default;
+ViewpointVisitor::~ViewpointVisitor() = default;
+}  // namespace common
 
 namespace ZELT_o {
 

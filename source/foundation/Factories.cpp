@@ -1,12 +1,8 @@
-// The exported factories. Each class's own source defines its factory once the class exists;
-// until then the factory answers null.
+// The exported factories of the classes not built yet: they answer null. The others are
+// defined beside their classes (createCommonViewpoint in ViewpointCommon.cpp).
 #include <pova/Factories.h>
 
 extern "C" {
-
-ZELT_o::Viewpoint* createCommonViewpoint() {
-    return nullptr;
-}
 
 ZELT_o::Document* createCommonDocument() {
     return nullptr;

@@ -1,0 +1,49 @@
+// common::DimensionProperties: the named properties of one dimension of a viewpoint (or of the
+// viewpoint itself), kept sorted by name.
+#pragma once
+
+#include <pova/Viewpoint.h>
+#include <pova/pova_export.h>
+
+#include <vector>
+
+namespace common {
+
+class POVA_API DimensionProperties {
+public:
+    class POVA_API DimensionProperty : public ZELT_o::Viewpoint::Property {
+    public:
+        using ZELT_o::Viewpoint::Property::Property;
+        explicit DimensionProperty(ZELT_o::Viewpoint::Property const& property)
+            : ZELT_o::Viewpoint::Property(property) {}
+    };
+
+    // Orders properties by name.
+    struct PropCompare {
+        bool operator()(DimensionProperty const& a, DimensionProperty const& b) const {
+            return a.getName() < b.getName();
+        }
+    };
+
+    // `dimension` is null for the viewpoint's own set.
+    explicit DimensionProperties(ZELT_o::Dimension* dimension);
+    DimensionProperties(DimensionProperties const& other) = default;
+    DimensionProperties& operator=(DimensionProperties const& other) = default;
+    virtual ~DimensionProperties();
+
+    LONG size() const { return static_cast<LONG>(fProperties.size()); }
+    // The i-th property in name order, or null.
+    DimensionProperty const* get(LONG index) const;
+    // The property of that name, or null.
+    DimensionProperty const* get(PovaString const& name) const;
+    // Replaces the property of that name or inserts a copy at its place.
+    void set(ZELT_o::Viewpoint::Property const& property);
+    void clearProperties() { fProperties.clear(); }
+    ZELT_o::Dimension* getDimension() const { return fDimension; }
+
+private:
+    ZELT_o::Dimension* fDimension;
+    std::vector<DimensionProperty> fProperties;
+};
+
+}  // namespace common

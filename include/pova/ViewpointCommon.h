@@ -1,0 +1,322 @@
+// common::ViewpointCommon: the generic implementation of a viewpoint, which providers derive
+// from or obtain through createCommonViewpoint.
+//
+// It keeps the axis layout of its cube's dimensions with their constraints and types, the
+// per-dimension properties, the layout undo history, the queue of events for its listeners and
+// the tree of viewpoints derived from it. A viewpoint bound to a base viewpoint takes its cube
+// from the base and, while it copies its parent's orientation, its whole layout: every layout
+// question and change then goes to the base, whose tree walks reach this viewpoint.
+//
+// Not thread-safe: a viewpoint tree is used from one thread at a time.
+#pragma once
+
+#include <basekit/AnyError.h>
+#include <basekit/XmlSupport.h>
+#include <pova/Cube.h>
+#include <pova/DimensionProperties.h>
+#include <pova/Document.h>
+#include <pova/EventDispatcher.h>
+#include <pova/Member.h>
+#include <pova/MemberSet.h>
+#include <pova/ParameterLink.h>
+#include <pova/Ref.h>
+#include <pova/Viewpoint.h>
+#include <pova/ViewpointModifier.h>
+#include <pova/pova_export.h>
+#include <provkit/ViewpointBase.h>
+
+#include <memory>
+#include <set>
+#include <utility>
+#include <vector>
+
+namespace support {
+class TraceLog;
+}
+
+namespace common {
+
+class DimensionMoveOp;
+
+class POVA_API ViewpointCommon : public ZELT_o::Viewpoint,
+                                 private ViewpointModifier,
+                                 private ZELT_o::Member::Listener,
+                                 private ZELT_o::MemberSet::Listener,
+                                 private ZELT_o::MemberSet::UndoListener,
+                                 private ZELT_o::ParameterLink::Listener,
+                                 public ZELT_o::Cube::Listener,
+                                 public ZELT_o::Document::Listener {
+public:
+    using Sides = std::vector<std::vector<ZELT_o::Dimension*>>;
+    // (minimum, maximum) number of dimensions of an axis.
+    using Constraint = std::pair<LONG, LONG>;
+
+    ViewpointCommon();
+
+    // The log module of the viewpoint's trace lines: "INTERFACE".
+    static PovaString const& fModule();
+
+    // --- ZELT_o::Queryable
+    ZELT_o::ViewResultSet* query(std::vector<ZELT_o::PropertySpecification>* properties) override;
+
+    // --- ZELT_o::Viewpoint
+    void holdEvents() override;
+    void releaseEvents() override;
+    void operationsUndone() override;
+    bool eventsHeld() override;
+    void initialiseFromExpression(PovaString& expression) override;
+    void addListener(ZELT_o::ViewpointListener* listener) override;
+    void removeListener(ZELT_o::ViewpointListener* listener) override;
+    ZELT_o::Viewpoint* getBaseViewpoint() override;
+    void setBaseViewpoint(ZELT_o::Viewpoint* base, LONG numViewAxes, LONG numPagedAxes) override;
+    void setCube(ZELT_o::Cube* cube, LONG numViewAxes, LONG numPagedAxes) override;
+    ZELT_o::Cube* getCube() override;
+    bool isConnected() override;
+    void setAxes(std::vector<std::vector<PovaString>> const& axes, bool flag) override;
+    AxisType getAxisType(LONG axis) override;
+    LONG getNewDimensionAxis() override;
+    void setNewDimensionAxis(LONG axis) override;
+    LONG countAxes() override;
+    LONG countPagedAxes() override;
+    std::vector<ZELT_o::Dimension*>& getAxisDimensions(LONG axis) override;
+    LONG minimumDimensions(LONG axis) override;
+    LONG maximumDimensions(LONG axis) override;
+    bool isAxisNULLFiltered(LONG axis) override;
+    void setAxisExcludeNULLs(LONG axis, bool exclude) override;
+    ZELT_o::LinkMode getSortLinkMode() override { return fSortLinkMode; }
+    void setSortLinkMode(ZELT_o::LinkMode mode) { fSortLinkMode = mode; }
+    void setFilterLinkMode(ZELT_o::LinkMode mode) { fFilterLinkMode = mode; }
+    void setFormatLinkMode(ZELT_o::LinkMode mode) { fFormatLinkMode = mode; }
+    // 0: the viewpoint keeps a layout of its own; 1 or 2: it copies its base's layout again.
+    void setAxisLinkMode(ZELT_o::LinkMode mode);
+    ZELT_o::LinkMode getFilterLinkMode() override { return fFilterLinkMode; }
+    ZELT_o::LinkMode getFormatLinkMode() override { return fFormatLinkMode; }
+    ZELT_o::LinkMode getAxisLinkMode() override;
+    ZELT_o::LinkMode getDimensionLinkMode(ZELT_o::Dimension const* dimension) override;
+    void notifyMemberLabelChanged(ZELT_o::Dimension& dimension) override;
+    void notifyMemberLabelChanged(PovaString const& uniqueName) override;
+    void notifyMemberLabelChanged() override;
+    void notifyAxisInfoChanged(PovaString const& uniqueName) override;
+    void getCellSelection(LONG* row, LONG* column) override;
+    void setCellSelection(LONG row, LONG column) override;
+    bool ChangedSinceLastPersist() override { return fChangedSinceLastPersist; }
+    LONG getID() override { return fID; }
+    void setID(LONG id) override { fID = id; }
+    PovaString getUniqueName() override { return fUniqueName; }
+    void setUniqueName(PovaString const& name) override { fUniqueName = name; }
+    PovaString getAxisInfo(ZELT_o::Dimension const& dimension) override;
+    void setAxisInfo(ZELT_o::Dimension const& dimension, PovaString const& info) override;
+    void setDocument(ZELT_o::Document* document) override;
+    ZELT_o::Document* getDocument() override { return fDocument; }
+    Sides getSides() override;
+    PovaString getExpression() override { return fExpression; }
+    void setExpression(PovaString const& expression) override { fExpression = expression; }
+    bool getInitFromExpression() override { return fInitFromExpression; }
+    void setInitFromExpression(bool flag) override { fInitFromExpression = flag; }
+    ZELT_o::DimensionPosition getPosition(ZELT_o::Dimension* dimension) override;
+    GUID getDocumentGUID() override { return fDocumentGUID; }
+    GUID getGUID() override { return fGUID; }
+    bool setParameterStrictness(bool strict) override;
+    bool getParameterStrictness() override;
+    LONG getAxisByDimUniqueName(PovaString const& uniqueName) override;
+
+    // --- construction and binding
+    void init();
+    ViewpointCommon* getRoot();
+    ViewpointBase* getDerivedViewpoint() const { return fDerivedViewpoint.get(); }
+    bool copyParentOrientation() const { return fCopyParentOrientation; }
+    void initialize_all_to_default();
+    void defaultOrder();
+    void initializeAxes(LONG numViewAxes, LONG numPagedAxes);
+    void initializeOrientation(std::vector<ZELT_o::Dimension*> const& dimensions);
+    void initialize_constraints();
+    void apply_constraints_to_sides();
+    void apply_maximums_to_sides();
+    void apply_minimums_to_sides();
+    void add_additional_dimensions();
+    void create_property_lists();
+    void clearViewpoint();
+
+    // --- axis and dimension queries
+    ZELT_o::Dimension* getDimensionAt(ZELT_o::DimensionPosition position);
+    ZELT_o::Dimension* getDimensionAt(LONG n);
+    LONG findDimensionAxis(ZELT_o::Dimension const* dimension);
+    bool findDimensionAxis(PovaString const& uniqueName, LONG& axis, LONG& position);
+    LONG getDimIndex(ZELT_o::Dimension const* dimension);
+    // Records the moves it makes in `undoMoves` (as (from, to) pairs); given recorded moves,
+    // replays them backwards instead.
+    void setMaximumDimensions(
+        LONG axis, LONG maximum,
+        std::vector<std::pair<ZELT_o::DimensionPosition, ZELT_o::DimensionPosition>>& undoMoves);
+
+    // --- state
+    bool isDirty() const { return fDirty; }
+    void dirty_viewpoint();
+    LONG getConnectionCounter() const { return fConnectionCounter; }
+    std::vector<ViewpointCommon*> const& getChildren() const { return fChildren; }
+    DimensionProperties* getDimensionProperties(LONG index);
+    LONG countPropertyLists() const { return static_cast<LONG>(fProperties.size()); }
+
+    // --- events and tree walks
+    void queueEvent(Event const& event);
+    void sendEvents();
+    void visitTree(ViewpointVisitor& visitor);
+    void visitTreeInternal(ViewpointVisitor& visitor);
+    void setDimensionLinkMode(ZELT_o::Dimension* dimension, ZELT_o::LinkMode mode);
+    void setDimensionLinkModes(ZELT_o::LinkMode mode);
+    // The base's dimensions in axis order; empty without a cube.
+    void retrieveBaseOrientation(std::vector<ZELT_o::Dimension*>& dimensions);
+    void update_children_viewpoint_expression(bool flag);
+
+    // --- orientation
+    void doMoveDim(ZELT_o::DimensionPosition& from, ZELT_o::DimensionPosition& to);
+    void doSwapDim(ZELT_o::DimensionPosition& a, ZELT_o::DimensionPosition& b);
+    void doSwapAxes(LONG a, LONG b);
+    Sides setSides(Sides& sides);
+    bool doReorient(PovaString xml);
+    void doChangeAxisType(LONG axis, AxisType type);
+    bool change_axis_type(LONG axis, AxisType type);
+    void doingUndoDimensionMove(ZELT_o::DimensionPosition& from, ZELT_o::DimensionPosition& to);
+    void doingUndoDimensionSwap(ZELT_o::DimensionPosition& a, ZELT_o::DimensionPosition& b);
+    void doingUndoViewpointReorient();
+    std::size_t undoDepth() const;
+    // Dimensions whose state returns to defaults at their next access.
+    bool isAwaitingDefaultState(ZELT_o::Dimension const* dimension) const;
+    // Takes a dimension out of the set of dimensions awaiting default state; true when it was
+    // in it.
+    bool take_dim_default_request(ZELT_o::Dimension const* dimension);
+
+    // --- listener sides
+    bool calculationRemoved(ZELT_o::Calculation* calculation, ZELT_o::MemberSet** set,
+                            ZELT_o::Member** member) override;
+    void calculationChanged(ZELT_o::Calculation* before, ZELT_o::Calculation* after) override;
+    void cubeChanged(ZELT_o::CubeEvent* event) override;
+    void stopListening() override;
+    void stopListeningToDocument() override;
+    void parameterChanged(ZELT_o::Parameter* parameter, ZELT_o::Dimension* dimension) override;
+
+protected:
+    ~ViewpointCommon() override;
+
+    // Raises BaseError(code) with module "INTERFACE".
+    [[noreturn]] static void throw_error(ZELT_o::MessageCode code);
+    [[noreturn]] static void throw_error(ZELT_o::MessageCode code, PovaString const& insert);
+    // The viewpoint's trace lines (module "INTERFACE", component "ViewpointCommon").
+    support::TraceLog& tracer() { return *fTrace; }
+    // Address as the trace lines print it ("%x").
+    unsigned traceAddress() const;
+
+private:
+    // --- ViewpointModifier
+    void notifySortChanged(ZELT_o::Sort* sort) override;
+    void notifySubTotalChanged(ZELT_o::SubTotal* subTotal) override;
+    void notifyFilterChanged(ZELT_o::Filter* filter) override;
+    void notifyFormatChanged(ZELT_o::Format* format) override;
+    void notifyConnectedToCube() override;
+    void notifyDisconnected(bool flag) override;
+    void notifyActiveSliceChanged(ZELT_o::Member& member) override;
+    void notifyActiveSetChanged(ZELT_o::MemberSet& set) override;
+    void notifyUndoActiveSetChanged() override;
+    void notifyActiveSelectionChanged(ZELT_o::MemberSet& set) override;
+    void notifyActiveHierarchyChanged(ZELT_o::Dimension& dimension,
+                                      ZELT_o::Hierarchy* hierarchy) override;
+    void notifyDimensionLinkModeChanged(ZELT_o::Dimension& dimension, ZELT_o::LinkMode mode,
+                                        bool isRoot) override;
+    void notifySidesChanged(Sides& sides) override;
+    void notifyCalculationChange(ZELT_o::Hierarchy& hierarchy) override;
+    void notifyDimensionMoved(LONG fromAxis, LONG fromPosition, LONG toAxis,
+                              LONG toPosition) override;
+    void nofityUndoDimensionMoved() override;
+    void notifyDimensionSwapped(LONG axisA, LONG positionA, LONG axisB, LONG positionB) override;
+    void nofityUndoDimensionSwapped() override;
+    void notifyAxesSwapped(LONG axisA, LONG axisB) override;
+    void notifyStyleChanged(ZELT_o::Format* format) override;
+    void notifyExcludeNullsChanged(LONG axis, bool flag) override;
+    void notifyHoldingEvents() override;
+    void notifyReleasingEvents() override;
+    void notifyOperationsUndone() override;
+    void notifyCubeDataChanged() override;
+    void notifyAxisTypeChanged(LONG axis, AxisType type) override;
+    void notifyViewpointReorient(PovaString xml) override;
+    void notifyUndoViewpointReorient() override;
+    void sendQueuedEvents(bool force) override;
+
+    // --- Member, member-set and link listener sides
+    void variableChanged(ZELT_o::Member* member) override;
+    void variableChanged(ZELT_o::MemberSet* set) override;
+    void setChangeUndone(ZELT_o::MemberSet* set) override;
+    bool forceDeleteOfParameter(ZELT_o::ParameterLink* link) override;
+
+    // --- helpers
+    ViewpointCommon* layout_owner();
+    bool forwards_layout() const;
+    void release_derived_viewpoint();
+    void detach_from_cube();
+    void detach_from_document();
+    void remove_from_base_child_list();
+    LONG cube_dimension_count();
+    void queue_axis_events(LONG axisA, LONG axisB);
+    void check_derived_viewpoint();
+    void mark_changed_after_layout_change();
+    LONG cube_dimension_index(ZELT_o::Dimension const* dimension);
+    std::vector<ZELT_o::Dimension*> cube_dimensions();
+    bool valid_axis(LONG axis) const;
+    void raise_if_layout_rejected();
+    bool take_layout_rejection();
+    bool parse_sides_xml(PovaString const& xml, Sides& sides, std::vector<Constraint>& constraints,
+                         std::vector<AxisType>& types, std::vector<bool>& excludeNulls,
+                         LONG& numViewAxes, LONG& numPagedAxes, LONG& newDimensionAxis);
+
+    // Fields in the order of the model.
+    bool fListeningToCube = false;
+    bool fListeningToDocument = false;
+    ZELT_o::Cube* fCube = nullptr;
+    support::Ref<ViewpointCommon> fBaseViewpoint;
+    std::vector<std::unique_ptr<DimensionProperties>> fProperties;
+    bool fCopyParentOrientation = true;
+    LONG fNumViewAxes = 0;
+    LONG fNumPagedAxes = 1;
+    Sides fSides;
+    std::set<ZELT_o::Dimension const*> fDimsAwaitingDefault;
+    std::vector<AxisType> fAxisTypes;
+    std::vector<Constraint> fSideConstraints;
+    std::vector<bool> fExcludeNulls;
+    std::unique_ptr<ViewpointBase> fDerivedViewpoint;
+    XmlSupport fPersistenceDocument;
+    PovaString fExpression;
+    bool fInitFromExpression = false;
+    LONG fSortNameCounter = 1;
+    LONG fFilterNameCounter = 1;
+    LONG fTupleFilterNameCounter = 1;
+    LONG fFormatNameCounter = 1;
+    LONG fSubTotalNameCounter = 1;
+    LONG fNewDimensionAxis = -1;
+    LONG fID = 0;
+    bool fDirty = false;
+    bool fChangedSinceLastPersist = false;
+    ZELT_o::LinkMode fSortLinkMode = ZELT_o::kLinkOwn;
+    ZELT_o::LinkMode fFilterLinkMode = ZELT_o::kLinkOwn;
+    ZELT_o::LinkMode fFormatLinkMode = ZELT_o::kLinkOwn;
+    std::vector<ZELT_o::LinkMode> fDimensionLinkModes;
+    std::vector<ZELT_o::Hierarchy*> fActiveHierarchies;
+    std::unique_ptr<EventDispatcher> fDispatcher;
+    std::vector<ViewpointCommon*> fChildren;
+    LONG fConnectionCounter = 0;
+    ZELT_o::Document* fDocument = nullptr;
+    bool fParameterStrictness = true;
+    std::vector<std::unique_ptr<DimensionMoveOp>> fDimensionMoveUndoStack;
+    bool fSwapUndo = false;
+    bool fMoveUndo = false;
+    bool fActiveSetUndo = false;
+    LONG fCellRow = -1;
+    LONG fCellColumn = -1;
+    PovaString fUniqueName;
+    GUID fGUID;
+    GUID fDocumentGUID;
+    std::unique_ptr<support::TraceLog> fTrace;
+    // Set by a layout notification when the derived viewpoint cannot serve the new layout;
+    // the operation that started the walk raises the error once the whole tree has changed.
+    bool fLayoutRejected = false;
+};
+
+}  // namespace common

@@ -1,0 +1,341 @@
+// Construction, binding to a cube or a base viewpoint, identity and the listener sides.
+#include <basekit/AssertionFailure.h>
+#include <basekit/BaseError.h>
+#include <basekit/StringConverters.h>
+#include <pova/Factories.h>
+#include <pova/InstanceCounter.h>
+#include <pova/Module.h>
+#include <pova/ViewResultSet.h>
+#include <pova/ViewpointCommon.h>
+#include <provkit/ProviderLibrary.h>
+
+#include <algorithm>
+#include <cstdint>
+
+#include "foundation/TraceLog.h"
+#include "viewpoint/DimensionMoveOp.h"
+#include "viewpoint/ViewpointEvents.h"
+#include "viewpoint/ViewpointVisitors.h"
+
+namespace common {
+
+namespace {
+
+support::InstanceCounter sInstances;
+
+// Runs a call into a cube or document; their failures must not stop a binding step.
+template <class Call>
+void guarded(Call call) {
+    try {
+        call();
+    } catch (...) {
+    }
+}
+
+}  // namespace
+
+PovaString const& ViewpointCommon::fModule() {
+    return support::interfaceModule();
+}
+
+ViewpointCommon::ViewpointCommon()
+    : ZELT_o::Viewpoint("ViewpointCommon", sInstances.next()),
+      fDispatcher(std::make_unique<EventDispatcher>()),
+      fTrace(std::make_unique<support::TraceLog>(support::interfaceModule(), "ViewpointCommon",
+                                                 "ViewpointCommon")) {
+    fProperties.reserve(10);
+    SystemSupport::GenerateGUID(fGUID, true);
+    SystemSupport::GenerateGUID(fDocumentGUID, true);
+    init();
+    fUniqueName = PovaString::build("Viewpoint%d", getInstance() + 1);
+}
+
+ViewpointCommon::~ViewpointCommon() {
+    clearViewpoint();
+    remove_from_base_child_list();
+    // A cube or document that still knows this viewpoint must not call it once it is gone.
+    detach_from_cube();
+    detach_from_document();
+}
+
+unsigned ViewpointCommon::traceAddress() const {
+    return static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(this));
+}
+
+void ViewpointCommon::throw_error(ZELT_o::MessageCode code) {
+    throw BaseError(code, fModule(), 1, 0);
+}
+
+void ViewpointCommon::throw_error(ZELT_o::MessageCode code, PovaString const& insert) {
+    BaseError error(code, fModule(), 1, 0);
+    error.addInsert(insert);
+    throw error;
+}
+
+void ViewpointCommon::init() {
+    detach_from_cube();
+    release_derived_viewpoint();
+    fCopyParentOrientation = true;
+    remove_from_base_child_list();
+    fBaseViewpoint.reset();
+    dirty_viewpoint();
+    fProperties.reserve(10);
+    fProperties.clear();
+    fPersistenceDocument.clear();
+    fSortNameCounter = 1;
+    fFilterNameCounter = 1;
+    fTupleFilterNameCounter = 1;
+    fFormatNameCounter = 1;
+    fSubTotalNameCounter = 1;
+}
+
+void ViewpointCommon::dirty_viewpoint() {
+    fDirty = true;
+    fChangedSinceLastPersist = true;
+    if (fDerivedViewpoint) {
+        fDerivedViewpoint->viewpointChanged();
+    }
+}
+
+void ViewpointCommon::release_derived_viewpoint() {
+    fDerivedViewpoint.reset();
+}
+
+// Unregisters from the cube, which is then forgotten. A cube that said it is going away has
+// already been forgotten and is not called.
+void ViewpointCommon::detach_from_cube() {
+    if (fCube == nullptr) {
+        return;
+    }
+    ZELT_o::Cube* cube = std::exchange(fCube, nullptr);
+    guarded([&] { cube->unregisterViewpoint(this); });
+    if (std::exchange(fListeningToCube, false)) {
+        guarded([&] { cube->removeCubeListener(this); });
+    }
+}
+
+void ViewpointCommon::detach_from_document() {
+    ZELT_o::Document* document = std::exchange(fDocument, nullptr);
+    if (document != nullptr && std::exchange(fListeningToDocument, false)) {
+        guarded([&] { document->removeDocumentListener(this); });
+    }
+}
+
+void ViewpointCommon::remove_from_base_child_list() {
+    if (!fBaseViewpoint) {
+        return;
+    }
+    ViewpointCommon& base = *fBaseViewpoint;
+    auto it = std::find(base.fChildren.begin(), base.fChildren.end(), this);
+    if (it == base.fChildren.end()) {
+        POVA_CHECK(!"Viewpoint missing from child list of parent");
+        return;
+    }
+    base.fChildren.erase(it);
+    fTrace->write(__LINE__, "ViewpointCommon::setBaseViewpoint",
+                  "Viewpoint %d(%x) removed from child list of %d(%x)", getInstance(),
+                  traceAddress(), base.getInstance(), base.traceAddress());
+}
+
+void ViewpointCommon::setCube(ZELT_o::Cube* cube, LONG numViewAxes, LONG numPagedAxes) {
+    release_derived_viewpoint();
+    dirty_viewpoint();
+    if (cube != nullptr && (fBaseViewpoint || fCube != nullptr)) {
+        throwResult(E_UNEXPECTED);
+    }
+    fProperties.clear();
+    if (cube != nullptr) {
+        fCube = cube;
+        guarded([&] { cube->registerViewpoint(this); });
+        guarded([&] { fListeningToCube = cube->addCubeListener(this); });
+        fNumViewAxes = numViewAxes;
+        fNumPagedAxes = numPagedAxes;
+        detach_from_document();
+        ZELT_o::Document* document = nullptr;
+        guarded([&] { document = cube->getDocument(); });
+        if (document != nullptr) {
+            fDocument = document;
+            guarded([&] { document->addDocumentListener(this); });
+            fListeningToDocument = true;
+        }
+        auto connect = ConnectedVisitor();
+        visitTree(connect);
+    } else {
+        detach_from_cube();
+        auto disconnect = DisconnectionVisitor(false);
+        visitTree(disconnect);
+        fNumViewAxes = numViewAxes;
+        fNumPagedAxes = numPagedAxes;
+        detach_from_document();
+    }
+    sendEvents();
+}
+
+void ViewpointCommon::setBaseViewpoint(ZELT_o::Viewpoint* base, LONG numViewAxes,
+                                       LONG numPagedAxes) {
+    release_derived_viewpoint();
+    dirty_viewpoint();
+    detach_from_cube();
+    remove_from_base_child_list();
+    fBaseViewpoint.reset();
+    // Only a viewpoint of this implementation can be a base; any other counts as none.
+    fBaseViewpoint = support::Ref<ViewpointCommon>::retain(dynamic_cast<ViewpointCommon*>(base));
+    if (fBaseViewpoint) {
+        fNumViewAxes = numViewAxes;
+        fNumPagedAxes = numPagedAxes;
+        fBaseViewpoint->fChildren.push_back(this);
+        fTrace->write(__LINE__, "ViewpointCommon::setBaseViewpoint",
+                      "Viewpoint %d(%x) added to child list of %d(%x)", getInstance(),
+                      traceAddress(), fBaseViewpoint->getInstance(),
+                      fBaseViewpoint->traceAddress());
+        if (!isConnected()) {
+            return;
+        }
+        auto connect = ConnectedVisitor();
+        visitTree(connect);
+    } else {
+        auto disconnect = DisconnectionVisitor(false);
+        visitTree(disconnect);
+        fNumViewAxes = numViewAxes;
+        fNumPagedAxes = numPagedAxes;
+    }
+    sendEvents();
+}
+
+ZELT_o::Viewpoint* ViewpointCommon::getBaseViewpoint() {
+    if (!fBaseViewpoint) {
+        return nullptr;
+    }
+    fBaseViewpoint->addRef();
+    return fBaseViewpoint.get();
+}
+
+ZELT_o::Cube* ViewpointCommon::getCube() {
+    if (fBaseViewpoint) {
+        return fBaseViewpoint->getCube();
+    }
+    if (fCube != nullptr) {
+        fCube->addRef();
+    }
+    return fCube;
+}
+
+bool ViewpointCommon::isConnected() {
+    auto cube = support::adopt(getCube());
+    return static_cast<bool>(cube);
+}
+
+ViewpointCommon* ViewpointCommon::getRoot() {
+    ViewpointCommon* root = this;
+    while (root->fBaseViewpoint) {
+        root = root->fBaseViewpoint.get();
+    }
+    return root;
+}
+
+void ViewpointCommon::setDocument(ZELT_o::Document* document) {
+    detach_from_document();
+    fDocument = document;
+    if (document != nullptr) {
+        fListeningToDocument = true;
+        guarded([&] { document->addDocumentListener(this); });
+    }
+}
+
+void ViewpointCommon::initialiseFromExpression(PovaString& expression) {
+    if (!fDerivedViewpoint) {
+        throw_error(0xC201120Du);
+    }
+    fInitFromExpression = fDerivedViewpoint->initialiseFromExpression(expression);
+}
+
+ZELT_o::ViewResultSet* ViewpointCommon::query(
+    std::vector<ZELT_o::PropertySpecification>* properties) {
+    if (!fDerivedViewpoint) {
+        return nullptr;
+    }
+    return fDerivedViewpoint->query(properties);
+}
+
+void ViewpointCommon::getCellSelection(LONG* row, LONG* column) {
+    if (row != nullptr) {
+        *row = fCellRow;
+    }
+    if (column != nullptr) {
+        *column = fCellColumn;
+    }
+}
+
+void ViewpointCommon::setCellSelection(LONG row, LONG column) {
+    fCellRow = row;
+    fCellColumn = column;
+}
+
+bool ViewpointCommon::setParameterStrictness(bool strict) {
+    if (fBaseViewpoint) {
+        return fBaseViewpoint->setParameterStrictness(strict);
+    }
+    fParameterStrictness = strict;
+    return true;
+}
+
+bool ViewpointCommon::getParameterStrictness() {
+    return fBaseViewpoint ? fBaseViewpoint->getParameterStrictness() : fParameterStrictness;
+}
+
+// --- cube and document listener sides
+
+bool ViewpointCommon::calculationRemoved(ZELT_o::Calculation*, ZELT_o::MemberSet**,
+                                         ZELT_o::Member**) {
+    return false;
+}
+
+void ViewpointCommon::calculationChanged(ZELT_o::Calculation*, ZELT_o::Calculation*) {}
+
+void ViewpointCommon::cubeChanged(ZELT_o::CubeEvent*) {}
+
+void ViewpointCommon::stopListening() {
+    fCube = nullptr;
+    fListeningToCube = false;
+}
+
+void ViewpointCommon::stopListeningToDocument() {
+    fDocument = nullptr;
+    fListeningToDocument = false;
+}
+
+// --- connection
+
+void ViewpointCommon::notifyConnectedToCube() {
+    clearViewpoint();
+    auto cube = support::adopt(getCube());
+    ZELT_o::Cube* theCube = cube.get();
+    POVA_CHECK(theCube);
+    if (theCube == nullptr) {
+        return;
+    }
+    if (ProviderLibrary* library = createProviderLibrary(cube->getProviderName())) {
+        fDerivedViewpoint = library->createDerivedViewpoint(*this);
+    }
+    initialize_all_to_default();
+    queueEvent(ConnectEvent());
+    queueEvent(ViewpointChangeEvent());
+}
+
+void ViewpointCommon::notifyDisconnected(bool flag) {
+    ++fConnectionCounter;
+    fPersistenceDocument.clear();
+    dirty_viewpoint();
+    queueEvent(DisconnectEvent(flag));
+    queueEvent(ViewpointChangeEvent());
+}
+
+}  // namespace common
+
+extern "C" ZELT_o::Viewpoint* createCommonViewpoint() {
+    try {
+        return new common::ViewpointCommon();
+    } catch (std::bad_alloc const&) {
+        return nullptr;
+    }
+}

@@ -1,0 +1,439 @@
+// Listeners, queued events, tree walks and the notifications that only queue events.
+#include <basekit/AssertionFailure.h>
+#include <pova/Dimension.h>
+#include <pova/Hierarchy.h>
+#include <pova/Member.h>
+#include <pova/MemberSet.h>
+#include <pova/ViewpointCommon.h>
+#include <pova/ViewpointListener.h>
+
+#include "viewpoint/ViewpointEvents.h"
+#include "viewpoint/ViewpointVisitors.h"
+
+namespace common {
+
+namespace {
+constexpr ZELT_o::MessageCode kLayoutRejected = 0xC201491Eu;
+}  // namespace
+
+// --- listeners and the queue
+
+void ViewpointCommon::addListener(ZELT_o::ViewpointListener* listener) {
+    if (listener != nullptr) {
+        fDispatcher->addListener(listener);
+    }
+}
+
+void ViewpointCommon::removeListener(ZELT_o::ViewpointListener* listener) {
+    fDispatcher->removeListener(listener);
+}
+
+void ViewpointCommon::queueEvent(Event const& event) {
+    fDispatcher->queueEvent(event);
+}
+
+void ViewpointCommon::sendQueuedEvents(bool force) {
+    fDispatcher->sendEvents(force);
+}
+
+void ViewpointCommon::sendEvents() {
+    auto send = SendEventsVisitor();
+    visitTree(send);
+}
+
+bool ViewpointCommon::eventsHeld() {
+    return fDispatcher->eventsHeld();
+}
+
+void ViewpointCommon::holdEvents() {
+    auto hold = BeginHoldEventsVisitor();
+    visitTree(hold);
+    auto force = ForceSendEventsVisitor();
+    visitTree(force);
+}
+
+void ViewpointCommon::releaseEvents() {
+    auto release = ReleaseEventsVisitor();
+    visitTree(release);
+    sendEvents();
+}
+
+void ViewpointCommon::operationsUndone() {
+    ViewpointCommon* root = getRoot();
+    auto undone = OperationsUndoneVisitor();
+    root->visitTree(undone);
+    root->sendEvents();
+}
+
+void ViewpointCommon::notifyHoldingEvents() {
+    queueEvent(HoldEventsEvent());
+    fDispatcher->setHoldEvents();
+}
+
+void ViewpointCommon::notifyReleasingEvents() {
+    queueEvent(ReleaseCompleteEvent());
+    fDispatcher->resetHoldEvents();
+}
+
+void ViewpointCommon::notifyOperationsUndone() {
+    fDispatcher->discardEvents();
+    fDispatcher->resetHoldEvents();
+    queueEvent(UndoOperationsCompleteEvent());
+}
+
+// --- tree walks
+
+void ViewpointCommon::visitTree(ViewpointVisitor& visitor) {
+    if (!visitor.visit(*this, *this, true)) {
+        return;
+    }
+    // The child list is read afresh at every step: a visit may change it.
+    for (std::size_t i = 0; i < fChildren.size(); ++i) {
+        fChildren[i]->visitTreeInternal(visitor);
+    }
+}
+
+void ViewpointCommon::visitTreeInternal(ViewpointVisitor& visitor) {
+    if (!visitor.visit(*this, *this, false)) {
+        return;
+    }
+    for (std::size_t i = 0; i < fChildren.size(); ++i) {
+        fChildren[i]->visitTreeInternal(visitor);
+    }
+}
+
+bool ViewpointCommon::take_layout_rejection() {
+    bool rejected = std::exchange(fLayoutRejected, false);
+    for (ViewpointCommon* child : fChildren) {
+        rejected = child->take_layout_rejection() || rejected;
+    }
+    return rejected;
+}
+
+void ViewpointCommon::raise_if_layout_rejected() {
+    if (take_layout_rejection()) {
+        throw_error(kLayoutRejected);
+    }
+}
+
+void ViewpointCommon::check_derived_viewpoint() {
+    if (fDerivedViewpoint && fDerivedViewpoint->isInError()) {
+        fLayoutRejected = true;
+    }
+}
+
+// --- link modes
+
+ZELT_o::LinkMode ViewpointCommon::getDimensionLinkMode(ZELT_o::Dimension const* dimension) {
+    if (fDimensionLinkModes.empty()) {
+        fDimensionLinkModes.assign(static_cast<std::size_t>(cube_dimension_count()),
+                                   ZELT_o::kLinkOwn);
+    }
+    LONG const index = cube_dimension_index(dimension);
+    if (index < 0 || static_cast<std::size_t>(index) >= fDimensionLinkModes.size()) {
+        return ZELT_o::kLinkOwn;
+    }
+    return fDimensionLinkModes[index];
+}
+
+void ViewpointCommon::setDimensionLinkMode(ZELT_o::Dimension* dimension, ZELT_o::LinkMode mode) {
+    if (dimension == nullptr) {
+        return;
+    }
+    auto walk = DimensionLinkVisitor(*dimension, mode);
+    visitTree(walk);
+    sendEvents();
+}
+
+void ViewpointCommon::setDimensionLinkModes(ZELT_o::LinkMode mode) {
+    for (ZELT_o::Dimension* dimension : cube_dimensions()) {
+        auto walk = DimensionLinkVisitor(*dimension, mode);
+        visitTree(walk);
+    }
+    sendEvents();
+}
+
+void ViewpointCommon::notifyDimensionLinkModeChanged(ZELT_o::Dimension& dimension,
+                                                     ZELT_o::LinkMode mode, bool isRoot) {
+    if (isRoot) {
+        getDimensionLinkMode(&dimension);  // sizes the list on first use
+        LONG const index = cube_dimension_index(&dimension);
+        if (index >= 0 && static_cast<std::size_t>(index) < fDimensionLinkModes.size()) {
+            fDimensionLinkModes[index] = mode;
+        }
+    }
+    dirty_viewpoint();
+    queueEvent(AxisChangeEvent(findDimensionAxis(&dimension)));
+    queueEvent(DimensionChangeEvent(dimension, ZELT_o::ViewpointListener::kMemberSetChanged));
+    queueEvent(CellChangeEvent());
+    queueEvent(ViewpointChangeEvent());
+}
+
+void ViewpointCommon::update_children_viewpoint_expression(bool flag) {
+    std::vector<ZELT_o::Dimension*> const dimensions = cube_dimensions();
+    for (ViewpointCommon* child : fChildren) {
+        bool linked = false;
+        // The viewpoint's own property set follows the dimensions; it has no link mode.
+        for (std::size_t i = 0; i + 1 < dimensions.size() && !linked; ++i) {
+            linked = linkedMode(child->getDimensionLinkMode(dimensions[i]));
+        }
+        if (linked) {
+            child->fInitFromExpression = flag;
+        }
+    }
+}
+
+void ViewpointCommon::retrieveBaseOrientation(std::vector<ZELT_o::Dimension*>& dimensions) {
+    dimensions.clear();
+    if (!fBaseViewpoint || !isConnected()) {
+        return;
+    }
+    for (auto const& side : fBaseViewpoint->getSides()) {
+        dimensions.insert(dimensions.end(), side.begin(), side.end());
+    }
+}
+
+// --- axis information
+
+PovaString ViewpointCommon::getAxisInfo(ZELT_o::Dimension const& dimension) {
+    LONG index = -1;
+    for (std::size_t i = 0; i < fProperties.size(); ++i) {
+        if (fProperties[i]->getDimension() == &dimension) {
+            index = static_cast<LONG>(i);
+        }
+    }
+    if (index < 0) {
+        return PovaString();
+    }
+    DimensionProperties::DimensionProperty const* property = fProperties[index]->get(AXISINFO);
+    if (property == nullptr || property->getValue().vt != VT_BSTR) {
+        return PovaString();
+    }
+    PovaString text;
+    text.fillFromBSTR(property->getValue().bstrVal);
+    return text;
+}
+
+void ViewpointCommon::setAxisInfo(ZELT_o::Dimension const& dimension, PovaString const& info) {
+    LONG const index = getDimIndex(&dimension);
+    basekit::Variant value(info.c_str());
+    fProperties[index]->set(Property(AXISINFO, *value));
+    auto walk = AxisInfoVisitor(dimension.getUniqueName());
+    getRoot()->visitTree(walk);
+    sendEvents();
+}
+
+void ViewpointCommon::notifyAxisInfoChanged(PovaString const& uniqueName) {
+    LONG axis = -1;
+    LONG position = -1;
+    if (findDimensionAxis(uniqueName, axis, position)) {
+        queueEvent(AxisInfoChangeEvent(*getDimensionAt({axis, position})));
+    }
+}
+
+// --- notifications that queue events for the specifications and selections
+
+void ViewpointCommon::queue_axis_events(LONG axisA, LONG axisB) {
+    // Sorts and filters can depend on any axis; without them only the touched axes change.
+    queueEvent(AxisChangeEvent(axisA));
+    if (axisB != axisA) {
+        queueEvent(AxisChangeEvent(axisB));
+    }
+}
+
+void ViewpointCommon::notifySortChanged(ZELT_o::Sort* /*sort*/) {
+    dirty_viewpoint();
+    for (LONG axis = 0; axis < static_cast<LONG>(fSides.size()); ++axis) {
+        queueEvent(AxisChangeEvent(axis));
+    }
+    queueEvent(CellChangeEvent());
+    queueEvent(ViewpointChangeEvent());
+}
+
+void ViewpointCommon::notifySubTotalChanged(ZELT_o::SubTotal* /*subTotal*/) {
+    dirty_viewpoint();
+    for (LONG axis = 0; axis < static_cast<LONG>(fSides.size()); ++axis) {
+        queueEvent(AxisChangeEvent(axis));
+    }
+    queueEvent(CellChangeEvent());
+    queueEvent(ViewpointChangeEvent());
+}
+
+void ViewpointCommon::notifyFilterChanged(ZELT_o::Filter* /*filter*/) {
+    dirty_viewpoint();
+    for (LONG axis = 0; axis < static_cast<LONG>(fSides.size()); ++axis) {
+        queueEvent(AxisChangeEvent(axis));
+    }
+    queueEvent(CellChangeEvent());
+    queueEvent(ViewpointChangeEvent());
+}
+
+void ViewpointCommon::notifyFormatChanged(ZELT_o::Format* /*format*/) {
+    dirty_viewpoint();
+    queueEvent(CellChangeEvent());
+    queueEvent(ViewpointChangeEvent());
+}
+
+void ViewpointCommon::notifyStyleChanged(ZELT_o::Format* /*format*/) {
+    dirty_viewpoint();
+    queueEvent(CellChangeEvent());
+    queueEvent(ViewpointChangeEvent());
+}
+
+void ViewpointCommon::notifyCubeDataChanged() {
+    dirty_viewpoint();
+    for (LONG axis = 0; axis < static_cast<LONG>(fSides.size()); ++axis) {
+        queueEvent(AxisChangeEvent(axis));
+    }
+    queueEvent(CellChangeEvent());
+    queueEvent(ViewpointChangeEvent());
+}
+
+void ViewpointCommon::notifyActiveSliceChanged(ZELT_o::Member& member) {
+    dirty_viewpoint();
+    if (ZELT_o::Dimension* dimension = member.getDimension()) {
+        queueEvent(DimensionChangeEvent(*dimension, ZELT_o::ViewpointListener::kSliceChanged));
+        queueEvent(AxisChangeEvent(findDimensionAxis(dimension)));
+    }
+    queueEvent(CellChangeEvent());
+    queueEvent(ViewpointChangeEvent());
+}
+
+void ViewpointCommon::notifyActiveSetChanged(ZELT_o::MemberSet& set) {
+    dirty_viewpoint();
+    if (fActiveSetUndo) {
+        fActiveSetUndo = false;
+    }
+    if (ZELT_o::Dimension* dimension = set.getDimension()) {
+        queueEvent(DimensionChangeEvent(*dimension, ZELT_o::ViewpointListener::kMemberSetChanged));
+        queueEvent(AxisChangeEvent(findDimensionAxis(dimension)));
+    }
+    queueEvent(CellChangeEvent());
+    queueEvent(ViewpointChangeEvent());
+}
+
+void ViewpointCommon::notifyUndoActiveSetChanged() {
+    fActiveSetUndo = true;
+}
+
+void ViewpointCommon::notifyActiveSelectionChanged(ZELT_o::MemberSet& set) {
+    if (ZELT_o::Dimension* dimension = set.getDimension()) {
+        queueEvent(DimensionChangeEvent(*dimension, ZELT_o::ViewpointListener::kSelectionChanged));
+        queueEvent(AxisChangeEvent(findDimensionAxis(dimension)));
+    }
+    queueEvent(ViewpointChangeEvent());
+}
+
+void ViewpointCommon::notifyActiveHierarchyChanged(ZELT_o::Dimension& dimension,
+                                                   ZELT_o::Hierarchy* /*hierarchy*/) {
+    dirty_viewpoint();
+    queueEvent(DimensionChangeEvent(dimension, ZELT_o::ViewpointListener::kHierarchyChanged));
+    queueEvent(AxisChangeEvent(findDimensionAxis(&dimension)));
+    queueEvent(CellChangeEvent());
+    queueEvent(ViewpointChangeEvent());
+}
+
+void ViewpointCommon::notifyCalculationChange(ZELT_o::Hierarchy& hierarchy) {
+    fChangedSinceLastPersist = true;
+    if (ZELT_o::Dimension* dimension = hierarchy.getDimension()) {
+        queueEvent(
+            DimensionChangeEvent(*dimension, ZELT_o::ViewpointListener::kCalculationChanged));
+    }
+    queueEvent(ViewpointChangeEvent());
+}
+
+void ViewpointCommon::notifyMemberLabelChanged(ZELT_o::Dimension& dimension) {
+    queueEvent(AxisChangeEvent(findDimensionAxis(&dimension)));
+    queueEvent(DimensionChangeEvent(dimension, ZELT_o::ViewpointListener::kMemberSetChanged));
+    queueEvent(ViewpointChangeEvent());
+}
+
+void ViewpointCommon::notifyMemberLabelChanged(PovaString const& /*uniqueName*/) {
+    // Any axis may show the member: every axis is told.
+    for (LONG axis = 0; axis < static_cast<LONG>(fSides.size()); ++axis) {
+        queueEvent(AxisChangeEvent(axis));
+    }
+    queueEvent(ViewpointChangeEvent());
+}
+
+void ViewpointCommon::notifyMemberLabelChanged() {
+    for (LONG axis = 0; axis < static_cast<LONG>(fSides.size()); ++axis) {
+        queueEvent(AxisChangeEvent(axis));
+    }
+    queueEvent(ViewpointChangeEvent());
+}
+
+// --- member, member-set and parameter-link listener sides
+
+void ViewpointCommon::variableChanged(ZELT_o::Member* member) {
+    if (member == nullptr) {
+        return;
+    }
+    fChangedSinceLastPersist = true;
+    if (fInitFromExpression) {
+        update_children_viewpoint_expression(false);
+        fInitFromExpression = false;
+    }
+    if (fDerivedViewpoint) {
+        fDerivedViewpoint->viewpointChanged();
+    }
+    auto walk = ActiveSliceVisitor(*member);
+    visitTree(walk);
+    if (fDerivedViewpoint && fDerivedViewpoint->isInError()) {
+        throw_error(kLayoutRejected);
+    }
+    sendEvents();
+}
+
+void ViewpointCommon::variableChanged(ZELT_o::MemberSet* set) {
+    if (set == nullptr) {
+        return;
+    }
+    fChangedSinceLastPersist = true;
+    if (fInitFromExpression) {
+        update_children_viewpoint_expression(false);
+        fInitFromExpression = false;
+    }
+    if (fDerivedViewpoint) {
+        fDerivedViewpoint->viewpointChanged();
+    }
+    auto walk = ActiveSetVisitor(*set);
+    visitTree(walk);
+    if (fDerivedViewpoint && fDerivedViewpoint->isInError()) {
+        throw_error(kLayoutRejected);
+    }
+    sendEvents();
+}
+
+void ViewpointCommon::setChangeUndone(ZELT_o::MemberSet* set) {
+    if (set == nullptr) {
+        return;
+    }
+    auto walk = ActiveSetChangeUndoVisitor(*set);
+    visitTree(walk);
+}
+
+bool ViewpointCommon::forceDeleteOfParameter(ZELT_o::ParameterLink* /*link*/) {
+    return false;
+}
+
+void ViewpointCommon::parameterChanged(ZELT_o::Parameter* parameter, ZELT_o::Dimension* dimension) {
+    if (fInitFromExpression) {
+        update_children_viewpoint_expression(false);
+        fInitFromExpression = false;
+    }
+    dirty_viewpoint();
+    if (fDerivedViewpoint) {
+        fDerivedViewpoint->parameterChanged();
+    }
+    for (std::size_t i = 0; i < fChildren.size(); ++i) {
+        ViewpointCommon* child = fChildren[i];
+        if (dimension != nullptr && linkedMode(child->getDimensionLinkMode(dimension))) {
+            child->parameterChanged(parameter, dimension);
+        }
+    }
+    queueEvent(ViewpointChangeEvent());
+    sendEvents();
+}
+
+}  // namespace common

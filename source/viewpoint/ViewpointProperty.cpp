@@ -1,0 +1,163 @@
+// Viewpoint::Property and the per-dimension property sets.
+#include <pova/DimensionProperties.h>
+#include <pova/Member.h>
+#include <pova/MemberSet.h>
+#include <pova/ParameterLink.h>
+#include <pova/Viewpoint.h>
+
+#include <algorithm>
+
+namespace ZELT_o {
+
+Viewpoint::Property::Property() {
+    VariantInit(&fValue);
+}
+
+Viewpoint::Property::Property(PovaString name, VARIANT const& value) : fName(std::move(name)) {
+    VariantInit(&fValue);
+    VariantCopy(&fValue, &value);
+}
+
+Viewpoint::Property::Property(PovaString name, MemberSet* set) : fName(std::move(name)) {
+    VariantInit(&fValue);
+    hold_object(set, kMemberSet);
+}
+
+Viewpoint::Property::Property(PovaString name, Member* member) : fName(std::move(name)) {
+    VariantInit(&fValue);
+    hold_object(member, kMember);
+}
+
+Viewpoint::Property::Property(PovaString name, ParameterLink* link) : fName(std::move(name)) {
+    VariantInit(&fValue);
+    hold_object(link, kParameterLink);
+}
+
+Viewpoint::Property::Property(Property const& other) : fName(other.fName) {
+    VariantInit(&fValue);
+    if (other.fType == kValue) {
+        VariantCopy(&fValue, &other.fValue);
+    } else {
+        hold_object(other.fValue.byref, other.fType);
+    }
+}
+
+Viewpoint::Property& Viewpoint::Property::operator=(Property const& other) {
+    if (this != &other) {
+        Property copy(other);
+        drop_object();
+        fName = std::move(copy.fName);
+        fValue = copy.fValue;
+        fType = copy.fType;
+        VariantInit(&copy.fValue);
+        copy.fType = kValue;
+    }
+    return *this;
+}
+
+Viewpoint::Property::~Property() {
+    drop_object();
+}
+
+void Viewpoint::Property::setValue(VARIANT const& value) {
+    drop_object();
+    VariantCopy(&fValue, &value);
+}
+
+MemberSet* Viewpoint::Property::getMemberSet() const {
+    return fType == kMemberSet ? static_cast<MemberSet*>(fValue.byref) : nullptr;
+}
+
+Member* Viewpoint::Property::getMember() const {
+    return fType == kMember ? static_cast<Member*>(fValue.byref) : nullptr;
+}
+
+ParameterLink* Viewpoint::Property::getParameterLink() const {
+    return fType == kParameterLink ? static_cast<ParameterLink*>(fValue.byref) : nullptr;
+}
+
+// Object kinds keep one reference on their object for as long as they hold it.
+void Viewpoint::Property::hold_object(void* object, LONG type) {
+    fType = type;
+    fValue.vt = VT_BYREF | VT_VARIANT;
+    fValue.byref = object;
+    if (object == nullptr) {
+        return;
+    }
+    switch (type) {
+        case kMemberSet:
+            static_cast<MemberSet*>(object)->addRef();
+            break;
+        case kMember:
+            static_cast<Member*>(object)->addRef();
+            break;
+        case kParameterLink:
+            static_cast<ParameterLink*>(object)->addRef();
+            break;
+        default:
+            break;
+    }
+}
+
+void Viewpoint::Property::drop_object() {
+    if (fType != kValue && fValue.byref != nullptr) {
+        switch (fType) {
+            case kMemberSet:
+                static_cast<MemberSet*>(fValue.byref)->release();
+                break;
+            case kMember:
+                static_cast<Member*>(fValue.byref)->release();
+                break;
+            case kParameterLink:
+                static_cast<ParameterLink*>(fValue.byref)->release();
+                break;
+            default:
+                break;
+        }
+        VariantInit(&fValue);
+    } else if (fType == kValue) {
+        VariantClear(&fValue);
+    }
+    VariantInit(&fValue);
+    fType = kValue;
+}
+
+}  // namespace ZELT_o
+
+namespace common {
+
+DimensionProperties::DimensionProperties(ZELT_o::Dimension* dimension) : fDimension(dimension) {
+    if (dimension != nullptr) {
+        fProperties.reserve(8);
+    }
+}
+
+DimensionProperties::~DimensionProperties() = default;
+
+DimensionProperties::DimensionProperty const* DimensionProperties::get(LONG index) const {
+    if (index < 0 || static_cast<std::size_t>(index) >= fProperties.size()) {
+        return nullptr;
+    }
+    return &fProperties[index];
+}
+
+DimensionProperties::DimensionProperty const* DimensionProperties::get(
+    PovaString const& name) const {
+    auto it = std::lower_bound(fProperties.begin(), fProperties.end(), name,
+                               [](DimensionProperty const& property, PovaString const& key) {
+                                   return property.getName() < key;
+                               });
+    return it != fProperties.end() && it->getName() == name ? &*it : nullptr;
+}
+
+void DimensionProperties::set(ZELT_o::Viewpoint::Property const& property) {
+    DimensionProperty entry(property);
+    auto it = std::lower_bound(fProperties.begin(), fProperties.end(), entry, PropCompare());
+    if (it != fProperties.end() && it->getName() == property.getName()) {
+        *it = entry;
+    } else {
+        fProperties.insert(it, entry);
+    }
+}
+
+}  // namespace common
