@@ -79,7 +79,7 @@ HRESULT CLSIDFromProgID(OLECHAR const* progId, CLSID* clsid) {
     try {
         std::optional<CLSID> const found = registry().find(PovaString(progId));
         if (!found) {
-            return CO_E_CLASSSTRING;
+            return REGDB_E_CLASSNOTREG;
         }
         *clsid = *found;
         return S_OK;

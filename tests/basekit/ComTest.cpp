@@ -88,9 +88,9 @@ TEST(Com, FindsClassIdsByProgIdIgnoringCase) {
 
 TEST(Com, RefusesUnknownProgIdsAndNullArguments) {
     CLSID clsid = kGadget;
-    EXPECT_EQ(CLSIDFromProgID(u"Test.Nothing", &clsid), CO_E_CLASSSTRING);
+    EXPECT_EQ(CLSIDFromProgID(u"Test.Nothing", &clsid), REGDB_E_CLASSNOTREG);
     EXPECT_EQ(clsid, GUID_NULL);
-    EXPECT_EQ(CLSIDFromProgID(u"", &clsid), CO_E_CLASSSTRING);
+    EXPECT_EQ(CLSIDFromProgID(u"", &clsid), REGDB_E_CLASSNOTREG);
     EXPECT_EQ(CLSIDFromProgID(nullptr, &clsid), E_INVALIDARG);
     EXPECT_EQ(CLSIDFromProgID(u"Test.Widget", nullptr), E_POINTER);
 }
@@ -173,12 +173,12 @@ TEST(Com, ASecondRegistrationReplacesTheFirst) {
     basekit::registerComClass(u"Test.Widget", kWidget, makeWidget);
     basekit::registerComClass(u"Test.Renamed", kWidget, makeWidget);
     CLSID clsid{};
-    EXPECT_EQ(CLSIDFromProgID(u"Test.Widget", &clsid), CO_E_CLASSSTRING);
+    EXPECT_EQ(CLSIDFromProgID(u"Test.Widget", &clsid), REGDB_E_CLASSNOTREG);
     EXPECT_EQ(CLSIDFromProgID(u"Test.Renamed", &clsid), S_OK);
     EXPECT_EQ(clsid, kWidget);
 
     basekit::unregisterComClass(kWidget);
-    EXPECT_EQ(CLSIDFromProgID(u"Test.Renamed", &clsid), CO_E_CLASSSTRING);
+    EXPECT_EQ(CLSIDFromProgID(u"Test.Renamed", &clsid), REGDB_E_CLASSNOTREG);
     void* object = nullptr;
     EXPECT_EQ(create(kWidget, IID_IUnknown, &object), REGDB_E_CLASSNOTREG);
 }

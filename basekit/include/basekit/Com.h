@@ -29,7 +29,7 @@ constexpr DWORD CLSCTX_ALL = 0x17;
 constexpr HRESULT CLASS_E_NOAGGREGATION = makeHResult(0x80040110u);
 
 extern "C" {
-// The class id registered under a ProgID (compared without regard to case); CO_E_CLASSSTRING
+// The class id registered under a ProgID (compared without regard to case); REGDB_E_CLASSNOTREG
 // when none is, E_INVALIDARG for a null ProgID, E_POINTER for a null `clsid`. On failure
 // `*clsid` is GUID_NULL. Any thread may call these functions.
 BASEKIT_API HRESULT CLSIDFromProgID(OLECHAR const* progId, CLSID* clsid);
