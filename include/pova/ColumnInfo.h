@@ -1,6 +1,10 @@
-// ZELT_o::ColumnInfo: the description of one column of a rowset.
+// ZELT_o::ColumnInfo: the description of one column of a rowset. Not counted: the object that
+// holds a column description owns it.
 #pragma once
 
+#include <basekit/OleDb.h>
+#include <basekit/PovaString.h>
+#include <pova/DataType.h>
 #include <pova/pova_export.h>
 
 namespace ZELT_o {
@@ -8,6 +12,20 @@ namespace ZELT_o {
 class POVA_API ColumnInfo {
 public:
     virtual ~ColumnInfo();
+
+    virtual PovaString getName() const = 0;
+    virtual void setName(PovaString const& name) = 0;
+    virtual int getOrdinal() const = 0;
+    virtual void setOrdinal(int ordinal) = 0;
+    virtual DataType getType() const = 0;
+    virtual void setType(DataType type) = 0;
+    // DBCOLUMNFLAGS of the column.
+    virtual DBCOLUMNFLAGS getFlags() const = 0;
+    // Column size in bytes; all bits set for a column of unlimited length.
+    virtual DBLENGTH getSize() const = 0;
+    virtual BYTE getPrecision() const = 0;
+    virtual BYTE getScale() const = 0;
+    virtual DBID getID() const = 0;
 
 protected:
     ColumnInfo() = default;
