@@ -1,42 +1,66 @@
-// pova: the command-line client of the library.
-#include <basekit/CoreLog.h>
-#include <pova/Module.h>
-#include <pova/Ref.h>
-#include <pova/RefCount.h>
+// pova: the command-line client. With a command on its command line it runs that command on
+// a viewpoint of the sample cube; without one it reads commands from standard input, one per
+// line, all on the same viewpoint.
+#include "Session.h"
 
-#include <cstdio>
-#include <cstring>
+#include <unistd.h>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
 
 namespace {
 
-class DemoObject : public support::RefCount {
-public:
-    explicit DemoObject(LONG instance) : support::RefCount("DemoObject", instance) {}
-};
-
-int runDemo() {
-    std::printf("library attached: log %s\n", support::moduleLog() != nullptr ? "taken" : "absent");
-    auto first = support::adopt(new DemoObject(0));
-    {
-        support::Ref<DemoObject> second = first;
-        std::printf("two handles share one object: count %d\n", first->getRefCount());
+std::vector<std::string> split(std::string const& line) {
+    std::istringstream stream(line);
+    std::vector<std::string> words;
+    for (std::string word; stream >> word;) {
+        if (word.front() == '#') {
+            break;
+        }
+        words.push_back(word);
     }
-    std::printf("one handle left: count %d\n", first->getRefCount());
-    first.reset();
-    std::printf("released\n");
-    return 0;
+    return words;
 }
 
-void usage() {
-    std::printf("usage: pova demo\n");
+int runScript(pova_tool::Session& session) {
+    bool const interactive = isatty(STDIN_FILENO) != 0;
+    int failures = 0;
+    std::string line;
+    while (true) {
+        if (interactive) {
+            std::cout << "pova> " << std::flush;
+        }
+        if (!std::getline(std::cin, line)) {
+            break;
+        }
+        std::vector<std::string> const words = split(line);
+        if (words.empty()) {
+            continue;
+        }
+        if (words[0] == "quit" || words[0] == "exit") {
+            break;
+        }
+        if (!interactive) {
+            std::cout << "> " << line << std::endl;
+        }
+        failures += session.execute(words, std::cout, std::cerr) ? 0 : 1;
+        std::cout << std::flush;
+    }
+    return failures == 0 || interactive ? 0 : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "demo") == 0) {
-        return runDemo();
+    std::vector<std::string> const words(argv + 1, argv + argc);
+    if (!words.empty() && (words[0] == "--help" || words[0] == "-h")) {
+        pova_tool::Session::printHelp(std::cout);
+        return 0;
     }
-    usage();
-    return argc == 2 && std::strcmp(argv[1], "--help") == 0 ? 0 : 2;
+    pova_tool::Session session;
+    if (words.empty()) {
+        return runScript(session);
+    }
+    return session.execute(words, std::cout, std::cerr) ? 0 : 1;
 }

@@ -1,0 +1,59 @@
+// Cubes and viewpoints for the viewpoint tests.
+#pragma once
+
+#include <memcube/CubeBuilder.h>
+#include <pova/Dimension.h>
+#include <pova/Factories.h>
+#include <pova/Ref.h>
+#include <pova/ViewpointCommon.h>
+
+#include <string>
+#include <vector>
+
+namespace viewpoint_test {
+
+using Ref = support::Ref<common::ViewpointCommon>;
+
+// A cube whose dimensions are the given one-level dimensions, then Measures.
+inline support::Ref<memcube::MemCube> makeCube(std::vector<std::string> const& names) {
+    memcube::CubeBuilder builder("Test");
+    for (std::string const& name : names) {
+        builder.dimension(name, {name + "1", name + "2"});
+    }
+    builder.measures({"Value"});
+    return builder.build();
+}
+
+inline Ref makeViewpoint() {
+    return Ref::adopt(static_cast<common::ViewpointCommon*>(createCommonViewpoint()));
+}
+
+// A viewpoint bound to `cube` with the given axes.
+inline Ref bind(ZELT_o::Cube* cube, LONG view = 2, LONG paged = 1) {
+    Ref viewpoint = makeViewpoint();
+    viewpoint->setCube(cube, view, paged);
+    return viewpoint;
+}
+
+// A viewpoint derived from `base`.
+inline Ref derive(common::ViewpointCommon* base, LONG view = 2, LONG paged = 1) {
+    Ref viewpoint = makeViewpoint();
+    viewpoint->setBaseViewpoint(base, view, paged);
+    return viewpoint;
+}
+
+// The layout as text: axes separated by " | ", dimensions by ",".
+inline std::string layout(ZELT_o::Viewpoint& viewpoint) {
+    std::string text;
+    for (auto const& side : viewpoint.getSides()) {
+        if (!text.empty()) {
+            text += " | ";
+        }
+        for (std::size_t i = 0; i < side.size(); ++i) {
+            text += (i == 0 ? "" : ",") + side[i]->getName().string();
+        }
+    }
+    return text;
+}
+
+}  // namespace viewpoint_test

@@ -1,0 +1,323 @@
+#include "ViewpointFixture.h"
+#include "support/AssertionCounter.h"
+#include "support/CapturingLog.h"
+#include "support/RecordingListener.h"
+
+#include <basekit/BaseError.h>
+#include <pova/Module.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+using namespace viewpoint_test;
+using testing_support::AssertionCounter;
+using testing_support::CapturingLog;
+using testing_support::RecordingListener;
+
+namespace {
+
+// Each cube dimension stands on exactly one side and every axis keeps its constraints.
+void expectInvariants(common::ViewpointCommon& vp, ZELT_o::Cube& cube) {
+    std::vector<ZELT_o::Dimension*> dimensions;
+    cube.getDimensions(dimensions);
+    std::map<ZELT_o::Dimension*, int> seen;
+    auto const sides = vp.getSides();
+    for (auto const& side : sides) {
+        for (ZELT_o::Dimension* dimension : side) {
+            ++seen[dimension];
+        }
+    }
+    for (ZELT_o::Dimension* dimension : dimensions) {
+        EXPECT_EQ(seen[dimension], 1) << dimension->getName().string();
+    }
+    EXPECT_EQ(seen.size(), dimensions.size());
+    LONG const count = cube.countDimensions();
+    EXPECT_EQ(static_cast<LONG>(sides.size()), vp.countAxes() + vp.countPagedAxes());
+    for (LONG axis = 0; axis < static_cast<LONG>(sides.size()); ++axis) {
+        LONG const expectedMinimum = axis < vp.countAxes() && axis < count ? 1 : 0;
+        EXPECT_EQ(vp.minimumDimensions(axis), expectedMinimum) << "axis " << axis;
+        EXPECT_GE(vp.maximumDimensions(axis), 0);
+        EXPECT_LE(vp.maximumDimensions(axis), count);
+        EXPECT_GE(static_cast<LONG>(sides[axis].size()), vp.minimumDimensions(axis));
+    }
+}
+
+TEST(ViewpointModel, NewViewpointDefaults) {
+    Ref vp = makeViewpoint();
+    EXPECT_EQ(vp->countAxes(), 0);
+    EXPECT_EQ(vp->countPagedAxes(), 1);
+    EXPECT_EQ(vp->getNewDimensionAxis(), vp->countAxes());
+    LONG row = 0;
+    LONG column = 0;
+    vp->getCellSelection(&row, &column);
+    EXPECT_EQ(row, -1);
+    EXPECT_EQ(column, -1);
+    EXPECT_EQ(vp->getID(), 0);
+    EXPECT_FALSE(vp->isConnected());
+    EXPECT_EQ(vp->getAxisLinkMode(), ZELT_o::kLinkOwn);
+    EXPECT_NE(vp->getGUID(), GUID_NULL);
+    EXPECT_NE(vp->getGUID(), vp->getDocumentGUID());
+}
+
+TEST(ViewpointModel, InstanceNumbersAndUniqueNames) {
+    Ref first = makeViewpoint();
+    Ref second = makeViewpoint();
+    EXPECT_EQ(second->getInstance(), first->getInstance() + 1);
+    EXPECT_EQ(first->getUniqueName(), PovaString::build("Viewpoint%d", first->getInstance() + 1));
+    EXPECT_EQ(second->getUniqueName(), PovaString::build("Viewpoint%d", second->getInstance() + 1));
+}
+
+TEST(ViewpointModel, DefaultOrientationFillsViewAxesThenPagesTheRest) {
+    auto cube = makeCube({"A", "B", "C"});
+    Ref vp = bind(cube.get(), 2, 1);
+    EXPECT_TRUE(vp->isConnected());
+    EXPECT_EQ(layout(*vp), "A | B | C,Measures");
+    EXPECT_EQ(vp->getAxisType(0), ZELT_o::Viewpoint::kView);
+    EXPECT_EQ(vp->getAxisType(2), ZELT_o::Viewpoint::kSlice);
+    EXPECT_EQ(vp->getAxisLinkMode(), ZELT_o::kLinkOwn);
+    expectInvariants(*vp, *cube);
+    EXPECT_EQ(vp->getDimensionAt(ZELT_o::DimensionPosition{2, 1})->getName(), "Measures");
+    EXPECT_EQ(vp->getDimensionAt(LONG{3})->getName(), "Measures");
+    EXPECT_EQ(vp->getDimensionAt(LONG{4}), nullptr);
+    EXPECT_EQ(vp->getDimensionAt(ZELT_o::DimensionPosition{3, 0}), nullptr);
+    EXPECT_EQ(vp->getAxisByDimUniqueName(cube->getDimension(2)->getUniqueName()), 2);
+    EXPECT_EQ(vp->getDimIndex(cube->getDimension(1)), 1);
+    EXPECT_EQ(vp->countPropertyLists(), 5);  // four dimensions and the viewpoint
+}
+
+TEST(ViewpointModel, WithoutPagedAxesTheLastViewAxisTakesTheRest) {
+    auto cube = makeCube({"A", "B", "C"});
+    Ref vp = bind(cube.get(), 2, 0);
+    EXPECT_EQ(layout(*vp), "A | B,C,Measures");
+    expectInvariants(*vp, *cube);
+}
+
+TEST(ViewpointModel, ViewAxesBeyondTheDimensionCountStayEmpty) {
+    auto cube = makeCube({"A"});
+    Ref vp = bind(cube.get(), 3, 1);
+    EXPECT_EQ(layout(*vp), "A | Measures |  | ");
+    EXPECT_EQ(vp->minimumDimensions(2), 0);
+    EXPECT_EQ(vp->maximumDimensions(2), 2);
+    expectInvariants(*vp, *cube);
+}
+
+TEST(ViewpointModel, BadOrdinalsAndTooFewDimensions) {
+    auto cube = makeCube({"A", "B"});
+    Ref vp = bind(cube.get());
+    CapturingLog log;
+    log.setVerbosity("INTERFACE", "ViewpointCommon", 5);
+    Ref traced = bind(cube.get());  // a new viewpoint asks the log afresh
+    EXPECT_EQ(traced->getAxisType(7), ZELT_o::Viewpoint::kNoAxisType);
+    EXPECT_EQ(log.count("getAxisType failed because of invalid axis ordinal"), 1u);
+    EXPECT_EQ(log.count(PovaString::build("ViewpointCommon(%03d)", traced->getInstance()).string()),
+              1u);
+    try {
+        vp->getAxisDimensions(3);
+        FAIL() << "no error";
+    } catch (BaseError const& error) {
+        EXPECT_EQ(error.code(), 0x02017024u);
+        EXPECT_EQ(error.module(), "INTERFACE");
+    }
+    EXPECT_EQ(vp->minimumDimensions(-1), 0);
+    EXPECT_EQ(vp->maximumDimensions(9), 0);
+    std::vector<ZELT_o::Dimension*> one{cube->getDimension(0)};
+    Ref fresh = makeViewpoint();
+    fresh->initializeAxes(2, 0);  // no cube: no dimensions, view minimums 0
+    try {
+        vp->initializeAxes(3, 1);
+        vp->initializeOrientation(one);
+        FAIL() << "no error";
+    } catch (ResultError const& error) {
+        EXPECT_EQ(error.result(), E_UNEXPECTED);
+    }
+}
+
+TEST(ViewpointModel, BindingTwiceIsRefused) {
+    auto cube = makeCube({"A", "B"});
+    Ref vp = bind(cube.get());
+    try {
+        vp->setCube(cube.get(), 2, 1);
+        FAIL() << "no error";
+    } catch (ResultError const& error) {
+        EXPECT_EQ(error.result(), E_UNEXPECTED);
+    }
+    Ref child = derive(vp.get());
+    try {
+        child->setCube(cube.get(), 2, 1);
+        FAIL() << "no error";
+    } catch (ResultError const& error) {
+        EXPECT_EQ(error.result(), E_UNEXPECTED);
+    }
+}
+
+TEST(ViewpointModel, MaximumsMoveDimensionsAwayAndBack) {
+    auto cube = makeCube({"A", "B", "C"});
+    Ref vp = bind(cube.get(), 1, 2);  // A | B,C,Measures |
+    EXPECT_EQ(layout(*vp), "A | B,C,Measures | ");
+    std::vector<std::pair<ZELT_o::DimensionPosition, ZELT_o::DimensionPosition>> moves;
+    vp->setMaximumDimensions(1, 1, moves);
+    EXPECT_EQ(layout(*vp), "A | Measures | B,C");
+    EXPECT_EQ(vp->maximumDimensions(1), 1);
+    ASSERT_EQ(moves.size(), 2u);
+    EXPECT_EQ(moves[0].first, (ZELT_o::DimensionPosition{1, 0}));
+    EXPECT_EQ(moves[0].second, (ZELT_o::DimensionPosition{2, 0}));
+    vp->setMaximumDimensions(1, 4, moves);
+    EXPECT_EQ(layout(*vp), "A | B,C,Measures | ");
+    EXPECT_TRUE(moves.empty());
+    EXPECT_EQ(vp->maximumDimensions(1), 4);
+    expectInvariants(*vp, *cube);
+}
+
+TEST(ViewpointModel, MaximumsThatCannotHoldTheCubeFail) {
+    auto cube = makeCube({"A", "B", "C"});
+    Ref vp = bind(cube.get(), 1, 1);
+    std::vector<std::pair<ZELT_o::DimensionPosition, ZELT_o::DimensionPosition>> moves;
+    vp->setMaximumDimensions(0, 1, moves);
+    for (LONG axis : {-1, 2}) {
+        try {
+            vp->setMaximumDimensions(axis, 1, moves);
+            FAIL() << "no error";
+        } catch (ResultError const& error) {
+            EXPECT_EQ(error.result(), E_FAIL);
+        }
+    }
+    std::string const before = layout(*vp);
+    try {
+        vp->setMaximumDimensions(1, 2, moves);  // 1 + 2 cannot hold 4 dimensions
+        FAIL() << "no error";
+    } catch (ResultError const& error) {
+        EXPECT_EQ(error.result(), E_FAIL);
+    }
+    EXPECT_EQ(layout(*vp), before);
+    EXPECT_TRUE(moves.empty());
+}
+
+TEST(ViewpointModel, ConstraintsRepairTheSides) {
+    auto cube = makeCube({"A", "B"});
+    Ref vp = bind(cube.get(), 2, 1);  // A | B | Measures
+    std::vector<std::pair<ZELT_o::DimensionPosition, ZELT_o::DimensionPosition>> moves;
+    vp->setMaximumDimensions(0, 1, moves);
+    ZELT_o::Dimension* a = cube->getDimension(0);
+    ZELT_o::Dimension* b = cube->getDimension(1);
+    ZELT_o::Dimension* m = cube->getDimension(2);
+    common::ViewpointCommon::Sides crowded{{a, b, m}, {}, {}};
+    vp->setSides(crowded);
+    vp->apply_maximums_to_sides();
+    EXPECT_EQ(layout(*vp), "A |  | Measures,B");
+    vp->apply_minimums_to_sides();
+    EXPECT_EQ(layout(*vp), "A | B | Measures");
+
+    // An empty view axis that no axis can fill is removed.
+    common::ViewpointCommon::Sides missing{{a}, {}, {}};
+    vp->setSides(missing);
+    vp->apply_minimums_to_sides();
+    EXPECT_EQ(vp->countAxes(), 1);
+    EXPECT_EQ(vp->countPagedAxes(), 1);
+    EXPECT_EQ(layout(*vp), "A | ");
+}
+
+TEST(ViewpointModel, DerivedViewpointsCopyTheirBaseLayout) {
+    auto cube = makeCube({"A", "B", "C"});
+    Ref base = bind(cube.get());
+    Ref child = derive(base.get(), 1, 1);
+    EXPECT_TRUE(child->isConnected());
+    EXPECT_EQ(child->getAxisLinkMode(), ZELT_o::kLinkBase);
+    EXPECT_EQ(base->getAxisLinkMode(), ZELT_o::kLinkOwn);
+    EXPECT_EQ(layout(*child), layout(*base));
+    EXPECT_EQ(child->countAxes(), 2);
+    EXPECT_EQ(child->getDimensionLinkMode(cube->getDimension(0)), ZELT_o::kLinkBase);
+    EXPECT_EQ(child->getRoot(), base.get());
+    auto childCube = support::adopt(child->getCube());
+    EXPECT_EQ(childCube.get(), cube.get());
+    auto baseOfChild = support::adopt(child->getBaseViewpoint());
+    EXPECT_EQ(baseOfChild.get(), static_cast<ZELT_o::Viewpoint*>(base.get()));
+    std::vector<ZELT_o::Dimension*> order;
+    child->retrieveBaseOrientation(order);
+    EXPECT_EQ(order.size(), 4u);
+    EXPECT_EQ(base->getChildren().size(), 1u);
+}
+
+TEST(ViewpointModel, ChildListTracesAndLeavesWithTheChild) {
+    auto cube = makeCube({"A", "B"});
+    Ref base = bind(cube.get());
+    CapturingLog log;
+    log.setVerbosity("INTERFACE", "ViewpointCommon", 5);
+    {
+        Ref child = derive(base.get());
+        EXPECT_EQ(log.count("added to child list of"), 1u);
+        EXPECT_EQ(base->getChildren().size(), 1u);
+    }
+    EXPECT_EQ(log.count("removed from child list of"), 1u);
+    EXPECT_TRUE(base->getChildren().empty());
+}
+
+TEST(ViewpointModel, UnbindingTellsEveryViewpointOfTheTreeOnce) {
+    auto cube = makeCube({"A", "B"});
+    Ref root = bind(cube.get());
+    Ref child = derive(root.get());
+    Ref grandchild = derive(child.get());
+    RecordingListener a, b, c;
+    root->addListener(&a);
+    child->addListener(&b);
+    grandchild->addListener(&c);
+    LONG const before = grandchild->getConnectionCounter();
+    root->setCube(nullptr, 2, 1);
+    for (RecordingListener* listener : {&a, &b, &c}) {
+        EXPECT_EQ(listener->calls(),
+                  (std::vector<std::string>{"disconnected(false)", "viewpointChanged()"}));
+    }
+    EXPECT_EQ(grandchild->getConnectionCounter(), before + 1);
+    EXPECT_FALSE(grandchild->isConnected());
+    root->removeListener(&a);
+    child->removeListener(&b);
+    grandchild->removeListener(&c);
+}
+
+TEST(ViewpointModel, ConnectingTellsListeners) {
+    auto cube = makeCube({"A"});
+    Ref vp = makeViewpoint();
+    RecordingListener listener;
+    vp->addListener(&listener);
+    vp->setCube(cube.get(), 2, 1);
+    EXPECT_EQ(listener.calls(), (std::vector<std::string>{"connected()", "viewpointChanged()"}));
+    vp->removeListener(&listener);
+}
+
+TEST(ViewpointModel, ACubeThatWentAwayIsNotCalledAgain) {
+    auto cube = makeCube({"A", "B"});
+    Ref vp = bind(cube.get());
+    cube.reset();  // the cube tells the viewpoint to stop listening and is destroyed
+    EXPECT_FALSE(vp->isConnected());
+    vp->setCube(nullptr, 2, 1);  // must not touch the destroyed cube
+    EXPECT_FALSE(vp->isConnected());
+}
+
+TEST(ViewpointModel, ExpressionInitialisationNeedsADerivedViewpoint) {
+    Ref vp = makeViewpoint();
+    PovaString expression("SELECT");
+    try {
+        vp->initialiseFromExpression(expression);
+        FAIL() << "no error";
+    } catch (BaseError const& error) {
+        EXPECT_EQ(error.code(), 0xC201120Du);
+    }
+}
+
+TEST(ViewpointModel, QueryGoesToTheProvider) {
+    memcube::CubeBuilder builder("Tiny");
+    builder.dimension("A", {"a1", "a2"}).dimension("B", {"b1", "b2"}).measures({"Value"});
+    builder.fact({"a1", "b1"}, {1}).fact({"a1", "b2"}, {2}).fact({"a2", "b1"}, {4});
+    auto cube = builder.build();
+    Ref vp = bind(cube.get(), 2, 1);  // A | B | Measures
+    ASSERT_NE(vp->getDerivedViewpoint(), nullptr);
+    std::vector<ZELT_o::PropertySpecification>* noProperties = nullptr;
+    auto result = support::adopt(vp->query(noProperties));
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->getAxisCount(), 2);
+    EXPECT_EQ(result->getItemCount(), result->getAxisLength(0) * result->getAxisLength(1));
+    EXPECT_DOUBLE_EQ(result->getMaximum(), 4);
+}
+
+}  // namespace
