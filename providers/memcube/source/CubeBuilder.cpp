@@ -7,6 +7,7 @@
 #include "MemMember.h"
 #include "UniqueNames.h"
 
+#include <map>
 #include <stdexcept>
 #include <unordered_map>
 #include <unordered_set>
@@ -45,16 +46,11 @@ std::int32_t resolve_leaf(MemHierarchy const& hierarchy, std::string const& text
     PovaString const name(text);
     MemMember const* member = hierarchy.findMemberByUniqueName(name);
     if (member == nullptr) {
-        PovaString const key = lookupKey(stripBrackets(name));
-        for (MemMember const* candidate : hierarchy.members()) {
-            if (lookupKey(candidate->getName()) == key) {
-                if (member != nullptr) {
-                    invalid("the name '" + text + "' is ambiguous in dimension " +
-                            hierarchy.getName().string() + "; use its unique name");
-                }
-                member = candidate;
-            }
+        if (hierarchy.isNameShared(name)) {
+            invalid("the name '" + text + "' is ambiguous in dimension " +
+                    hierarchy.getName().string() + "; use its unique name");
         }
+        member = hierarchy.findMemberByName(name);
     }
     if (member == nullptr) {
         invalid("no member '" + text + "' in dimension " + hierarchy.getName().string());
@@ -200,19 +196,14 @@ support::Ref<MemCube> CubeBuilder::build() const {
             for (std::string const& level : described.levels) {
                 levels.push_back(hierarchy->addLevel(PovaString(level)));
             }
+            // Members made so far, by parent and name.
+            std::map<std::pair<MemMember*, std::string>, MemMember*> made;
             for (auto const& path : described.paths) {
                 MemMember* parent = all;
                 for (std::size_t depth = 0; depth < path.size(); ++depth) {
-                    PovaString const name(path[depth]);
-                    MemMember* next = nullptr;
-                    for (MemMember* child : parent->children()) {
-                        if (child->getName() == name) {
-                            next = child;
-                            break;
-                        }
-                    }
+                    MemMember*& next = made[{parent, path[depth]}];
                     if (next == nullptr) {
-                        next = hierarchy->addMember(levels[depth], parent, name,
+                        next = hierarchy->addMember(levels[depth], parent, PovaString(path[depth]),
                                                     ZELT_o::Member::kRegular);
                     }
                     parent = next;

@@ -62,6 +62,10 @@ MemMember* MemHierarchy::findMemberByName(PovaString const& name) const {
     return found != fByName.end() ? found->second : nullptr;
 }
 
+bool MemHierarchy::isNameShared(PovaString const& name) const {
+    return fSharedNames.contains(lookupKey(stripBrackets(name)));
+}
+
 MemLevel* MemHierarchy::findLevel(PovaString const& name, bool unique) const {
     PovaString const key = lookupKey(unique ? name : stripBrackets(name));
     for (auto const& level : fLevels) {
@@ -256,6 +260,7 @@ void MemHierarchy::finish() {
     fMemberOrder.clear();
     fByUniqueName.clear();
     fByName.clear();
+    fSharedNames.clear();
     fLeafCount = 0;
     std::vector<std::vector<MemMember*>> perLevel(fLevels.size());
 
@@ -286,7 +291,10 @@ void MemHierarchy::finish() {
     }
     for (MemMember* member : fMemberOrder) {
         fByUniqueName.emplace(lookupKey(member->getUniqueName()), member);
-        fByName.emplace(lookupKey(member->getName()), member);
+        PovaString key = lookupKey(member->getName());
+        if (!fByName.emplace(key, member).second) {
+            fSharedNames.insert(std::move(key));
+        }
     }
     fDefaultMember = fRoots.empty() ? nullptr : fRoots.front();
 }

@@ -6,6 +6,7 @@
 #include <pova/Ref.h>
 
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace memcube {
@@ -68,6 +69,8 @@ public:
     LONG leafCount() const { return fLeafCount; }
     MemMember* findMemberByUniqueName(PovaString const& uniqueName) const;
     MemMember* findMemberByName(PovaString const& name) const;
+    // Whether more than one member has this name.
+    bool isNameShared(PovaString const& name) const;
     MemLevel* findLevel(PovaString const& name, bool unique) const;
     bool acceptsName(PovaString const& name) const;
 
@@ -89,6 +92,7 @@ private:
     // Lookup keys (case folded) to the first member in depth-first order.
     std::unordered_map<PovaString, MemMember*> fByUniqueName;
     std::unordered_map<PovaString, MemMember*> fByName;
+    std::unordered_set<PovaString> fSharedNames;
     std::vector<support::Ref<MemCalculation>> fCalculations;
     // Not counted: listeners remove themselves.
     std::vector<Listener*> fListeners;
