@@ -41,6 +41,14 @@ public:
         Listener& operator=(Listener const&) = default;
     };
 
+    // The parameter's unique name, by which expressions refer to it ("<<name>>").
+    virtual void getUniqueName(PovaString& name) const = 0;
+    // The current value, or null; one reference for the caller.
+    virtual void getValue(ParameterValue** value) const = 0;
+    // The default value, or null; one reference for the caller.
+    virtual void getDefaultValue(ParameterValue** value) const = 0;
+    virtual void getType(ParameterType* type) const = 0;
+
 protected:
     Parameter(char const* module, LONG instance) : support::RefCount(module, instance) {}
     ~Parameter() override;

@@ -1,10 +1,13 @@
 // ZELT_o::ParameterValue: one value of a parameter.
 #pragma once
 
+#include <basekit/PovaString.h>
 #include <pova/RefCount.h>
 #include <pova/pova_export.h>
 
 namespace ZELT_o {
+
+class Member;
 
 class POVA_API ParameterValue : public support::RefCount {
 public:
@@ -17,6 +20,14 @@ public:
         kMember = 4,
         kMemberSet = 5,
     };
+
+    virtual ParamValueType getValueType() const = 0;
+    // Each reads its own field, whatever the value's kind.
+    virtual void getValue(PovaString& value) const = 0;
+    virtual void getValue(LONG& value) const = 0;
+    virtual void getValue(double& value) const = 0;
+    // The member, or null; one reference for the caller.
+    virtual void getValue(Member** member) const = 0;
 
 protected:
     ParameterValue(char const* module, LONG instance) : support::RefCount(module, instance) {}

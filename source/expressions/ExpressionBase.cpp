@@ -1,0 +1,188 @@
+// Construction, children, comparison and copying of expression nodes.
+#include <pova/ExpressionBase.h>
+
+#include <basekit/BaseError.h>
+#include <pova/InstanceCounter.h>
+#include <pova/Ref.h>
+
+#include <algorithm>
+#include <utility>
+
+namespace common {
+
+namespace {
+
+support::InstanceCounter gInstances;
+
+// Two values are equal when both are null, or when they have the same type and VarCmp finds
+// them equal; no conversion is tried.
+bool values_equal(VARIANT const& a, VARIANT const& b) {
+    if (a.vt == VT_NULL && b.vt == VT_NULL) {
+        return true;
+    }
+    if (a.vt != b.vt) {
+        return false;
+    }
+    if (a.vt == VT_EMPTY) {
+        return true;
+    }
+    basekit::Variant left(a);
+    basekit::Variant right(b);
+    return VarCmp(left.get(), right.get(), 0x400, 0) == VARCMP_EQ;
+}
+
+std::unique_ptr<OLECHAR[]> copy_string(OLECHAR const* text) {
+    if (text == nullptr) {
+        return nullptr;
+    }
+    return PovaString(text).strdup();
+}
+
+}  // namespace
+
+ExpressionBase::ExpressionBase(ZELT_o::Expression* parent)
+    : ZELT_o::Expression("ExpressionBase", gInstances.next()),
+      fParentExpression(parent),
+      fParentContext(nullptr),
+      fType(kEmpty),
+      fRestorePending(false) {
+    fChildren.reserve(5);
+}
+
+ExpressionBase::~ExpressionBase() {
+    release_nodes(std::move(fChildren));
+}
+
+void ExpressionBase::createNew(ZELT_o::Expression** out) {
+    if (out == nullptr) {
+        throwResult(E_INVALIDARG);
+    }
+    *out = new ExpressionBase(nullptr);
+}
+
+// A node whose last reference is released gives its own children to the work list first, so
+// that no destructor recurses and a tree of any depth is torn down in a loop.
+void ExpressionBase::release_nodes(std::vector<ZELT_o::Expression*> pending) {
+    while (!pending.empty()) {
+        ZELT_o::Expression* node = pending.back();
+        pending.pop_back();
+        if (node == nullptr) {
+            continue;
+        }
+        if (auto* base = dynamic_cast<ExpressionBase*>(node);
+            base != nullptr && base->getRefCount() == 1) {
+            pending.insert(pending.end(), base->fChildren.begin(), base->fChildren.end());
+            base->fChildren.clear();
+        }
+        node->release();
+    }
+}
+
+ZELT_o::Expression* ExpressionBase::AddNewChild(ZELT_o::Expression* child) {
+    fText = PovaString();
+    if (child == nullptr) {
+        return nullptr;
+    }
+    // The reference is ours from here on, also when appending fails.
+    auto owned = support::adopt(child);
+    fChildren.push_back(child);
+    (void)owned.detach();
+    child->SetParentExpression(this);
+    return child;
+}
+
+ZELT_o::Expression* ExpressionBase::AddNewChild() {
+    fText = PovaString();
+    auto child = support::adopt(new ExpressionBase(this));
+    fChildren.push_back(child.get());
+    return child.detach();
+}
+
+void ExpressionBase::RemoveAllChildren() {
+    std::vector<ZELT_o::Expression*> children;
+    children.swap(fChildren);
+    fChildren.reserve(5);
+    release_nodes(std::move(children));
+    fType = kEmpty;
+}
+
+void ExpressionBase::RemoveChild(ZELT_o::Expression* child) {
+    auto const it = std::find(fChildren.begin(), fChildren.end(), child);
+    if (it == fChildren.end()) {
+        throwResult(E_UNEXPECTED);
+    }
+    fChildren.erase(it);
+    release_nodes({child});
+}
+
+void ExpressionBase::setStringValue(OLECHAR const* value) {
+    fStringValue = copy_string(value);
+}
+
+bool ExpressionBase::operator==(ZELT_o::Expression& other) {
+    if (fType != other.getType() || fText != other.getText()) {
+        return false;
+    }
+    if (fStringValue.get() != other.getStringValue()) {
+        return false;
+    }
+    if (!values_equal(*fValue, other.getValue())) {
+        return false;
+    }
+    return fChildren == other.getExpressions();
+}
+
+ExpressionBase* ExpressionBase::copy_node() const {
+    auto* copy = new ExpressionBase(fParentExpression);
+    copy->fParentContext = fParentContext;
+    copy->fStringValue = copy_string(fStringValue.get());
+    copy->fText = fText;
+    copy->fType = fType;
+    copy->fValue = fValue;
+    return copy;
+}
+
+ZELT_o::Expression* ExpressionBase::clone() {
+    auto root = support::adopt(copy_node());
+    // (original, its copy): the copy still has to receive copies of the original's children.
+    std::vector<std::pair<ExpressionBase const*, ExpressionBase*>> pending{{this, root.get()}};
+    while (!pending.empty()) {
+        auto const [original, copy] = pending.back();
+        pending.pop_back();
+        for (ZELT_o::Expression* child : original->fChildren) {
+            if (child == nullptr) {
+                continue;
+            }
+            if (auto const* node = dynamic_cast<ExpressionBase const*>(child); node != nullptr) {
+                auto nodeCopy = support::adopt(node->copy_node());
+                nodeCopy->fParentExpression = copy;
+                copy->fChildren.push_back(nodeCopy.get());
+                pending.emplace_back(node, nodeCopy.detach());
+            } else {
+                auto childCopy = support::adopt(child->clone());
+                childCopy->SetParentExpression(copy);
+                copy->fChildren.push_back(childCopy.get());
+                (void)childCopy.detach();
+            }
+        }
+    }
+    return root.detach();
+}
+
+void ExpressionBase::replaceNode(ExpressionType type, OLECHAR const* name) {
+    if (fType != kParameterReference) {
+        return;
+    }
+    fSavedName = copy_string(fStringValue.get());
+    fRestorePending = true;
+    fType = type;
+    fStringValue = copy_string(name);
+}
+
+void ExpressionBase::restore_parameter() {
+    fType = kParameterReference;
+    fStringValue = std::move(fSavedName);
+    fRestorePending = false;
+}
+
+}  // namespace common

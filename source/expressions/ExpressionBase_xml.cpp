@@ -1,0 +1,171 @@
+// XML persistence of expression trees.
+#include <pova/ExpressionBase.h>
+
+#include <basekit/BaseError.h>
+#include <basekit/NodeListIterator.h>
+#include <basekit/StringConverters.h>
+#include <basekit/XmlSupport.h>
+#include <pova/Ref.h>
+
+#include <tuple>
+#include <utility>
+
+namespace common {
+
+namespace {
+
+PovaString const kIndex("Index");
+PovaString const kExpressionType("ExpressionType");
+PovaString const kExpressionText("ExpressionText");
+PovaString const kExpressionValue("ExpressionValue");
+PovaString const kVector("Vector");
+PovaString const kUniqueName("UniqueName");
+PovaString const kExpressionVector("ExpressionVector");
+PovaString const kExpression("Expression");
+
+// Kinds whose name is saved as their text.
+bool saves_name(LONG kind) {
+    switch (kind) {
+        case ZELT_o::Expression::kNative:
+        case ZELT_o::Expression::kDimensionName:
+        case ZELT_o::Expression::kMemberName:
+        case ZELT_o::Expression::kQuotedName:
+        case ZELT_o::Expression::kLevelName:
+        case ZELT_o::Expression::kParameterReference:
+            return true;
+        default:
+            return false;
+    }
+}
+
+double number_of(VARIANT const& value) {
+    if (value.vt == VT_R8) {
+        return value.dblVal;
+    }
+    basekit::Variant number;
+    if (VariantChangeType(number.get(), &value, 0, VT_R8) >= 0 && number->vt == VT_R8) {
+        return number->dblVal;
+    }
+    return 0;
+}
+
+}  // namespace
+
+void ExpressionBase::save_node(XmlSupport& xml, LONG index, XmlNode element) const {
+    (void)xml;
+    XmlSupport::write_to(element, kIndex, index);
+    XmlSupport::write_to(element, kExpressionType, static_cast<LONG>(fType));
+    XmlSupport::write_to(element, kExpressionText, fText);
+    if (fType == kNumber) {
+        // The shortest text that reads back as the same double.
+        XmlSupport::write_to(element, kExpressionValue, number_of(*fValue));
+    } else if (fType == kBoolean) {
+        XmlSupport::write_to(element, kExpressionValue, fValue->boolVal != 0);
+    } else if (saves_name(fType)) {
+        XmlSupport::write_to(
+            element, kExpressionText,
+            fStringValue != nullptr ? PovaString(fStringValue.get()) : PovaString());
+    }
+}
+
+// Written with a work list rather than by recursion, so that any depth can be saved.
+void ExpressionBase::save(XmlSupport& xml, LONG const& index, XmlNode element) {
+    std::vector<std::tuple<ExpressionBase const*, XmlNode, LONG>> pending{{this, element, index}};
+    while (!pending.empty()) {
+        auto const [node, target, position] = pending.back();
+        pending.pop_back();
+        node->save_node(xml, position, target);
+        if (node->fChildren.empty()) {
+            continue;
+        }
+        XmlNode const vector = XmlSupport::addAChild(target, kVector);
+        XmlSupport::write_to(vector, kUniqueName, kExpressionVector);
+        LONG childIndex = 0;
+        for (ZELT_o::Expression* child : node->fChildren) {
+            XmlNode const childElement = XmlSupport::addAChild(vector, kExpression);
+            if (child == nullptr) {
+                ++childIndex;
+                continue;
+            }
+            if (auto const* base = dynamic_cast<ExpressionBase const*>(child); base != nullptr) {
+                pending.emplace_back(base, childElement, childIndex);
+            } else {
+                child->save(xml, childIndex, childElement);
+            }
+            ++childIndex;
+        }
+    }
+}
+
+bool ExpressionBase::load_node(XmlNode element, std::vector<XmlNode>& children) {
+    NodeListIterator values(XmlNodeList{element});
+    LONG type = fType;
+    values.read(kExpressionType, type);
+    fType = static_cast<ExpressionType>(type);
+    values.read(kExpressionText, fText);
+    if (fType == kBoolean) {
+        VariantClear(fValue.get());
+        fValue->vt = VT_BOOL;
+        bool value = false;
+        values.read(kExpressionValue, value);
+        fValue->boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+    } else if (fType == kNumber) {
+        VariantClear(fValue.get());
+        fValue->vt = VT_R8;
+        PovaString text;
+        double number = 0;
+        if (!values.read(kExpressionValue, text) ||
+            !StringConverters::convertStringToReal(text, number)) {
+            values.read(kExpressionValue, number);
+        }
+        fValue->dblVal = number;
+    } else if (saves_name(fType)) {
+        PovaString name;
+        values.read(kExpressionText, name);
+        fStringValue = name.strdup();
+    }
+    bool found = false;
+    for (XmlNode const& child : element.childNodes()) {
+        PovaString uniqueName;
+        if (!child.isElement() || !child.getAttribute(kUniqueName, uniqueName) ||
+            uniqueName != kExpressionVector) {
+            continue;
+        }
+        found = true;
+        children.clear();
+        for (XmlNode const& grandchild : child.childNodes()) {
+            if (grandchild.isElement()) {
+                children.push_back(grandchild);
+            }
+        }
+    }
+    return found;
+}
+
+// Read with a work list rather than by recursion, so that any depth can be loaded.
+void ExpressionBase::load(NodeListIterator& iterator, ZELT_o::Cube* /*cube*/) {
+    XmlNode const element = iterator.iter();
+    if (!element) {
+        throwResult(E_UNEXPECTED);
+    }
+    std::vector<std::pair<ExpressionBase*, XmlNode>> pending{{this, element}};
+    while (!pending.empty()) {
+        auto const [node, source] = pending.back();
+        pending.pop_back();
+        std::vector<XmlNode> children;
+        if (!node->load_node(source, children)) {
+            continue;
+        }
+        std::vector<ZELT_o::Expression*> previous;
+        previous.swap(node->fChildren);
+        release_nodes(std::move(previous));
+        node->fChildren.reserve(children.size());
+        for (XmlNode const& childElement : children) {
+            auto child = support::adopt(new ExpressionBase(node));
+            node->fChildren.push_back(child.get());
+            pending.emplace_back(child.detach(), childElement);
+        }
+    }
+}
+
+}  // namespace common

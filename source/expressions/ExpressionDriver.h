@@ -1,0 +1,60 @@
+// ExpressionDriver: runs one parse of an expression. It turns the lexer's tokens into the
+// parser's (the token-mapping step) and builds the tree nodes the grammar's reductions ask for.
+// Errors are thrown as BaseError with module "Lexer".
+#pragma once
+
+#include <basekit/AnyError.h>
+#include <pova/COSLexer.h>
+
+#include "ExpressionGrammar.hpp"
+#include "expressions/ExpressionNodes.h"
+
+#include <string>
+
+namespace common::grammar {
+
+class ExpressionDriver {
+public:
+    explicit ExpressionDriver(COSLexer& lexer);
+    ExpressionDriver(ExpressionDriver const&) = delete;
+    ExpressionDriver& operator=(ExpressionDriver const&) = delete;
+
+    // Parses the whole text; returns the tree's root (a fresh node, one reference).
+    Node parse();
+
+    // The token-mapping step: the next lexer token as a parser token.
+    ExpressionParser::symbol_type next_token();
+    [[noreturn]] void syntax_error(std::string const& message);
+
+    // Node construction for the grammar's reductions.
+    void accept(Node tree);
+    Node infix(int kind, Node left, Node right);
+    // "x Is Null" is the is-null form; any other right operand makes an Is comparison.
+    Node is(int kind, Node left, Node right);
+    // NOT and unary minus print their operand in parentheses, so parentheses written around
+    // the operand are not kept twice. `sign` names the operator checked by the sign rule.
+    Node prefix(LONG kind, Node operand, char const* sign);
+    Node unary_plus(Node operand);
+    Node number(double value, double exponent);
+    Node boolean(bool value);
+    Node name(LONG kind, PovaString const& text);
+    Node parameter(PovaString const& name);
+    Node leaf(int kind);
+    Argument operator_argument(int token);
+    Node parenthesis(Node inner);
+    Node call(LONG kind, Node callee, Node argument);
+    Node function(int token, Arguments arguments);
+
+private:
+    static Node make(LONG kind);
+    static void append(Node& parent, Node child);
+    Node descendants(Arguments arguments);
+    [[noreturn]] void semantic_error(ZELT_o::MessageCode code, PovaString const& insert);
+    // A sign may not stand before a flag, or before a dimension, hierarchy, level or set.
+    void check_sign_operand(ExpressionBase& operand, char const* sign);
+
+    COSLexer& fLexer;
+    Node fTree;
+};
+
+}  // namespace common::grammar

@@ -1,0 +1,130 @@
+#include "expressions/ExpressionKinds.h"
+
+#include <pova/COSLexer.h>
+
+#include <array>
+
+namespace common::expression_kinds {
+
+namespace {
+
+constexpr KindInfo kKinds[] = {
+#define POVA_EXPRESSION_KIND(number, name, keyword, text, form, suffix, token, minArgs, maxArgs) \
+    {number,  #name,  u"" keyword, Text::text, Form::form, Suffix::suffix, COSLexer::k##token,   \
+     minArgs, maxArgs},
+#include <pova/ExpressionKinds.def>
+};
+
+constexpr std::size_t kKindCount = sizeof kKinds / sizeof kKinds[0];
+
+// The table is indexed by kind number.
+constexpr bool numbered_in_order() {
+    for (std::size_t i = 0; i < kKindCount; ++i) {
+        if (kKinds[i].number != static_cast<LONG>(i)) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(numbered_in_order(), "ExpressionKinds.def must list the kinds 0, 1, 2 ... in order");
+
+constexpr std::size_t kTokenCount = COSLexer::kLastToken + 1;
+
+struct TokenKinds {
+    std::array<LONG, kTokenCount> infix{};
+    std::array<LONG, kTokenCount> leaf{};
+};
+
+constexpr TokenKinds make_token_kinds() {
+    TokenKinds kinds;
+    kinds.infix.fill(-1);
+    kinds.leaf.fill(-1);
+    for (KindInfo const& info : kKinds) {
+        if (info.token == COSLexer::kNoToken) {
+            continue;
+        }
+        if (info.form == Form::Infix) {
+            kinds.infix[static_cast<std::size_t>(info.token)] = info.number;
+        } else if (info.form == Form::Leaf) {
+            kinds.leaf[static_cast<std::size_t>(info.token)] = info.number;
+        }
+    }
+    return kinds;
+}
+
+constexpr TokenKinds kTokenKinds = make_token_kinds();
+
+bool takes_arguments(Form form) {
+    return form == Form::Function || form == Form::Property || form == Form::Wrapped;
+}
+
+}  // namespace
+
+KindInfo const* find(LONG kind) {
+    if (kind < 0 || static_cast<std::size_t>(kind) >= kKindCount) {
+        return nullptr;
+    }
+    return &kKinds[kind];
+}
+
+OLECHAR const* suffixText(Suffix suffix) {
+    switch (suffix) {
+        case Suffix::Recursive:
+            return u", RECURSIVE";
+        case Suffix::All:
+            return u", ALL";
+        case Suffix::Post:
+            return u", POST";
+        case Suffix::ExcludeEmpty:
+            return u", ExcludeEmpty";
+        case Suffix::IncludeEmpty:
+            return u", IncludeEmpty";
+        case Suffix::None:
+            break;
+    }
+    return u"";
+}
+
+LONG infixKind(int token) {
+    if (token < 0 || static_cast<std::size_t>(token) >= kTokenCount) {
+        return -1;
+    }
+    return kTokenKinds.infix[static_cast<std::size_t>(token)];
+}
+
+LONG leafKind(int token) {
+    if (token < 0 || static_cast<std::size_t>(token) >= kTokenCount) {
+        return -1;
+    }
+    return kTokenKinds.leaf[static_cast<std::size_t>(token)];
+}
+
+LONG functionKind(int token, Suffix suffix, std::size_t argumentCount) {
+    if (token == COSLexer::kNoToken) {
+        return -1;
+    }
+    for (KindInfo const& info : kKinds) {
+        if (info.token != token || info.suffix != suffix || !takes_arguments(info.form)) {
+            continue;
+        }
+        if (argumentCount < static_cast<std::size_t>(info.minArgs)) {
+            continue;
+        }
+        if (info.maxArgs >= 0 && argumentCount > static_cast<std::size_t>(info.maxArgs)) {
+            continue;
+        }
+        return info.number;
+    }
+    return -1;
+}
+
+bool hasSuffix(int token, Suffix suffix) {
+    for (KindInfo const& info : kKinds) {
+        if (info.token == token && info.suffix == suffix && takes_arguments(info.form)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace common::expression_kinds
