@@ -1,0 +1,74 @@
+// The command belongs to the client program, not to the library: its source is compiled into
+// this test.
+#include "../../tools/pova/FormatCommand.cpp"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+struct Outcome {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+Outcome run(std::vector<std::string> const& args) {
+    std::ostringstream out;
+    std::ostringstream err;
+    int const code = runFormatCommand(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+TEST(FormatCommand, BuildsTheStringFromTheOptions) {
+    struct {
+        std::vector<std::string> args;
+        char const* expected;
+    } const cases[] = {
+        {{}, "####.;-####.\n"},
+        {{"--thousands", "--decimals", "2", "--negative", "parens", "--currency", "$"},
+         "$#,###.00;$(#,###.00)\n"},
+        {{"--thousands", "--decimals", "2", "--negative", "1", "--currency", "$",
+          "--currency-suffix"},
+         "#,###.00$;(#,###.00)$\n"},
+        {{"--scale", "millions", "--plus", "--no-point"}, "+####,,;-####,,\n"},
+        {{"--percent", "--scientific", "--no-point"}, "####E+000%;-####E+000%\n"},
+        {{"--percent", "pct", "--percent-prefix"}, "pct####.;pct-####.\n"},
+        {{"--decimals", "3", "--strip-zeros", "--negative", "none", "--scale", "4"},
+         "####.###,;####.###,\n"},
+        {{"--currency", "\xe2\x82\xac", "--decimals", "-1"},
+         "\xe2\x82\xac####.;\xe2\x82\xac-####.\n"},
+    };
+    for (auto const& c : cases) {
+        Outcome const r = run(c.args);
+        EXPECT_EQ(r.code, 0);
+        EXPECT_EQ(r.out, c.expected);
+        EXPECT_TRUE(r.err.empty()) << r.err;
+    }
+}
+
+TEST(FormatCommand, HelpListsTheOptions) {
+    Outcome const r = run({"--help"});
+    EXPECT_EQ(r.code, 0);
+    for (char const* option : {"--thousands", "--decimals", "--negative", "--currency", "--percent",
+                               "--scale", "--scientific", "--plus"}) {
+        EXPECT_NE(r.out.find(option), std::string::npos) << option;
+    }
+}
+
+TEST(FormatCommand, RejectsBadCommandLines) {
+    std::vector<std::string> const bad[] = {
+        {"--bogus"},          {"--decimals"},        {"--decimals", "two"},
+        {"--decimals", "2x"}, {"--negative", "red"}, {"--scale", "lots"},
+        {"--currency"},       {"--currency", ""},    {"thousands"},
+    };
+    for (auto const& args : bad) {
+        Outcome const r = run(args);
+        EXPECT_EQ(r.code, 2) << args.front();
+        EXPECT_TRUE(r.out.empty());
+        EXPECT_NE(r.err.find("pova format"), std::string::npos) << r.err;
+    }
+}
+
+}  // namespace
