@@ -24,7 +24,7 @@ protected:
     LongAxis() {
         std::vector<std::string> names;
         for (LONG i = 0; i < kLength; ++i) {
-            names.push_back("m" + std::to_string(i));
+            names.push_back(std::string("m").append(std::to_string(i)));
         }
         memcube::CubeBuilder builder("Long");
         builder.dimension("M", names).measures({"V"});
@@ -144,7 +144,7 @@ TEST_F(LongAxis, ChunksAndResultsKeepWhatTheyUse) {
 TEST(ResultSet, TooManyCellsAreRefused) {
     std::vector<std::string> names;
     for (int i = 0; i < 5000; ++i) {
-        names.push_back("x" + std::to_string(i));
+        names.push_back(std::string("x").append(std::to_string(i)));
     }
     auto cube = memcube::CubeBuilder("Wide")
                     .dimension("X", names)

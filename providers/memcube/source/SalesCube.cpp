@@ -88,6 +88,7 @@ constexpr std::array<Country, 5> kRegions{{
 }};
 
 constexpr std::array<char const*, 3> kYears{"2022", "2023", "2024"};
+constexpr std::array<char const*, 4> kQuarters{"Q1", "Q2", "Q3", "Q4"};
 constexpr std::array<char const*, 12> kMonths{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 // Relative weights: trade grows each year and peaks in summer.
@@ -134,7 +135,7 @@ support::Ref<MemCube> makeSalesCube() {
     std::vector<std::string> monthNames;  // Unique names, in leaf order.
     for (char const* year : kYears) {
         for (std::size_t month = 0; month < kMonths.size(); ++month) {
-            std::string const quarter = "Q" + std::to_string(month / 3 + 1);
+            std::string const quarter(kQuarters[month / 3]);
             time.push_back({year, quarter, kMonths[month]});
             monthNames.push_back(std::string("[Time].[") + year + "].[" + quarter + "].[" +
                                  kMonths[month] + "]");
