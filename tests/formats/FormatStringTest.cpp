@@ -68,15 +68,11 @@ std::vector<Case> const& cases() {
          "####.##;-####.##"},
         {"zero_decimals", [](NumberFormat& f) { f.decimalPlaces = 0; }, "####.;-####."},
         {"thousands_scale", [](NumberFormat& f) { f.scaleFactor = 4; }, "####.,;-####.,"},
-        {"billions_scale", [](NumberFormat& f) { f.scaleFactor = 6; }, "####.,,,;-####.,,,"},
         {"trillions_scale", [](NumberFormat& f) { f.scaleFactor = 7; }, "####.,,,,;-####.,,,,"},
         {"scale_three_adds_nothing", [](NumberFormat& f) { f.scaleFactor = 3; }, "####.;-####."},
         {"scale_eight_adds_nothing", [](NumberFormat& f) { f.scaleFactor = 8; }, "####.;-####."},
         {"other_negative_styles_add_no_sign", [](NumberFormat& f) { f.negativeStyle = 2; },
          "####.;####."},
-        {"negative_style_minus_one_adds_no_sign", [](NumberFormat& f) { f.negativeStyle = -1; },
-         "####.;####."},
-        // Prefix order: percent, currency, then the sign.
         {"percent_and_currency_prefixes",
          [](NumberFormat& f) {
              f.percentSymbol = "%";

@@ -36,24 +36,6 @@ TEST(StyleCommon, Defaults) {
     EXPECT_EQ(style->getFormatObject(), nullptr);
 }
 
-TEST(StyleCommon, NumberFormatDefaults) {
-    NumberFormat const f;
-    EXPECT_EQ(f.numberFormatType, 0);
-    EXPECT_EQ(f.scaleFactor, 0);
-    EXPECT_EQ(f.decimalPlaces, -1);
-    EXPECT_TRUE(f.currencySymbol.empty());
-    EXPECT_TRUE(f.currencyIsPrefix);
-    EXPECT_TRUE(f.thousandSeparator.empty());
-    EXPECT_FALSE(f.stripTrailingZeros);
-    EXPECT_EQ(f.negativeStyle, 0);
-    EXPECT_FALSE(f.hasPlus);
-    EXPECT_EQ(f.decimalPointCharacter, PovaString("."));
-    EXPECT_TRUE(f.percentSymbol.empty());
-    EXPECT_FALSE(f.percentIsPrefix);
-    EXPECT_FALSE(f.scientific);
-    EXPECT_TRUE(f.userInfo.empty());
-}
-
 TEST(StyleCommon, CopyKeepsTheLookButNotTheBookkeeping) {
     FormatCommon owner;
     auto style = support::adopt(new StyleCommon());
