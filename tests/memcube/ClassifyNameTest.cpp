@@ -4,6 +4,7 @@
 #include <pova/Calculation.h>
 #include <pova/Dimension.h>
 #include <pova/Hierarchy.h>
+#include <pova/Parameter.h>
 
 #include <gtest/gtest.h>
 
@@ -79,11 +80,43 @@ TEST(ClassifyName, BracketsInsideNamesAreDoubled) {
     EXPECT_EQ(cube->classifyName(name), 0) << "a single bracketed part means the name x";
 }
 
-TEST(ClassifyName, ACubeHasNoParametersUntilGivenSome) {
+// A parameter that counts the live instances of its class.
+class CountedParameter : public ZELT_o::Parameter {
+public:
+    static inline int sLive = 0;
+    explicit CountedParameter(char const* name)
+        : ZELT_o::Parameter("CountedParameter", 0), fName(name) {
+        ++sLive;
+    }
+    void getUniqueName(PovaString& name) const override { name = fName; }
+    void getValue(ZELT_o::ParameterValue** value) const override { *value = nullptr; }
+    void getDefaultValue(ZELT_o::ParameterValue** value) const override { *value = nullptr; }
+    void getType(ParameterType* type) const override { *type = PT_MEMBER; }
+
+private:
+    ~CountedParameter() override { --sLive; }
+    PovaString fName;
+};
+
+TEST(ClassifyName, ParametersAreTheOnesAttachedAndLiveAsLongAsTheCube) {
     auto cube = memcube_test::makeCalendarCube();
     std::vector<ZELT_o::Parameter*> parameters{nullptr};
     cube->getParameters(parameters);
     EXPECT_TRUE(parameters.empty());
+
+    int const before = CountedParameter::sLive;
+    auto first = support::adopt<ZELT_o::Parameter>(new CountedParameter("First"));
+    auto second = support::adopt<ZELT_o::Parameter>(new CountedParameter("Second"));
+    cube->addParameter(first.get());
+    cube->addParameter(second.get());
+    cube->addParameter(nullptr);
+    cube->getParameters(parameters);
+    EXPECT_EQ(parameters, (std::vector<ZELT_o::Parameter*>{first.get(), second.get()}));
+    first.reset();
+    second.reset();
+    EXPECT_EQ(CountedParameter::sLive, before + 2) << "the cube holds them";
+    cube.reset();
+    EXPECT_EQ(CountedParameter::sLive, before);
 }
 
 }  // namespace
