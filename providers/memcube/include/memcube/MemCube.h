@@ -19,17 +19,18 @@
 // unknown (a dimension and its hierarchy share one name; the answer is the dimension). Names
 // compare case-insensitively and may come with or without surrounding brackets. Unique names
 // are tried first; then plain names, in the order dimension, level, member (a measure
-// answers 5), named set; the first match in cube order wins, so "Q1" names the first
-// quarter found. On success the name is replaced by the canonical unique name.
+// answers 5), calculation (as a member, or a measure on Measures), named set; the first match
+// in cube order wins, so "Q1" names the first quarter found. On success the name is replaced
+// by the canonical unique name.
 //
 // Values. Every measure is a double: a cell is the VT_R8 sum of its measure over the facts
 // under all of its coordinates, or VT_EMPTY when no fact lies there. Calculations are stored,
 // saved and loaded, but their formulas are not evaluated.
 //
 // Ownership. The cube owns its dimensions, hierarchies, levels, members and calculations;
-// pointers to them are borrowed and stay valid while the cube lives. Result sets and their
-// chunks keep the cube alive. When the cube goes away it tells its Cube::Listeners
-// stopListening() first.
+// pointers to them are borrowed and stay valid while the cube lives. Member sets (fixed
+// lists) borrow their members too; result sets and their chunks keep the cube alive. When the cube
+// goes away it tells its Cube::Listeners stopListening() first.
 //
 // Threads. Counting is thread-safe and queries only read the immutable structure and facts;
 // changes (listeners, calculations, parameters, named sets) need one thread at a time.
