@@ -329,6 +329,8 @@ number
     ;
 
 // Names by the class the cube gave them; a name the cube did not classify is a plain name.
+// Sets share their kind with dimensions and hierarchies: every name kind built here keeps its
+// name in the saved XML.
 name
     : T_NAME                                    { $$ = driver.name(Expression::kQuotedName, $1); }
     | T_MEMBER_NAME                             { $$ = driver.name(Expression::kMemberName, $1); }
@@ -336,7 +338,7 @@ name
     | T_DIMENSION_NAME                          { $$ = driver.name(Expression::kDimensionName, $1); }
     | T_HIERARCHY_NAME                          { $$ = driver.name(Expression::kDimensionName, $1); }
     | T_LEVEL_NAME                              { $$ = driver.name(Expression::kLevelName, $1); }
-    | T_SET_NAME                                { $$ = driver.name(Expression::kSetName, $1); }
+    | T_SET_NAME                                { $$ = driver.name(Expression::kDimensionName, $1); }
     ;
 
 parameter

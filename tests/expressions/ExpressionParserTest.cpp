@@ -74,7 +74,7 @@ TEST(ExpressionParser, LiteralsNamesAndParameters) {
                       "[Time] + {[Top Products]} + { unknown }",
                       cube.get(), true),
               "158(158(158(158(158(158(158(124[[Time].[2024]],124[Sales]),123[[Product]]),"
-              "194[[Time].[Year]]),123[[Time].[Calendar]]),123[[Time]]),207[[Top Products]]),"
+              "194[[Time].[Year]]),123[[Time].[Calendar]]),123[[Time]]),123[[Top Products]]),"
               "193[unknown])");
     EXPECT_EQ(shapeOf("<<year>> * <<Region>> + <<Products>> + <<Label>>", cube.get(), true),
               "158(158(160(197[year],197[Region]),197[Products]),197[Label])");

@@ -1,5 +1,7 @@
 #include "ExpressionTestCube.h"
 
+#include <string>
+
 namespace expression_test {
 
 TestMember::TestMember(PovaString uniqueName)
@@ -86,8 +88,48 @@ void TestCube::getParameters(std::vector<ZELT_o::Parameter*>& parameters) const 
     }
 }
 
-support::Ref<TestCube> makeSalesCube() {
-    auto cube = support::adopt(new TestCube());
+LONG ShapeCube::classifyName(PovaString& name) const {
+    if (LONG const known = TestCube::classifyName(name); known != 0) {
+        return known;
+    }
+    std::string const text = name.string();
+    auto const bracketed = [](std::string const& part) {
+        return part.size() >= 2 && part.front() == '[' && part.back() == ']';
+    };
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t const close = text.find("].", start);
+        std::size_t const end = close == std::string::npos ? text.size() : close + 1;
+        parts.push_back(text.substr(start, end - start));
+        if (close == std::string::npos) {
+            break;
+        }
+        start = close + 2;
+    }
+    for (std::string const& part : parts) {
+        if (!bracketed(part)) {
+            return 0;
+        }
+    }
+    std::string const& last = parts.back();
+    if (parts.size() >= 2 && parts.front() == "[Measures]") {
+        return 5;
+    }
+    if (parts.size() == 1) {
+        return last.rfind("[Named Set", 0) == 0 ? 6 : 4;
+    }
+    for (char const* level : {"[Year]", "[Quarter]", "[Month]", "[Category]", "[Country]"}) {
+        if (last == level) {
+            return 2;
+        }
+    }
+    return last == "[Hierarchy]" ? 3 : 1;
+}
+
+namespace {
+
+void add_sales_content(TestCube* cube) {
     cube->addName("[Time].[2024]", 1);
     cube->addName("[Time].[2023]", 1);
     cube->addName("[Product].[Bikes]", 1);
@@ -112,6 +154,19 @@ support::Ref<TestCube> makeSalesCube() {
     cube->addParameter("Region", 4)->setValue(TestParameterValue::string("[Region].[North]"));
     cube->addParameter("Products", 5)->setValue(TestParameterValue::memberSet());
     cube->addParameter("Label", 2)->setValue(TestParameterValue::string("Total"));
+}
+
+}  // namespace
+
+support::Ref<TestCube> makeSalesCube() {
+    auto cube = support::adopt(new TestCube());
+    add_sales_content(cube.get());
+    return cube;
+}
+
+support::Ref<TestCube> makeShapeCube() {
+    support::Ref<TestCube> cube = support::adopt<TestCube>(new ShapeCube());
+    add_sales_content(cube.get());
     return cube;
 }
 

@@ -130,8 +130,19 @@ private:
     std::vector<support::Ref<TestParameter>> fParameters;
 };
 
+// A cube that also knows every bracketed name by its shape: "[Measures].[x]" is a measure,
+// a name ending in a level of Time, Product or Region ("[Year]", "[Quarter]", "[Month]",
+// "[Category]", "[Country]") a level, "[Named Set ...]" a set, "[x].[Hierarchy]" a
+// hierarchy, "[x]" a dimension, and any other dotted bracketed name a member.
+class ShapeCube : public TestCube {
+public:
+    LONG classifyName(PovaString& name) const override;
+};
+
 // The cube most tests use: a few names of every class and one parameter of each type that can
 // stand in an expression.
 support::Ref<TestCube> makeSalesCube();
+// The same with a ShapeCube.
+support::Ref<TestCube> makeShapeCube();
 
 }  // namespace expression_test

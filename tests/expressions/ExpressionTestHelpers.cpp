@@ -60,7 +60,7 @@ common::ExpressionBase* add(common::ExpressionBase* parent, Tree child) {
 
 std::string shape(ZELT_o::Expression* tree) {
     std::string text = std::to_string(tree->getType());
-    if (tree->getStringValue() != nullptr) {
+    if (tree->getStringValue() != nullptr && *tree->getStringValue() != 0) {
         text += "[" + PovaString(tree->getStringValue()).string() + "]";
     } else if (tree->getType() == ZELT_o::Expression::kNumber) {
         char buffer[32];

@@ -38,7 +38,8 @@ Tree leaf(ZELT_o::Expression::ExpressionType kind, char const* name = nullptr);
 Tree number(double value);
 // Appends new children to `parent`; returns `parent`'s raw pointer for chaining.
 common::ExpressionBase* add(common::ExpressionBase* parent, Tree child);
-// The structure of a tree as "kind(child,child)", names and numbers shown in brackets.
+// The structure of a tree as "kind(child,child)", names and numbers shown in brackets (an
+// empty name is not shown).
 std::string shape(ZELT_o::Expression* tree);
 
 }  // namespace expression_test
