@@ -1,5 +1,7 @@
 #include "Session.h"
 
+#include "FormatCommand.h"
+
 #include <basekit/BaseError.h>
 #include <memcube/SalesCube.h>
 #include <pova/Chunk.h>
@@ -149,6 +151,8 @@ void Session::printHelp(std::ostream& out) {
         std::string const head = std::string(command.name) + " " + command.arguments;
         out << "  " << std::left << std::setw(40) << head << command.help << "\n";
     }
+    out << "  " << std::left << std::setw(40) << "format [OPTIONS]"
+        << "print the number format string the options describe (format --help)\n";
     out << "  " << std::left << std::setw(40) << "help"
         << "this list\n";
 }
@@ -160,6 +164,9 @@ bool Session::execute(std::vector<std::string> const& words, std::ostream& out, 
     if (words[0] == "help" || words[0] == "--help") {
         printHelp(out);
         return true;
+    }
+    if (words[0] == "format") {
+        return runFormatCommand({words.begin() + 1, words.end()}, out, err) == 0;
     }
     for (Command const& command : commands()) {
         if (words[0] != command.name) {

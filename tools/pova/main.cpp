@@ -1,6 +1,7 @@
 // pova: the command-line client. With a command on its command line it runs that command on
 // a viewpoint of the sample cube; without one it reads commands from standard input, one per
 // line, all on the same viewpoint.
+#include "FormatCommand.h"
 #include "Session.h"
 
 #include <unistd.h>
@@ -57,6 +58,10 @@ int main(int argc, char** argv) {
     if (!words.empty() && (words[0] == "--help" || words[0] == "-h")) {
         pova_tool::Session::printHelp(std::cout);
         return 0;
+    }
+    if (!words.empty() && words[0] == "format") {
+        // Number formats need no cube.
+        return runFormatCommand({words.begin() + 1, words.end()}, std::cout, std::cerr);
     }
     pova_tool::Session session;
     if (words.empty()) {
