@@ -1,0 +1,119 @@
+// The reference provider on the sample cube: building it, and queries with every cell fetched.
+// BM_GrandTotal (one pass over the facts, one cell) is the baseline of the query figures.
+#include <memcube/CubeBuilder.h>
+#include <memcube/SalesCube.h>
+#include <pova/Chunk.h>
+#include <pova/ChunkHandler.h>
+#include <pova/Dimension.h>
+#include <pova/Factories.h>
+#include <pova/Hierarchy.h>
+#include <pova/Level.h>
+#include <pova/MemberSet.h>
+#include <pova/Ref.h>
+#include <pova/ViewpointCommon.h>
+
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+namespace {
+
+memcube::MemCube& sales() {
+    static support::Ref<memcube::MemCube> cube = memcube::makeSalesCube();
+    return *cube;
+}
+
+std::vector<ZELT_o::Member*> level(char const* dimension, LONG depth) {
+    ZELT_o::Hierarchy* hierarchy = sales().findDimension(dimension)->getDefaultHierarchy();
+    std::vector<ZELT_o::Level*> levels;
+    hierarchy->getLevels(levels);
+    auto set = support::adopt(levels.at(static_cast<std::size_t>(depth))->getMemberSet());
+    std::vector<ZELT_o::Member*> members;
+    set->getMembers(members);
+    return members;
+}
+
+// Reads every value of every chunk, as a grid display would.
+class Reader : public ZELT_o::ChunkHandler {
+public:
+    bool handleChunk(ZELT_o::Chunk* chunk, bool) override {
+        auto owned = support::adopt(chunk);
+        for (LONG i = 0; i < owned->getValueCount(); ++i) {
+            VARIANT value;
+            owned->getValue(i, &value);
+            fSum += value.vt == VT_R8 ? value.dblVal : 0;
+            ++fValues;
+        }
+        return true;
+    }
+    double fSum = 0;
+    long fValues = 0;
+};
+
+void run(benchmark::State& state, memcube::Layout const& layout) {
+    long cells = 0;
+    for (auto _ : state) {
+        auto result = sales().evaluate(layout);
+        Reader reader;
+        result->requestCellChunks(&reader, 0, 2147483647);
+        benchmark::DoNotOptimize(reader.fSum);
+        cells = reader.fValues;
+    }
+    state.counters["cells"] = static_cast<double>(cells);
+    state.SetItemsProcessed(state.iterations() * static_cast<long>(sales().countFacts()));
+}
+
+void BM_MakeSalesCube(benchmark::State& state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(memcube::makeSalesCube().get());
+    }
+}
+BENCHMARK(BM_MakeSalesCube)->Unit(benchmark::kMillisecond);
+
+void BM_GrandTotal(benchmark::State& state) {
+    run(state, memcube::Layout{});
+}
+BENCHMARK(BM_GrandTotal)->Unit(benchmark::kMicrosecond);
+
+// Months by products: 1,728 cells.
+void BM_MonthsByProducts(benchmark::State& state) {
+    memcube::Layout layout;
+    layout.axes = {{{level("Time", 3)}}, {{level("Product", 3)}}};
+    run(state, layout);
+}
+BENCHMARK(BM_MonthsByProducts)->Unit(benchmark::kMicrosecond);
+
+// Quarters by products nested with cities, one country sliced: 12 x 960 cells.
+void BM_QuartersByProductsAndCities(benchmark::State& state) {
+    memcube::Layout layout;
+    layout.axes = {{{level("Time", 2)}}, {{level("Product", 3), level("Region", 2)}}};
+    layout.slices = {sales().findMember("[Measures].[Units]")};
+    run(state, layout);
+}
+BENCHMARK(BM_QuartersByProductsAndCities)->Unit(benchmark::kMicrosecond);
+
+// Months by products and cities without the empty rows: 36 x 960 tuples examined.
+void BM_MonthsByProductsAndCitiesNonEmpty(benchmark::State& state) {
+    memcube::Layout layout;
+    layout.axes = {{{level("Time", 3)}}, {{level("Product", 3), level("Region", 2)}, true}};
+    layout.slices = {sales().findMember("[Measures].[Sales]")};
+    run(state, layout);
+}
+BENCHMARK(BM_MonthsByProductsAndCitiesNonEmpty)->Unit(benchmark::kMicrosecond);
+
+// The demo's path: a viewpoint bound to the cube, its default layout queried and read.
+void BM_ViewpointQuery(benchmark::State& state) {
+    auto viewpoint = support::Ref<common::ViewpointCommon>::adopt(
+        static_cast<common::ViewpointCommon*>(createCommonViewpoint()));
+    viewpoint->setCube(&sales(), 2, 1);
+    for (auto _ : state) {
+        auto result = support::adopt(viewpoint->query(nullptr));
+        Reader reader;
+        result->requestCellChunks(&reader, 0, 2147483647);
+        benchmark::DoNotOptimize(reader.fSum);
+    }
+    viewpoint->setCube(nullptr, 2, 1);
+}
+BENCHMARK(BM_ViewpointQuery)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
