@@ -281,3 +281,48 @@ TEST(Orientation, ADerivedViewpointFollowsEveryLayoutChange) {
 }
 
 }  // namespace
+
+namespace {
+
+// Five dimensions of 40 members: all five on the view axes exceed what memcube computes.
+support::Ref<memcube::MemCube> wideCube() {
+    memcube::CubeBuilder builder("Wide");
+    std::vector<std::string> members;
+    for (int i = 0; i < 40; ++i) {
+        members.push_back(std::string("m").append(std::to_string(i)));
+    }
+    for (char const* name : {"A", "B", "C", "D", "E"}) {
+        builder.dimension(name, members);
+    }
+    builder.measures({"Value"});
+    return builder.build();
+}
+
+TEST(Orientation, ALayoutTheProviderRefusesIsMadeThenReported) {
+    auto cube = wideCube();
+    Ref vp = bind(cube.get(), 2, 1);  // A | B | C,D,E,Measures
+    Ref child = derive(vp.get());
+    RecordingListener listener;
+    child->addListener(&listener);
+    Position from{2, 0};
+    Position to{0, 1};
+    vp->doMoveDim(from, to);  // A,C
+    vp->doMoveDim(from, to);  // A,D,C
+    vp->sendEvents();
+    listener.clear();
+    EXPECT_EQ(codeOf([&] { vp->doMoveDim(from, to); }), 0xC201491Eu);
+    EXPECT_EQ(layout(*vp), "A,E,D,C | B | Measures");
+    child->setAxisLinkMode(ZELT_o::kLinkOwn);
+    EXPECT_EQ(layout(*child), layout(*vp));  // the whole tree changed before the report
+    child->setAxisLinkMode(ZELT_o::kLinkBase);
+    vp->sendEvents();
+    EXPECT_EQ(listener.calls().front(), "dimensionMoved(E, 2, 0)");
+    // Moving back is accepted again.
+    Position back{2, 0};
+    Position out{0, 1};
+    vp->doMoveDim(out, back);
+    EXPECT_EQ(layout(*vp), "A,D,C | B | E,Measures");
+    child->removeListener(&listener);
+}
+
+}  // namespace

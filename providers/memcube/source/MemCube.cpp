@@ -263,6 +263,10 @@ support::Ref<ZELT_o::ViewResultSet> MemCube::evaluate(Layout const& layout) {
     return QueryEngine(*this).evaluate(layout);
 }
 
+bool MemCube::canEvaluate(Layout const& layout) {
+    return QueryEngine(*this).fits(layout);
+}
+
 ZELT_o::MemberSet* MemCube::createMemberSet(ZELT_o::Hierarchy* hierarchy,
                                             std::vector<ZELT_o::Member*> const& members) {
     auto* owner = dynamic_cast<MemHierarchy*>(hierarchy);

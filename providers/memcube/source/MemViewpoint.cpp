@@ -22,6 +22,13 @@ ZELT_o::ViewResultSet* MemViewpoint::query(
     return memCube->evaluate(layoutOf(owner)).detach();
 }
 
+bool MemViewpoint::isInError() const {
+    ZELT_o::Viewpoint& owner = viewpoint();
+    auto cube = support::adopt(owner.getCube());
+    auto* memCube = dynamic_cast<MemCube*>(cube.get());
+    return memCube != nullptr && !memCube->canEvaluate(layoutOf(owner));
+}
+
 Layout MemViewpoint::layoutOf(ZELT_o::Viewpoint& viewpoint) {
     Layout layout;
     LONG const viewAxes = viewpoint.countAxes();

@@ -22,6 +22,8 @@ public:
     // A new result set of the current layout with one reference for the caller; null while
     // the viewpoint has no memcube cube. Errors of the layout are thrown as ResultErrors.
     ZELT_o::ViewResultSet* query(std::vector<ZELT_o::PropertySpecification>* properties) override;
+    // True when the current layout is too large (or not valid) to compute.
+    bool isInError() const override;
 
     // The layout a query computes: view axes of type View become result axes; the dimensions
     // of slice axes (and of paged axes shown as View) give their slices; hidden and excluded

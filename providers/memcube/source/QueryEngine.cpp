@@ -81,16 +81,29 @@ MemMember* QueryEngine::checked_member(ZELT_o::Member* member) const {
     return checked;
 }
 
-support::Ref<MemResultSet> QueryEngine::evaluate(Layout const& layout) {
-    plan(layout);
+bool QueryEngine::fits_in_memory() const {
     bool filtered = false;
     for (AxisPlan const& axis : fAxes) {
         filtered = filtered || axis.excludeEmpty;
         if (axis.length > (axis.excludeEmpty ? kMaxFilteredAxis : MemCube::kMaxCells)) {
-            throwResult(E_OUTOFMEMORY);
+            return false;
         }
     }
-    if (fCellCount >= kSaturated || (!filtered && fCellCount > MemCube::kMaxCells)) {
+    return fCellCount < kSaturated && (filtered || fCellCount <= MemCube::kMaxCells);
+}
+
+bool QueryEngine::fits(Layout const& layout) {
+    try {
+        plan(layout);
+    } catch (ResultError const&) {
+        return false;
+    }
+    return fits_in_memory();
+}
+
+support::Ref<MemResultSet> QueryEngine::evaluate(Layout const& layout) {
+    plan(layout);
+    if (!fits_in_memory()) {
         throwResult(E_OUTOFMEMORY);
     }
     build_nest_tables();

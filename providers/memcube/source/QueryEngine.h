@@ -28,8 +28,13 @@ public:
     // hierarchies or a dimension used twice, and ResultError(E_OUTOFMEMORY) when the result
     // would exceed MemCube::kMaxCells cells.
     support::Ref<MemResultSet> evaluate(Layout const& layout);
+    // Whether evaluate would compute the layout (it is valid and small enough), without
+    // computing it.
+    bool fits(Layout const& layout);
 
 private:
+    bool fits_in_memory() const;
+
     // One nested member list, flattened over all axes.
     struct Nest {
         std::vector<MemMember*> members;

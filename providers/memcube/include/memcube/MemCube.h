@@ -99,6 +99,8 @@ public:
     // ResultError(E_INVALIDARG) for a member of another cube or a dimension given twice, and
     // ResultError(E_OUTOFMEMORY) when the result would exceed kMaxCells cells.
     support::Ref<ZELT_o::ViewResultSet> evaluate(Layout const& layout);
+    // Whether evaluate would compute the layout: valid and within kMaxCells.
+    bool canEvaluate(Layout const& layout);
     static constexpr long long kMaxCells = 16LL * 1024 * 1024;
 
     // A member set of the given members of one hierarchy (kind 0), one reference for the
