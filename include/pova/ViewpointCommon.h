@@ -262,6 +262,8 @@ private:
     std::vector<ZELT_o::Dimension*> cube_dimensions();
     bool valid_axis(LONG axis) const;
     void raise_if_layout_rejected();
+    void variable_changed(ViewpointVisitor& walk);
+    void copy_layout_from(ViewpointCommon const& base);
     bool take_layout_rejection();
     bool parse_sides_xml(PovaString const& xml, Sides& sides, std::vector<Constraint>& constraints,
                          std::vector<AxisType>& types, std::vector<bool>& excludeNulls,

@@ -365,10 +365,9 @@ void ViewpointCommon::notifyMemberLabelChanged() {
 
 // --- member, member-set and parameter-link listener sides
 
-void ViewpointCommon::variableChanged(ZELT_o::Member* member) {
-    if (member == nullptr) {
-        return;
-    }
+// A member or member set the viewpoint uses changed its value: every viewpoint that shows it
+// forgets its prepared state and hears of it.
+void ViewpointCommon::variable_changed(ViewpointVisitor& walk) {
     fChangedSinceLastPersist = true;
     if (fInitFromExpression) {
         update_children_viewpoint_expression(false);
@@ -377,7 +376,6 @@ void ViewpointCommon::variableChanged(ZELT_o::Member* member) {
     if (fDerivedViewpoint) {
         fDerivedViewpoint->viewpointChanged();
     }
-    auto walk = ActiveSliceVisitor(*member);
     visitTree(walk);
     if (fDerivedViewpoint && fDerivedViewpoint->isInError()) {
         throw_error(kLayoutRejected);
@@ -385,24 +383,18 @@ void ViewpointCommon::variableChanged(ZELT_o::Member* member) {
     sendEvents();
 }
 
+void ViewpointCommon::variableChanged(ZELT_o::Member* member) {
+    if (member != nullptr) {
+        auto walk = ActiveSliceVisitor(*member);
+        variable_changed(walk);
+    }
+}
+
 void ViewpointCommon::variableChanged(ZELT_o::MemberSet* set) {
-    if (set == nullptr) {
-        return;
+    if (set != nullptr) {
+        auto walk = ActiveSetVisitor(*set);
+        variable_changed(walk);
     }
-    fChangedSinceLastPersist = true;
-    if (fInitFromExpression) {
-        update_children_viewpoint_expression(false);
-        fInitFromExpression = false;
-    }
-    if (fDerivedViewpoint) {
-        fDerivedViewpoint->viewpointChanged();
-    }
-    auto walk = ActiveSetVisitor(*set);
-    visitTree(walk);
-    if (fDerivedViewpoint && fDerivedViewpoint->isInError()) {
-        throw_error(kLayoutRejected);
-    }
-    sendEvents();
 }
 
 void ViewpointCommon::setChangeUndone(ZELT_o::MemberSet* set) {

@@ -56,6 +56,16 @@ LONG ViewpointCommon::cube_dimension_index(ZELT_o::Dimension const* dimension) {
     return -1;
 }
 
+// The axes, their dimensions, constraints, types and exclude-NULLs flags.
+void ViewpointCommon::copy_layout_from(ViewpointCommon const& base) {
+    fNumViewAxes = base.fNumViewAxes;
+    fNumPagedAxes = base.fNumPagedAxes;
+    fSides = base.fSides;
+    fSideConstraints = base.fSideConstraints;
+    fAxisTypes = base.fAxisTypes;
+    fExcludeNulls = base.fExcludeNulls;
+}
+
 // --- defaults
 
 void ViewpointCommon::create_property_lists() {
@@ -72,14 +82,9 @@ void ViewpointCommon::initialize_all_to_default() {
     if (fCube == nullptr && fBaseViewpoint) {
         ViewpointCommon const& base = *fBaseViewpoint;
         fCopyParentOrientation = true;
-        fNumViewAxes = base.fNumViewAxes;
-        fNumPagedAxes = base.fNumPagedAxes;
-        fSides = base.fSides;
-        fSideConstraints = base.fSideConstraints;
-        fAxisTypes = base.fAxisTypes;
+        copy_layout_from(base);
         fNewDimensionAxis = base.fNewDimensionAxis;
         fActiveHierarchies = base.fActiveHierarchies;
-        fExcludeNulls = base.fExcludeNulls;
         fDimensionLinkModes.assign(count, ZELT_o::kLinkBase);
         if (!base.fExpression.empty()) {
             fExpression = base.fExpression;
@@ -378,13 +383,7 @@ void ViewpointCommon::setAxisLinkMode(ZELT_o::LinkMode mode) {
         fCopyParentOrientation = false;
         return;
     }
-    ViewpointCommon const& base = *fBaseViewpoint->layout_owner();
-    fNumViewAxes = base.fNumViewAxes;
-    fNumPagedAxes = base.fNumPagedAxes;
-    fSides = base.fSides;
-    fSideConstraints = base.fSideConstraints;
-    fAxisTypes = base.fAxisTypes;
-    fExcludeNulls = base.fExcludeNulls;
+    copy_layout_from(*fBaseViewpoint->layout_owner());
     fCopyParentOrientation = true;
     dirty_viewpoint();
 }
