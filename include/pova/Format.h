@@ -50,7 +50,8 @@ public:
     virtual void setName(PovaString const& name) = 0;
     virtual PovaString getUserInfo() const = 0;
     virtual void setUserInfo(PovaString const& info) = 0;
-    // The specification names, position by position with the dimensions.
+    // The member or level names the format applies to, position by position with the
+    // dimensions.
     virtual std::vector<PovaString>& getNameList() = 0;
     virtual std::vector<PovaString> const& getNameList() const = 0;
     // The dimensions the format applies to (borrowed).

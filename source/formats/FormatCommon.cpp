@@ -99,7 +99,7 @@ void FormatCommon::copy_from(FormatCommon const& other) {
     support::Ref<ZELT_o::Expression> expression;
     if (other.fExpression) {
         expression = support::adopt(other.fExpression->clone());
-        // The clone would still name the other format as the specification holding it.
+        // The clone would still name the other format as its holder.
         if (expression->GetParent() == &other) {
             expression->SetParent(this);
         }
