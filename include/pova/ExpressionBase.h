@@ -80,6 +80,7 @@ protected:
     void replace_parameter_with_value(ZELT_o::Parameter* parameter, bool permanent) override;
 
 private:
+    void reserve_children();
     // A copy of this node's own fields, without children.
     ExpressionBase* copy_node() const;
     // The node's own text (its keyword); turns a substituted parameter back first. Text that is

@@ -9,6 +9,7 @@
 #include <pova/pova_export.h>
 
 #include <cstddef>
+#include <utility>
 
 namespace ZELT_o {
 class Cube;
@@ -40,6 +41,9 @@ public:
     // Whether the next characters are `rest` (upper-case ASCII, compared case-insensitively)
     // and no letter follows; on a match the position moves past them.
     virtual bool matchKeywordSuffix(char const* rest);
+
+    // Hands over the text of the last name, braced name or parameter token, leaving it empty.
+    PovaString takeTokenText() { return std::move(fTokenText); }
 
     // Character classes of the scanners.
     static bool isBlank(OLECHAR c) { return c == u' ' || c == u'\r' || c == u'\t'; }

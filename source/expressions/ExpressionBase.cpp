@@ -6,6 +6,8 @@
 #include <pova/Ref.h>
 
 #include <algorithm>
+#include <memory>
+#include <string>
 #include <utility>
 
 namespace common {
@@ -35,7 +37,10 @@ std::unique_ptr<OLECHAR[]> copy_string(OLECHAR const* text) {
     if (text == nullptr) {
         return nullptr;
     }
-    return PovaString(text).strdup();
+    std::size_t const length = std::char_traits<OLECHAR>::length(text);
+    auto copy = std::make_unique_for_overwrite<OLECHAR[]>(length + 1);
+    std::char_traits<OLECHAR>::copy(copy.get(), text, length + 1);
+    return copy;
 }
 
 }  // namespace
@@ -45,9 +50,7 @@ ExpressionBase::ExpressionBase(ZELT_o::Expression* parent)
       fParentExpression(parent),
       fParentContext(nullptr),
       fType(kEmpty),
-      fRestorePending(false) {
-    fChildren.reserve(5);
-}
+      fRestorePending(false) {}
 
 ExpressionBase::~ExpressionBase() {
     release_nodes(std::move(fChildren));
@@ -78,6 +81,13 @@ void ExpressionBase::release_nodes(std::vector<ZELT_o::Expression*> pending) {
     }
 }
 
+// Room for five children is made with the first one: most nodes are leaves and need none.
+void ExpressionBase::reserve_children() {
+    if (fChildren.capacity() == 0) {
+        fChildren.reserve(5);
+    }
+}
+
 ZELT_o::Expression* ExpressionBase::AddNewChild(ZELT_o::Expression* child) {
     fText = PovaString();
     if (child == nullptr) {
@@ -85,6 +95,7 @@ ZELT_o::Expression* ExpressionBase::AddNewChild(ZELT_o::Expression* child) {
     }
     // The reference is ours from here on, also when appending fails.
     auto owned = support::adopt(child);
+    reserve_children();
     fChildren.push_back(child);
     (void)owned.detach();
     child->SetParentExpression(this);
@@ -94,6 +105,7 @@ ZELT_o::Expression* ExpressionBase::AddNewChild(ZELT_o::Expression* child) {
 ZELT_o::Expression* ExpressionBase::AddNewChild() {
     fText = PovaString();
     auto child = support::adopt(new ExpressionBase(this));
+    reserve_children();
     fChildren.push_back(child.get());
     return child.detach();
 }
@@ -101,7 +113,6 @@ ZELT_o::Expression* ExpressionBase::AddNewChild() {
 void ExpressionBase::RemoveAllChildren() {
     std::vector<ZELT_o::Expression*> children;
     children.swap(fChildren);
-    fChildren.reserve(5);
     release_nodes(std::move(children));
     fType = kEmpty;
 }

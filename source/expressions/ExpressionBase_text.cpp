@@ -263,8 +263,7 @@ bool ExpressionBase::setTextAndCreateTree(PovaString const& text, ZELT_o::Cube* 
     try {
         COSLexer lexer(text, cube);
         lexer.setLookup(lookup);
-        grammar::ExpressionDriver driver(lexer);
-        support::Ref<ExpressionBase> tree = driver.parse();
+        support::Ref<ExpressionBase> tree = grammar::ExpressionDriver::parseText(lexer);
         // The root takes over the top node's content, so that callers keep their node.
         fType = tree->fType;
         fValue = tree->fValue;

@@ -4,6 +4,7 @@
 
 #include "expressions/ExpressionKinds.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -57,49 +58,135 @@ double scaled(double mantissa, double exponent) {
 
 }  // namespace
 
-ExpressionDriver::ExpressionDriver(COSLexer& lexer) : fLexer(lexer) {}
+ExpressionDriver::ExpressionDriver() : fParser(*this) {}
 
-Node ExpressionDriver::parse() {
-    ExpressionParser parser(*this);
-    if (parser.parse() != 0 || !fTree) {
+Node ExpressionDriver::parseText(COSLexer& lexer) {
+    thread_local ExpressionDriver cached;
+    if (cached.fBusy) {
+        ExpressionDriver own;
+        return own.parse(lexer);
+    }
+    return cached.parse(lexer);
+}
+
+Node ExpressionDriver::parse(COSLexer& lexer) {
+    struct Session {
+        ExpressionDriver& driver;
+        ~Session() {
+            driver.fBusy = false;
+            driver.fLexer = nullptr;
+            driver.fTree.reset();
+        }
+    } const session{*this};
+    fBusy = true;
+    fLexer = &lexer;
+    if (fParser.parse() != 0 || !fTree) {
         syntax_error("syntax error");
     }
     return std::move(fTree);
 }
 
+namespace {
+
+using Token = ExpressionParser::token;
+
+// What the parser receives for a lexer token: a terminal and, for most, a number (a node kind
+// or a keyword's code).
+struct Mapping {
+    Token::token_kind_type terminal = Token::OTHER;
+    int value = 0;
+};
+
+std::array<Mapping, COSLexer::kLastToken + 1> make_mappings() {
+    std::array<Mapping, COSLexer::kLastToken + 1> map{};
+    for (int token = 0; token <= COSLexer::kLastToken; ++token) {
+        Mapping& m = map[static_cast<std::size_t>(token)];
+        m.value = token;
+        if (LONG const leaf = kinds::leafKind(token); leaf >= 0) {
+            m = Mapping{Token::LEAF, static_cast<int>(leaf)};
+        }
+        if (kinds::takesArguments(token)) {
+            m = Mapping{Token::FUNCTION, token};
+        }
+    }
+    auto set = [&](int token, Token::token_kind_type terminal, int value) {
+        map[static_cast<std::size_t>(token)] = Mapping{terminal, value};
+    };
+    auto infix = [&](int token, Token::token_kind_type terminal) {
+        set(token, terminal, static_cast<int>(kinds::infixKind(token)));
+    };
+    for (int token : {COSLexer::kEqual, COSLexer::kNotEqual, COSLexer::kLess, COSLexer::kLessEqual,
+                      COSLexer::kGreater, COSLexer::kGreaterEqual}) {
+        infix(token, Token::COMPARE);
+    }
+    infix(COSLexer::kIs, Token::IS);
+    infix(COSLexer::kExists, Token::EXISTS);
+    infix(COSLexer::kAnd, Token::AND);
+    infix(COSLexer::kOr, Token::OR);
+    infix(COSLexer::kXor, Token::OR);
+    infix(COSLexer::kEqv, Token::EQV);
+    infix(COSLexer::kImp, Token::IMP);
+    infix(COSLexer::kPlus, Token::PLUS);
+    infix(COSLexer::kMinus, Token::MINUS);
+    infix(COSLexer::kStar, Token::STAR);
+    infix(COSLexer::kSlash, Token::SLASH);
+    infix(COSLexer::kBackslash, Token::BACKSLASH);
+    infix(COSLexer::kPercent, Token::PERCENT);
+    infix(COSLexer::kCaret, Token::CARET);
+    set(COSLexer::kNot, Token::NOT, Expression::kNot);
+    set(COSLexer::kTrue, Token::BOOLEAN, 1);
+    set(COSLexer::kFalse, Token::BOOLEAN, 0);
+    set(COSLexer::kOpen, Token::OPEN, 0);
+    set(COSLexer::kClose, Token::CLOSE, 0);
+    set(COSLexer::kComma, Token::COMMA, 0);
+    set(COSLexer::kE, Token::EXPONENT, 0);
+    set(COSLexer::kRecursive, Token::SUFFIX, static_cast<int>(Marker::Recursive));
+    set(COSLexer::kPost, Token::SUFFIX, static_cast<int>(Marker::Post));
+    set(COSLexer::kExcludeEmpty, Token::SUFFIX, static_cast<int>(Marker::ExcludeEmpty));
+    set(COSLexer::kIncludeEmpty, Token::SUFFIX, static_cast<int>(Marker::IncludeEmpty));
+    // The short period keywords stand for their spelled-out forms.
+    set(COSLexer::kYtd, Token::FUNCTION, COSLexer::kYToD);
+    set(COSLexer::kQtd, Token::FUNCTION, COSLexer::kQToD);
+    set(COSLexer::kMtd, Token::FUNCTION, COSLexer::kMToD);
+    set(COSLexer::kWtd, Token::FUNCTION, COSLexer::kWToD);
+    // Names by the class the cube gave them; a name the cube did not classify is a plain
+    // name. Sets share their kind with dimensions and hierarchies: every name kind built here
+    // keeps its name in the saved XML.
+    set(COSLexer::kName, Token::NAME, Expression::kQuotedName);
+    set(COSLexer::kMemberName, Token::NAME, Expression::kMemberName);
+    set(COSLexer::kMeasureName, Token::NAME, Expression::kMemberName);
+    set(COSLexer::kDimensionName, Token::NAME, Expression::kDimensionName);
+    set(COSLexer::kHierarchyName, Token::NAME, Expression::kDimensionName);
+    set(COSLexer::kSetName, Token::NAME, Expression::kDimensionName);
+    set(COSLexer::kLevelName, Token::NAME, Expression::kLevelName);
+    for (int token = COSLexer::kNumericParameter; token <= COSLexer::kStringParameter; ++token) {
+        set(token, Token::PARAMETER, 0);
+    }
+    return map;
+}
+
+}  // namespace
+
 ExpressionParser::symbol_type ExpressionDriver::next_token() {
-    int const token = fLexer.nextToken();
+    static std::array<Mapping, COSLexer::kLastToken + 1> const mappings = make_mappings();
+    int const token = fLexer->nextToken();
     if (token < COSLexer::kEnd || token > COSLexer::kLastToken) {
         semantic_error(kSyntaxError, PovaString::build("token %d", token));
     }
-    switch (token) {
-        case COSLexer::kEnd:
-            return ExpressionParser::make_YYEOF();
-        case COSLexer::kNumber:
-            return ExpressionParser::symbol_type(token, fLexer.takeNumber());
-        case COSLexer::kName:
-        case COSLexer::kMemberName:
-        case COSLexer::kDimensionName:
-        case COSLexer::kMeasureName:
-        case COSLexer::kSetName:
-        case COSLexer::kHierarchyName:
-        case COSLexer::kLevelName:
-        case COSLexer::kNumericParameter:
-        case COSLexer::kMemberParameter:
-        case COSLexer::kMemberSetParameter:
-        case COSLexer::kStringParameter:
-            return ExpressionParser::symbol_type(token, PovaString(fLexer.getTokenText()));
-        default:
-            break;
+    if (token == COSLexer::kEnd) {
+        return ExpressionParser::make_YYEOF();
     }
-    LONG value = kinds::infixKind(token);
-    if (value < 0) {
-        value = kinds::leafKind(token);
+    if (token == COSLexer::kNumber) {
+        return ExpressionParser::make_NUMBER(fLexer->takeNumber());
     }
-    if (value < 0) {
-        value = token;
+    Mapping const& mapping = mappings[static_cast<std::size_t>(token)];
+    if (mapping.terminal == Token::NAME) {
+        return ExpressionParser::make_NAME(NameToken{fLexer->takeTokenText(), mapping.value});
     }
-    return ExpressionParser::symbol_type(token, static_cast<int>(value));
+    if (mapping.terminal == Token::PARAMETER) {
+        return ExpressionParser::make_PARAMETER(fLexer->takeTokenText());
+    }
+    return ExpressionParser::symbol_type(mapping.terminal, mapping.value);
 }
 
 void ExpressionDriver::syntax_error(std::string const& message) {
@@ -220,14 +307,16 @@ Node ExpressionDriver::boolean(bool value) {
     return node;
 }
 
-Node ExpressionDriver::name(LONG kind, PovaString const& text) {
-    Node node = make(kind);
-    node->setStringValue(text.c_str());
+Node ExpressionDriver::name(NameToken const& token) {
+    Node node = make(token.kind);
+    node->setStringValue(token.text.c_str());
     return node;
 }
 
 Node ExpressionDriver::parameter(PovaString const& name) {
-    return this->name(Expression::kParameterReference, name);
+    Node node = make(Expression::kParameterReference);
+    node->setStringValue(name.c_str());
+    return node;
 }
 
 Node ExpressionDriver::leaf(int kind) {

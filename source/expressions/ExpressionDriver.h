@@ -1,5 +1,5 @@
-// ExpressionDriver: runs one parse of an expression. It turns the lexer's tokens into the
-// parser's (the token-mapping step) and builds the tree nodes the grammar's reductions ask for.
+// ExpressionDriver: runs parses of expressions. It turns the lexer's tokens into the parser's
+// (the token-mapping step) and builds the tree nodes the grammar's reductions ask for.
 // Errors are thrown as BaseError with module "Lexer".
 #pragma once
 
@@ -15,12 +15,14 @@ namespace common::grammar {
 
 class ExpressionDriver {
 public:
-    explicit ExpressionDriver(COSLexer& lexer);
+    ExpressionDriver();
     ExpressionDriver(ExpressionDriver const&) = delete;
     ExpressionDriver& operator=(ExpressionDriver const&) = delete;
 
-    // Parses the whole text; returns the tree's root (a fresh node, one reference).
-    Node parse();
+    // Parses the lexer's whole text; returns the tree's root (a fresh node, one reference).
+    // Each thread keeps one driver, so that the parser's stack is not made anew for every
+    // parse; a parse started while that one is busy (from a callback) gets a driver of its own.
+    static Node parseText(COSLexer& lexer);
 
     // The token-mapping step: the next lexer token as a parser token.
     ExpressionParser::symbol_type next_token();
@@ -37,7 +39,7 @@ public:
     Node unary_plus(Node operand);
     Node number(double value, double exponent);
     Node boolean(bool value);
-    Node name(LONG kind, PovaString const& text);
+    Node name(NameToken const& token);
     Node parameter(PovaString const& name);
     Node leaf(int kind);
     Argument operator_argument(int token);
@@ -53,8 +55,12 @@ private:
     // A sign may not stand before a flag, or before a dimension, hierarchy, level or set.
     void check_sign_operand(ExpressionBase& operand, char const* sign);
 
-    COSLexer& fLexer;
+    Node parse(COSLexer& lexer);
+
+    COSLexer* fLexer = nullptr;
     Node fTree;
+    bool fBusy = false;
+    ExpressionParser fParser;
 };
 
 }  // namespace common::grammar

@@ -3,6 +3,10 @@
 // node kinds from ExpressionKinds.def. The parser must read back every text the printer writes,
 // so the printed form of each construct below is also accepted here.
 //
+// The driver's token-mapping step hands the parser classes of lexer tokens: all keywords that
+// take an argument list are one terminal carrying the keyword's code, all leaf keywords one
+// terminal carrying the node kind, and so on. The grammar stays small and fast that way.
+//
 // Precedence, lowest first: IMP; EQV; OR and XOR; AND; NOT; the comparisons, Is and EXISTS;
 // + and -; * / \ %; unary - and +; ^ (right-associative). All binary operators but ^ are
 // left-associative. Every conflict of the grammar is resolved by these declarations (%expect 0).
@@ -45,229 +49,49 @@ using ZELT_o::Expression;
 }
 }
 
-// Token codes are the lexer's (COSLexer::Token); the lexer's end token becomes Bison's end.
-// Names and parameter references carry their text, numbers their value, operator and leaf
-// keyword tokens the node kind they build, other keywords their own code.
-%token <double> T_NUMBER 2 "number"
-%token <PovaString> T_NAME 3 "name"
-%token <int> T_NULL 4 "Null"
-%token <int> T_TRUE 5 "True"
-%token <int> T_FALSE 6 "False"
-%token <int> T_COMMA 7 ","
-%token <int> T_E 8 "E"
-%token <int> T_EQUAL 9 "="
-%token <int> T_OPEN 10 "("
-%token <int> T_CLOSE 11 ")"
-%token <int> T_LESS 12 "<"
-%token <int> T_GREATER 13 ">"
-%token <int> T_PERCENT 14 "%"
-%token <int> T_PLUS 15 "+"
-%token <int> T_MINUS 16 "-"
-%token <int> T_STAR 17 "*"
-%token <int> T_SLASH 18 "/"
-%token <int> T_BACKSLASH 19 "\\"
-%token <int> T_CARET 20 "^"
-%token <int> T_GREATER_EQUAL 21 ">="
-%token <int> T_LESS_EQUAL 22 "<="
-%token <int> T_NOT_EQUAL 23 "<>"
-%token <int> T_NOT 24 "NOT"
-%token <int> T_AND 25 "AND"
-%token <int> T_OR 26 "OR"
-%token <int> T_XOR 27 "XOR"
-%token <int> T_IMP 28 "IMP"
-%token <int> T_EQV 29 "EQV"
-%token <int> T_ABS 30 "Abs"
-%token <int> T_COS 31 "Cos"
-%token <int> T_SIN 32 "Sin"
-%token <int> T_TAN 33 "Tan"
-%token <int> T_ATN 34 "Atn"
-%token <int> T_ACOS 35 "Acos"
-%token <int> T_ASIN 36 "Asin"
-%token <int> T_LOG 37 "Log"
-%token <int> T_SQR 38 "Sqr"
-%token <int> T_MOD 39 "Mod"
-%token <int> T_EXP 40 "Exp"
-%token <int> T_INT 41 "Int"
-%token <int> T_SGN 42 "Sgn"
-%token <int> T_MAX 43 "Max"
-%token <int> T_MIN 44 "Min"
-%token <int> T_SUM 45 "Sum"
-%token <int> T_CURRENT_MEMBER 46 "CurrentMember"
-%token <int> T_CRPI 47 "CRPI"
-%token <int> T_ROUND 48 "Round"
-%token <int> T_FIX 49 "Fix"
-%token <int> T_REMAINDER 50 "Remainder"
-%token <int> T_MEMBERS 51 "Members"
-%token <int> T_LEVELS 52 "Levels"
-%token <int> T_PARENT 53 "Parent"
-%token <int> T_HEAD 54 "Head"
-%token <int> T_CHILDREN 55 "Children"
-%token <int> T_ALL_MEMBERS 56 "AllMembers"
-%token <int> T_COUSIN 57 "Cousin"
-%token <int> T_ANCESTOR 58 "Ancestor"
-%token <int> T_ANCESTORS 59 "Ancestors"
-%token <int> T_AXIS 60 "Axis"
-%token <int> T_NEXT_MEMBER 61 "NextMember"
-%token <int> T_PREV_MEMBER 62 "PrevMember"
-%token <int> T_ASCENDANTS 63 "Ascendants"
-%token <int> T_DESCENDANTS 64 "Descendants"
-%token <int> T_LEAVES 65 "LEAVES"
-%token <int> T_SELF 66 "SELF"
-%token <int> T_AFTER 67 "AFTER"
-%token <int> T_BEFORE 68 "BEFORE"
-%token <int> T_BEFORE_AND_AFTER 69 "BEFORE_AND_AFTER"
-%token <int> T_SELF_AND_AFTER 70 "SELF_AND_AFTER"
-%token <int> T_SELF_AND_BEFORE 71 "SELF_AND_BEFORE"
-%token <int> T_SELF_BEFORE_AFTER 72 "SELF_BEFORE_AFTER"
-%token <int> T_ROLLUP_CHILDREN 73 "RollupChildren"
-%token <int> T_RANK 74 "Rank"
-%token <int> T_VARIANCE 75 "Var"
-%token <int> T_VARIANCE_P 76 "VarP"
-%token <int> T_STDDEV 77 "Stdev"
-%token <int> T_STDDEV_P 78 "StdevP"
-%token <int> T_MEDIAN 79 "Median"
-%token <int> T_AVG 80 "Avg"
-%token <int> T_COUNT 81 "Count"
-%token <int> T_DISTINCT_COUNT 82 "DistinctCount"
-%token <int> T_IIF 83 "IIf"
-%token <int> T_ORDINAL 84 "Ordinal"
-%token <int> T_BOTTOM_COUNT 85 "BottomCount"
-%token <int> T_TOP_COUNT 86 "TopCount"
-%token <int> T_IS_EMPTY 87 "IsEmpty"
-%token <int> T_IS_GENERATION 88 "IsGeneration"
-%token <int> T_IS_SIBLING 89 "IsSibling"
-%token <int> T_IS_LEAF 90 "IsLeaf"
-%token <int> T_IS_ANCESTOR 91 "IsAncestor"
-%token <int> T_FIRST_SIBLING 92 "FirstSibling"
-%token <int> T_LAST_SIBLING 93 "LastSibling"
-%token <int> T_FIRST_CHILD 94 "FirstChild"
-%token <int> T_LAST_CHILD 95 "LastChild"
-%token <int> T_LAG 96 "Lag"
-%token <int> T_LEAD 97 "Lead"
-%token <int> T_ITEM 98 "Item"
-%token <int> T_VALUE 99 "Value"
-%token <int> T_SIBLINGS 100 "Siblings"
-%token <int> T_TAIL 101 "Tail"
-%token <int> T_DISTINCT 102 "Distinct"
-%token <int> T_CROSSJOIN 103 "Crossjoin"
-%token <int> T_LEVEL 104 "Level"
-%token <int> T_STRIP_CALCULATED_MEMBERS 105 "StripCalculatedMembers"
-%token <int> T_INTERSECT 106 "Intersect"
-%token <int> T_ALL 107 "ALL"
-%token <int> T_DRILL_DOWN_MEMBER_BOTTOM 108 "DrillDownMemberBottom"
-%token <int> T_DRILL_DOWN_MEMBER_TOP 109 "DrillDownMemberTop"
-%token <int> T_DRILL_DOWN_MEMBER 110 "DrillDownMember"
-%token <int> T_DRILL_DOWN_LEVEL 111 "DrillDownLevel"
-%token <int> T_DRILL_UP_MEMBER 112 "DrillUpMember"
-%token <int> T_DRILL_UP_LEVEL 113 "DrillUpLevel"
-%token <int> T_EXCEPT 114 "Except"
-%token <int> T_HIERARCHIZE 115 "Hierarchize"
-%token <int> T_LAST_PERIODS 116 "LastPeriods"
-%token <int> T_POST 117 "POST"
-%token <int> T_RECURSIVE 118 "RECURSIVE"
-%token <int> T_SUB_SET 119 "SubSet"
-%token <int> T_UNION 120 "Union"
-%token <int> T_ADD_CALCULATED_MEMBERS 121 "AddCalculatedMembers"
-%token <int> T_ARRAY 122 "ARRAY"
-%token <int> T_ASC 123 "ASC"
-%token <int> T_BOTTOM_PERCENT 124 "BottomPercent"
-%token <int> T_BOTTOM_SUM 125 "BottomSum"
-%token <int> T_BDESC 126 "BDESC"
-%token <int> T_BASC 127 "BASC"
-%token <int> T_COALESCE_EMPTY 128 "CoalesceEmpty"
-%token <int> T_CLOSING_PERIOD 129 "ClosingPeriod"
-%token <int> T_CURRENT 130 "Current"
-%token <int> T_DRILL_DOWN_LEVEL_BOTTOM 131 "DrillDownLevelBottom"
-%token <int> T_DRILL_DOWN_LEVEL_TOP 132 "DrillDownLevelTop"
-%token <int> T_DEFAULT_MEMBER 133 "DefaultMember"
-%token <int> T_DIMENSIONS 134 "Dimensions"
-%token <int> T_DIMENSION 135 "Dimension"
-%token <int> T_DESC 136 "DESC"
-%token <int> T_EXTRACT 137 "Extract"
-%token <int> T_FILTER 138 "Filter"
-%token <int> T_GENERATE 139 "Generate"
-%token <int> T_IS 140 "Is"
-%token <int> T_OPENING_PERIOD 141 "OpeningPeriod"
-%token <int> T_ORDER 142 "Order"
-%token <int> T_PARALLEL_PERIOD 143 "ParallelPeriod"
-%token <int> T_PERIODS_TO_DATE 144 "PeriodsToDate"
-%token <int> T_YTD 145 "YTD"
-%token <int> T_QTD 146 "QTD"
-%token <int> T_MTD 147 "MTD"
-%token <int> T_WTD 148 "WTD"
-%token <int> T_TOP_PERCENT 149 "TopPercent"
-%token <int> T_TOP_SUM 150 "TopSum"
-%token <int> T_CORRELATION 151 "Correlation"
-%token <int> T_COVARIANCE_N 152 "CovarianceN"
-%token <int> T_COVARIANCE 153 "Covariance"
-%token <int> T_LIN_REG_INTERCEPT 154 "LinRegIntercept"
-%token <int> T_LIN_REG_VARIANCE 155 "LinRegVariance"
-%token <int> T_LIN_REG_SLOPE 156 "LinRegSlope"
-%token <int> T_LIN_REG_POINT 157 "LinRegPoint"
-%token <int> T_LIN_REG_R2 158 "LinRegR2"
-%token <int> T_NAME_TO_SET 159 "NameToSet"
-%token <int> T_NON_EMPTY_CROSS_JOIN 160 "NonEmptyCrossJoin"
-%token <int> T_CURRENT_SET 161 "CurrentSet"
-%token <int> T_BETWEEN 162 "Between"
-%token <int> T_OUTSIDE 163 "Outside"
-%token <int> T_NATIVE 164 "Native"
-%token <int> T_INCLUDE_EMPTY 165 "INCLUDEEMPTY"
-%token <int> T_EXCLUDE_EMPTY 166 "EXCLUDEEMPTY"
-%token <int> T_TOGGLE_DRILL_STATE 167 "ToggleDrillState"
-%token <int> T_SET 168 "Set"
-%token <int> T_CURRENT_DIMENSION_FILTERED_SET 169 "CurrentDimensionFilteredSet"
-%token <int> T_CURRENT_DIMENSION_SET 170 "CurrentDimensionSet"
-%token <int> T_CURRENT_AXIS_FILTERED_SET 171 "CurrentAxisFilteredSet"
-%token <int> T_CURRENT_AXIS_SET 172 "CurrentAxisSet"
-%token <int> T_TUPLE 173 "Tuple"
-%token <PovaString> T_MEMBER_NAME 174 "member name"
-%token <PovaString> T_DIMENSION_NAME 175 "dimension name"
-%token <PovaString> T_MEASURE_NAME 176 "measure name"
-%token <PovaString> T_SET_NAME 177 "set name"
-%token <PovaString> T_HIERARCHY_NAME 178 "hierarchy name"
-%token <PovaString> T_LEVEL_NAME 179 "level name"
-%token <PovaString> T_NUMERIC_PARAMETER 180 "numeric parameter"
-%token <PovaString> T_MEMBER_PARAMETER 181 "member parameter"
-%token <PovaString> T_MEMBER_SET_PARAMETER 182 "member set parameter"
-%token <PovaString> T_STRING_PARAMETER 183 "string parameter"
-%token <int> T_COLON 184 ":"
-%token <int> T_GENERATE_SET 185 "GenerateSet"
-%token <int> T_PROPERTY 186 "Property"
-%token <int> T_UNIQUE_NAME 187 "UniqueName"
-%token <int> T_NAME_KEYWORD 188 "Name"
-%token <int> T_CAPTION 189 "Caption"
-%token <int> T_EXISTS 190 "EXISTS"
-%token <int> T_SHOW_TUPLE 191 "ShowTuple"
-%token <int> T_HIDE_TUPLE 192 "HideTuple"
-%token <int> T_INHERIT 193 "INHERIT"
-%token <int> T_GET_NAME 194 "GetName"
-%token <int> T_GET_UNIQUE_NAME 195 "GetUniqueName"
-%token <int> T_GET_CAPTION 196 "GetCaption"
-%token <int> T_MEMBER 197 "Member"
-%token <int> T_H_T_D 198 "H_T_D"
-%token <int> T_Y_T_D 199 "Y_T_D"
-%token <int> T_S_T_D 200 "S_T_D"
-%token <int> T_P_T_D 201 "P_T_D"
-%token <int> T_Q_T_D 202 "Q_T_D"
-%token <int> T_M_T_D 203 "M_T_D"
-%token <int> T_W_T_D 204 "W_T_D"
-%token <int> T_D_T_D 205 "D_T_D"
-
+// Operator terminals carry the node kind their infix form builds.
+%token <double> NUMBER "number"
+%token <NameToken> NAME "name"
+%token <PovaString> PARAMETER "parameter reference"
+%token <int> BOOLEAN "boolean"
+%token <int> LEAF "leaf keyword"
+%token <int> FUNCTION "keyword"
+%token <int> SUFFIX "suffix keyword"
+%token <int> COMPARE "comparison"
+%token <int> IS "Is"
+%token <int> EXISTS "EXISTS"
+%token <int> AND "AND"
+%token <int> OR "OR"
+%token <int> EQV "EQV"
+%token <int> IMP "IMP"
+%token <int> NOT "NOT"
+%token <int> PLUS "+"
+%token <int> MINUS "-"
+%token <int> STAR "*"
+%token <int> SLASH "/"
+%token <int> BACKSLASH "\\"
+%token <int> PERCENT "%"
+%token <int> CARET "^"
+%token <int> OPEN "("
+%token <int> CLOSE ")"
+%token <int> COMMA ","
+%token <int> EXPONENT "E"
+// Tokens no construct uses (":", CRPI, ARRAY, VALUE, Ascendants).
+%token <int> OTHER "unsupported keyword"
 %token UNARY
 
-%left T_IMP
-%left T_EQV
-%left T_OR T_XOR
-%left T_AND
-%precedence T_NOT
-%left T_EQUAL T_NOT_EQUAL T_LESS T_LESS_EQUAL T_GREATER T_GREATER_EQUAL T_IS T_EXISTS
-%left T_PLUS T_MINUS
-%left T_STAR T_SLASH T_BACKSLASH T_PERCENT
+%left IMP
+%left EQV
+%left OR
+%left AND
+%precedence NOT
+%left COMPARE IS EXISTS
+%left PLUS MINUS
+%left STAR SLASH BACKSLASH PERCENT
 %precedence UNARY
-%right T_CARET
+%right CARET
 
-%nterm <Node> expression primary number name parameter
-%nterm <int> function_keyword leaf_keyword
+%nterm <Node> expression
 %nterm <Arguments> arguments
 %nterm <Argument> argument
 
@@ -276,261 +100,61 @@ using ZELT_o::Expression;
 %%
 
 input
-    : expression                                { driver.accept(std::move($1)); }
+    : expression                        { driver.accept(std::move($1)); }
     ;
 
 expression
-    : expression T_IMP expression               { $$ = driver.infix($2, std::move($1), std::move($3)); }
-    | expression T_EQV expression               { $$ = driver.infix($2, std::move($1), std::move($3)); }
-    | expression T_OR expression                { $$ = driver.infix($2, std::move($1), std::move($3)); }
-    | expression T_XOR expression               { $$ = driver.infix($2, std::move($1), std::move($3)); }
-    | expression T_AND expression               { $$ = driver.infix($2, std::move($1), std::move($3)); }
-    | T_NOT expression                          { $$ = driver.prefix(Expression::kNot, std::move($2), nullptr); }
-    | expression T_EQUAL expression             { $$ = driver.infix($2, std::move($1), std::move($3)); }
-    | expression T_NOT_EQUAL expression         { $$ = driver.infix($2, std::move($1), std::move($3)); }
-    | expression T_LESS expression              { $$ = driver.infix($2, std::move($1), std::move($3)); }
-    | expression T_LESS_EQUAL expression        { $$ = driver.infix($2, std::move($1), std::move($3)); }
-    | expression T_GREATER expression           { $$ = driver.infix($2, std::move($1), std::move($3)); }
-    | expression T_GREATER_EQUAL expression     { $$ = driver.infix($2, std::move($1), std::move($3)); }
-    | expression T_IS expression                { $$ = driver.is($2, std::move($1), std::move($3)); }
-    | expression T_EXISTS expression            { $$ = driver.infix($2, std::move($1), std::move($3)); }
-    | expression T_PLUS expression              { $$ = driver.infix($2, std::move($1), std::move($3)); }
-    | expression T_MINUS expression             { $$ = driver.infix($2, std::move($1), std::move($3)); }
-    | expression T_STAR expression              { $$ = driver.infix($2, std::move($1), std::move($3)); }
-    | expression T_SLASH expression             { $$ = driver.infix($2, std::move($1), std::move($3)); }
-    | expression T_BACKSLASH expression         { $$ = driver.infix($2, std::move($1), std::move($3)); }
-    | expression T_PERCENT expression           { $$ = driver.infix($2, std::move($1), std::move($3)); }
-    | T_MINUS expression %prec UNARY            { $$ = driver.prefix(Expression::kNegate, std::move($2), "-"); }
-    | T_PLUS expression %prec UNARY             { $$ = driver.unary_plus(std::move($2)); }
-    | expression T_CARET expression             { $$ = driver.infix($2, std::move($1), std::move($3)); }
-    | primary                                   { $$ = std::move($1); }
-    ;
-
-primary
-    : number                                    { $$ = std::move($1); }
-    | T_TRUE                                    { $$ = driver.boolean(true); }
-    | T_FALSE                                   { $$ = driver.boolean(false); }
-    | name                                      { $$ = std::move($1); }
-    | parameter                                 { $$ = std::move($1); }
-    | leaf_keyword                              { $$ = driver.leaf($1); }
-    | T_EXISTS                                  { $$ = driver.leaf(Expression::kExistsFlag); }
-    | T_OPEN expression T_CLOSE                 { $$ = driver.parenthesis(std::move($2)); }
-    | name T_OPEN expression T_CLOSE            { $$ = driver.call(Expression::kCall, std::move($1), std::move($3)); }
-    | parameter T_OPEN expression T_CLOSE       { $$ = driver.call(Expression::kCallB, std::move($1), std::move($3)); }
-    | function_keyword T_OPEN arguments T_CLOSE { $$ = driver.function($1, std::move($3)); }
-    ;
-
-// A number may carry an exponent, as the printer writes large and small numbers: 1.5E-07.
-number
-    : T_NUMBER                                  { $$ = driver.number($1, 0); }
-    | T_NUMBER T_E T_NUMBER                     { $$ = driver.number($1, $3); }
-    | T_NUMBER T_E T_PLUS T_NUMBER              { $$ = driver.number($1, $4); }
-    | T_NUMBER T_E T_MINUS T_NUMBER             { $$ = driver.number($1, -$4); }
-    ;
-
-// Names by the class the cube gave them; a name the cube did not classify is a plain name.
-// Sets share their kind with dimensions and hierarchies: every name kind built here keeps its
-// name in the saved XML.
-name
-    : T_NAME                                    { $$ = driver.name(Expression::kQuotedName, $1); }
-    | T_MEMBER_NAME                             { $$ = driver.name(Expression::kMemberName, $1); }
-    | T_MEASURE_NAME                            { $$ = driver.name(Expression::kMemberName, $1); }
-    | T_DIMENSION_NAME                          { $$ = driver.name(Expression::kDimensionName, $1); }
-    | T_HIERARCHY_NAME                          { $$ = driver.name(Expression::kDimensionName, $1); }
-    | T_LEVEL_NAME                              { $$ = driver.name(Expression::kLevelName, $1); }
-    | T_SET_NAME                                { $$ = driver.name(Expression::kDimensionName, $1); }
-    ;
-
-parameter
-    : T_NUMERIC_PARAMETER                       { $$ = driver.parameter($1); }
-    | T_MEMBER_PARAMETER                        { $$ = driver.parameter($1); }
-    | T_MEMBER_SET_PARAMETER                    { $$ = driver.parameter($1); }
-    | T_STRING_PARAMETER                        { $$ = driver.parameter($1); }
-    ;
-
-leaf_keyword
-    : T_ASC
-    | T_DESC
-    | T_BASC
-    | T_BDESC
-    | T_SELF
-    | T_AFTER
-    | T_BEFORE
-    | T_LEAVES
-    | T_BEFORE_AND_AFTER
-    | T_SELF_AND_AFTER
-    | T_SELF_AND_BEFORE
-    | T_SELF_BEFORE_AFTER
-    | T_NULL
-    | T_ALL
-    | T_NAME_KEYWORD
-    | T_UNIQUE_NAME
-    | T_CAPTION
-    | T_INHERIT
-    ;
-
-// Keywords followed by an argument list; the table picks the kind by the number of
-// arguments and the suffix. The short period keywords stand for their spelled-out forms.
-function_keyword
-    : T_BETWEEN
-    | T_OUTSIDE
-    | T_NATIVE
-    | T_CURRENT_SET
-    | T_CORRELATION
-    | T_COVARIANCE
-    | T_COVARIANCE_N
-    | T_LIN_REG_VARIANCE
-    | T_LIN_REG_R2
-    | T_LIN_REG_SLOPE
-    | T_LIN_REG_INTERCEPT
-    | T_LIN_REG_POINT
-    | T_NAME_TO_SET
-    | T_NON_EMPTY_CROSS_JOIN
-    | T_TOGGLE_DRILL_STATE
-    | T_PARALLEL_PERIOD
-    | T_ADD_CALCULATED_MEMBERS
-    | T_GENERATE
-    | T_DRILL_DOWN_LEVEL_TOP
-    | T_DRILL_DOWN_LEVEL_BOTTOM
-    | T_ORDER
-    | T_FILTER
-    | T_TOP_SUM
-    | T_BOTTOM_SUM
-    | T_TOP_PERCENT
-    | T_BOTTOM_PERCENT
-    | T_CURRENT
-    | T_SET
-    | T_EXTRACT
-    | T_DIMENSIONS
-    | T_DIMENSION
-    | T_PERIODS_TO_DATE
-    | T_COALESCE_EMPTY
-    | T_OPENING_PERIOD
-    | T_CLOSING_PERIOD
-    | T_DEFAULT_MEMBER
-    | T_DRILL_DOWN_MEMBER_TOP
-    | T_DRILL_DOWN_MEMBER_BOTTOM
-    | T_UNION
-    | T_SUB_SET
-    | T_LAST_PERIODS
-    | T_HIERARCHIZE
-    | T_EXCEPT
-    | T_DRILL_UP_MEMBER
-    | T_DRILL_DOWN_MEMBER
-    | T_DRILL_DOWN_LEVEL
-    | T_DRILL_UP_LEVEL
-    | T_BOTTOM_COUNT
-    | T_TOP_COUNT
-    | T_IS_EMPTY
-    | T_IS_GENERATION
-    | T_IS_LEAF
-    | T_IS_SIBLING
-    | T_IS_ANCESTOR
-    | T_LAST_SIBLING
-    | T_FIRST_SIBLING
-    | T_LAST_CHILD
-    | T_FIRST_CHILD
-    | T_LAG
-    | T_LEAD
-    | T_ITEM
-    | T_SIBLINGS
-    | T_TAIL
-    | T_DISTINCT
-    | T_CROSSJOIN
-    | T_LEVEL
-    | T_STRIP_CALCULATED_MEMBERS
-    | T_INTERSECT
-    | T_ROLLUP_CHILDREN
-    | T_RANK
-    | T_VARIANCE
-    | T_VARIANCE_P
-    | T_STDDEV
-    | T_STDDEV_P
-    | T_MEDIAN
-    | T_AVG
-    | T_COUNT
-    | T_DISTINCT_COUNT
-    | T_IIF
-    | T_ORDINAL
-    | T_DESCENDANTS
-    | T_ANCESTOR
-    | T_COUSIN
-    | T_NEXT_MEMBER
-    | T_PREV_MEMBER
-    | T_ALL_MEMBERS
-    | T_ANCESTORS
-    | T_AXIS
-    | T_CHILDREN
-    | T_HEAD
-    | T_CURRENT_MEMBER
-    | T_LEVELS
-    | T_MEMBERS
-    | T_PARENT
-    | T_TUPLE
-    | T_ABS
-    | T_COS
-    | T_SIN
-    | T_TAN
-    | T_ATN
-    | T_ACOS
-    | T_ASIN
-    | T_LOG
-    | T_SQR
-    | T_MOD
-    | T_INT
-    | T_SGN
-    | T_EXP
-    | T_MIN
-    | T_MAX
-    | T_SUM
-    | T_REMAINDER
-    | T_FIX
-    | T_ROUND
-    | T_CURRENT_DIMENSION_FILTERED_SET
-    | T_CURRENT_DIMENSION_SET
-    | T_CURRENT_AXIS_FILTERED_SET
-    | T_CURRENT_AXIS_SET
-    | T_GENERATE_SET
-    | T_PROPERTY
-    | T_SHOW_TUPLE
-    | T_HIDE_TUPLE
-    | T_GET_NAME
-    | T_GET_UNIQUE_NAME
-    | T_GET_CAPTION
-    | T_MEMBER
-    | T_H_T_D
-    | T_Y_T_D
-    | T_S_T_D
-    | T_P_T_D
-    | T_Q_T_D
-    | T_M_T_D
-    | T_W_T_D
-    | T_D_T_D
-    | T_YTD                                     { $$ = COSLexer::kYToD; }
-    | T_QTD                                     { $$ = COSLexer::kQToD; }
-    | T_MTD                                     { $$ = COSLexer::kMToD; }
-    | T_WTD                                     { $$ = COSLexer::kWToD; }
+    : expression IMP expression         { $$ = driver.infix($2, std::move($1), std::move($3)); }
+    | expression EQV expression         { $$ = driver.infix($2, std::move($1), std::move($3)); }
+    | expression OR expression          { $$ = driver.infix($2, std::move($1), std::move($3)); }
+    | expression AND expression         { $$ = driver.infix($2, std::move($1), std::move($3)); }
+    | NOT expression                    { $$ = driver.prefix(Expression::kNot, std::move($2), nullptr); }
+    | expression COMPARE expression     { $$ = driver.infix($2, std::move($1), std::move($3)); }
+    | expression IS expression          { $$ = driver.is($2, std::move($1), std::move($3)); }
+    | expression EXISTS expression      { $$ = driver.infix($2, std::move($1), std::move($3)); }
+    | expression PLUS expression        { $$ = driver.infix($2, std::move($1), std::move($3)); }
+    | expression MINUS expression       { $$ = driver.infix($2, std::move($1), std::move($3)); }
+    | expression STAR expression        { $$ = driver.infix($2, std::move($1), std::move($3)); }
+    | expression SLASH expression       { $$ = driver.infix($2, std::move($1), std::move($3)); }
+    | expression BACKSLASH expression   { $$ = driver.infix($2, std::move($1), std::move($3)); }
+    | expression PERCENT expression     { $$ = driver.infix($2, std::move($1), std::move($3)); }
+    | MINUS expression %prec UNARY      { $$ = driver.prefix(Expression::kNegate, std::move($2), "-"); }
+    | PLUS expression %prec UNARY       { $$ = driver.unary_plus(std::move($2)); }
+    | expression CARET expression       { $$ = driver.infix($2, std::move($1), std::move($3)); }
+    // A number may carry an exponent, as the printer writes large and small numbers: 1.5E-07.
+    | NUMBER                            { $$ = driver.number($1, 0); }
+    | NUMBER EXPONENT NUMBER            { $$ = driver.number($1, $3); }
+    | NUMBER EXPONENT PLUS NUMBER       { $$ = driver.number($1, $4); }
+    | NUMBER EXPONENT MINUS NUMBER      { $$ = driver.number($1, -$4); }
+    | BOOLEAN                           { $$ = driver.boolean($1 != 0); }
+    | NAME                              { $$ = driver.name($1); }
+    | PARAMETER                         { $$ = driver.parameter($1); }
+    | LEAF                              { $$ = driver.leaf($1); }
+    | EXISTS                            { $$ = driver.leaf(Expression::kExistsFlag); }
+    | OPEN expression CLOSE             { $$ = driver.parenthesis(std::move($2)); }
+    // Calls: a name or a parameter with one argument.
+    | NAME OPEN expression CLOSE        { $$ = driver.call(Expression::kCall, driver.name($1), std::move($3)); }
+    | PARAMETER OPEN expression CLOSE   { $$ = driver.call(Expression::kCallB, driver.parameter($1), std::move($3)); }
+    // The table picks the kind by the keyword, the number of arguments and the suffix.
+    | FUNCTION OPEN arguments CLOSE     { $$ = driver.function($1, std::move($3)); }
     ;
 
 arguments
-    : argument                                  { $$.push_back(std::move($1)); }
-    | arguments T_COMMA argument                { $$ = std::move($1); $$.push_back(std::move($3)); }
+    : argument                          { $$.push_back(std::move($1)); }
+    | arguments COMMA argument          { $$ = std::move($1); $$.push_back(std::move($3)); }
     ;
 
 // An argument may be empty (Descendants( m , , LEAVES )), a bare operator
 // (RollupChildren( m , + )) or a suffix keyword closing the list.
 argument
-    : %empty                                    { $$ = Argument{Node(), Marker::Empty}; }
-    | expression                                { $$ = Argument{std::move($1), Marker::Node}; }
-    | T_PLUS                                    { $$ = driver.operator_argument(COSLexer::kPlus); }
-    | T_MINUS                                   { $$ = driver.operator_argument(COSLexer::kMinus); }
-    | T_STAR                                    { $$ = driver.operator_argument(COSLexer::kStar); }
-    | T_SLASH                                   { $$ = driver.operator_argument(COSLexer::kSlash); }
-    | T_PERCENT                                 { $$ = driver.operator_argument(COSLexer::kPercent); }
-    | T_RECURSIVE                               { $$ = Argument{Node(), Marker::Recursive}; }
-    | T_POST                                    { $$ = Argument{Node(), Marker::Post}; }
-    | T_EXCLUDE_EMPTY                           { $$ = Argument{Node(), Marker::ExcludeEmpty}; }
-    | T_INCLUDE_EMPTY                           { $$ = Argument{Node(), Marker::IncludeEmpty}; }
+    : %empty                            { $$ = Argument{Node(), Marker::Empty}; }
+    | expression                        { $$ = Argument{std::move($1), Marker::Node}; }
+    | PLUS                              { $$ = driver.operator_argument(COSLexer::kPlus); }
+    | MINUS                             { $$ = driver.operator_argument(COSLexer::kMinus); }
+    | STAR                              { $$ = driver.operator_argument(COSLexer::kStar); }
+    | SLASH                             { $$ = driver.operator_argument(COSLexer::kSlash); }
+    | PERCENT                           { $$ = driver.operator_argument(COSLexer::kPercent); }
+    | SUFFIX                            { $$ = Argument{Node(), static_cast<Marker>($1)}; }
     ;
 
 %%

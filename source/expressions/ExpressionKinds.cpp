@@ -30,33 +30,47 @@ static_assert(numbered_in_order(), "ExpressionKinds.def must list the kinds 0, 1
 
 constexpr std::size_t kTokenCount = COSLexer::kLastToken + 1;
 
+// Kinds built from a keyword's argument list, by token (a few per token at most).
+constexpr std::size_t kMostArgumentKinds = 4;
+
 struct TokenKinds {
     std::array<LONG, kTokenCount> infix{};
     std::array<LONG, kTokenCount> leaf{};
+    std::array<std::array<LONG, kMostArgumentKinds>, kTokenCount> arguments{};
 };
+
+constexpr bool takes_arguments(Form form) {
+    return form == Form::Function || form == Form::Property || form == Form::Wrapped;
+}
 
 constexpr TokenKinds make_token_kinds() {
     TokenKinds kinds;
     kinds.infix.fill(-1);
     kinds.leaf.fill(-1);
+    for (auto& list : kinds.arguments) {
+        list.fill(-1);
+    }
     for (KindInfo const& info : kKinds) {
         if (info.token == COSLexer::kNoToken) {
             continue;
         }
+        auto const token = static_cast<std::size_t>(info.token);
         if (info.form == Form::Infix) {
-            kinds.infix[static_cast<std::size_t>(info.token)] = info.number;
+            kinds.infix[token] = info.number;
         } else if (info.form == Form::Leaf) {
-            kinds.leaf[static_cast<std::size_t>(info.token)] = info.number;
+            kinds.leaf[token] = info.number;
+        } else if (takes_arguments(info.form)) {
+            std::size_t slot = 0;
+            while (kinds.arguments[token][slot] >= 0) {
+                ++slot;  // a fifth kind for one token fails the constant evaluation here
+            }
+            kinds.arguments[token][slot] = info.number;
         }
     }
     return kinds;
 }
 
 constexpr TokenKinds kTokenKinds = make_token_kinds();
-
-bool takes_arguments(Form form) {
-    return form == Form::Function || form == Form::Property || form == Form::Wrapped;
-}
 
 }  // namespace
 
@@ -100,14 +114,15 @@ LONG leafKind(int token) {
 }
 
 LONG functionKind(int token, Suffix suffix, std::size_t argumentCount) {
-    if (token == COSLexer::kNoToken) {
+    if (token <= COSLexer::kNoToken || static_cast<std::size_t>(token) >= kTokenCount) {
         return -1;
     }
-    for (KindInfo const& info : kKinds) {
-        if (info.token != token || info.suffix != suffix || !takes_arguments(info.form)) {
-            continue;
+    for (LONG const kind : kTokenKinds.arguments[static_cast<std::size_t>(token)]) {
+        if (kind < 0) {
+            break;
         }
-        if (argumentCount < static_cast<std::size_t>(info.minArgs)) {
+        KindInfo const& info = kKinds[kind];
+        if (info.suffix != suffix || argumentCount < static_cast<std::size_t>(info.minArgs)) {
             continue;
         }
         if (info.maxArgs >= 0 && argumentCount > static_cast<std::size_t>(info.maxArgs)) {
@@ -118,9 +133,17 @@ LONG functionKind(int token, Suffix suffix, std::size_t argumentCount) {
     return -1;
 }
 
+bool takesArguments(int token) {
+    return token > COSLexer::kNoToken && static_cast<std::size_t>(token) < kTokenCount &&
+           kTokenKinds.arguments[static_cast<std::size_t>(token)][0] >= 0;
+}
+
 bool hasSuffix(int token, Suffix suffix) {
-    for (KindInfo const& info : kKinds) {
-        if (info.token == token && info.suffix == suffix && takes_arguments(info.form)) {
+    if (token <= COSLexer::kNoToken || static_cast<std::size_t>(token) >= kTokenCount) {
+        return false;
+    }
+    for (LONG const kind : kTokenKinds.arguments[static_cast<std::size_t>(token)]) {
+        if (kind >= 0 && kKinds[kind].suffix == suffix) {
             return true;
         }
     }

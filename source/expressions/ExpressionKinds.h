@@ -50,6 +50,8 @@ LONG infixKind(int token);
 LONG leafKind(int token);
 // The kind a keyword with an argument list builds, or -1 when the keyword takes no such list.
 LONG functionKind(int token, Suffix suffix, std::size_t argumentCount);
+// Whether the keyword takes an argument list.
+bool takesArguments(int token);
 // Whether some kind of the keyword has that suffix.
 bool hasSuffix(int token, Suffix suffix);
 

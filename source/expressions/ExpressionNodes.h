@@ -24,4 +24,10 @@ struct Argument {
 
 using Arguments = std::vector<Argument>;
 
+// A name as the parser receives it: its text and the kind of node it makes.
+struct NameToken {
+    PovaString text;
+    int kind = 0;
+};
+
 }  // namespace common::grammar
