@@ -61,7 +61,9 @@ common::ExpressionBase* add(common::ExpressionBase* parent, Tree child) {
 std::string shape(ZELT_o::Expression* tree) {
     std::string text = std::to_string(tree->getType());
     if (tree->getStringValue() != nullptr && *tree->getStringValue() != 0) {
-        text += "[" + PovaString(tree->getStringValue()).string() + "]";
+        text += '[';
+        text += PovaString(tree->getStringValue()).string();
+        text += ']';
     } else if (tree->getType() == ZELT_o::Expression::kNumber) {
         char buffer[32];
         std::snprintf(buffer, sizeof buffer, "[%g]", tree->getValue().dblVal);
@@ -71,7 +73,10 @@ std::string shape(ZELT_o::Expression* tree) {
     if (!children.empty()) {
         text += "(";
         for (std::size_t i = 0; i < children.size(); ++i) {
-            text += (i > 0 ? "," : "") + shape(children[i]);
+            if (i > 0) {
+                text += ',';
+            }
+            text += shape(children[i]);
         }
         text += ")";
     }
