@@ -1,5 +1,6 @@
-// Locale-independent reading and writing of numbers, shared by StringConverters and the
-// variant conversions. Private to basekit.
+// Locale-independent reading and writing of numbers, and the blank trimming that goes with it,
+// shared by the strings, StringConverters, the registry reader and the variant conversions.
+// Private to basekit.
 #pragma once
 
 #include <algorithm>
@@ -29,6 +30,20 @@ inline std::u16string_view trimBlanks(std::u16string_view text) {
 
 inline bool isDigit(char16_t ch) {
     return ch >= u'0' && ch <= u'9';
+}
+
+// The value of a hexadecimal digit in either case, or -1.
+inline int hexDigitValue(char16_t ch) {
+    if (ch >= u'0' && ch <= u'9') {
+        return ch - u'0';
+    }
+    if (ch >= u'A' && ch <= u'F') {
+        return ch - u'A' + 10;
+    }
+    if (ch >= u'a' && ch <= u'f') {
+        return ch - u'a' + 10;
+    }
+    return -1;
 }
 
 // ASCII-only case-insensitive equality with a lower-case word.

@@ -1,6 +1,8 @@
 // Automation strings and the ownership half of variants (init, clear, copy).
 #include <basekit/OleAuto.h>
 
+#include "VariantTypes.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -10,32 +12,6 @@ namespace {
 // A BSTR points just past its 32-bit byte-length prefix.
 constexpr std::size_t kPrefix = sizeof(std::uint32_t);
 
-bool ownsNothingSpecial(VARTYPE vt) {
-    switch (vt & VT_TYPEMASK) {
-        case VT_EMPTY:
-        case VT_NULL:
-        case VT_I2:
-        case VT_I4:
-        case VT_R4:
-        case VT_R8:
-        case VT_CY:
-        case VT_DATE:
-        case VT_ERROR:
-        case VT_BOOL:
-        case VT_I1:
-        case VT_UI1:
-        case VT_UI2:
-        case VT_UI4:
-        case VT_I8:
-        case VT_UI8:
-        case VT_INT:
-        case VT_UINT:
-            return true;
-        default:
-            return false;
-    }
-}
-
 bool isKnownType(VARTYPE vt) {
     if ((vt & (VT_ARRAY | VT_VECTOR)) != 0) {
         return false;
@@ -43,9 +19,10 @@ bool isKnownType(VARTYPE vt) {
     VARTYPE const base = vt & VT_TYPEMASK;
     if ((vt & VT_BYREF) != 0) {
         return base != VT_EMPTY && base != VT_NULL &&
-               (ownsNothingSpecial(base) || base == VT_BSTR || base == VT_VARIANT);
+               (basekit::detail::isPlainKnownType(base) || base == VT_VARIANT);
     }
-    return ownsNothingSpecial(vt) || vt == VT_BSTR;
+    // Flag bits beyond the mask are ignored, except on a text: only a plain VT_BSTR is freed.
+    return basekit::detail::isPlainKnownType(base) && (base != VT_BSTR || vt == VT_BSTR);
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include <basekit/PovaString.h>
 
+#include "NumberText.h"
+#include "Utf.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -51,7 +54,7 @@ long decodeUtf8(std::string_view text, std::size_t& i) {
         }
         cp = (cp << 6) | (c & 0x3F);
     }
-    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    if (cp < minimum || !detail::isScalarValue(static_cast<unsigned long>(cp))) {
         ++i;
         return -1;
     }
@@ -85,9 +88,10 @@ std::u16string utf8ToUtf16(std::string_view utf8, bool* valid) {
     return out;
 }
 
-std::string utf16ToUtf8(std::u16string_view text) {
+std::string utf16ToUtf8(std::u16string_view text, bool* valid) {
     std::string out;
     out.reserve(text.size());
+    bool ok = true;
     for (std::size_t i = 0; i < text.size(); ++i) {
         unsigned long cp = text[i];
         if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
@@ -95,23 +99,13 @@ std::string utf16ToUtf8(std::u16string_view text) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            ok = false;
             cp = kReplacement;  // a lone surrogate has no UTF-8 form
         }
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
+        detail::appendUtf8(out, cp);
+    }
+    if (valid != nullptr) {
+        *valid = ok;
     }
     return out;
 }
@@ -134,6 +128,25 @@ char16_t upperCase(char16_t ch) {
         return static_cast<char16_t>(ch - 32);
     }
     return ch;
+}
+
+int compareText(std::u16string_view a, std::u16string_view b, bool ignoreCase) {
+    std::size_t const common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        char16_t x = a[i];
+        char16_t y = b[i];
+        if (ignoreCase) {
+            x = foldCase(x);
+            y = foldCase(y);
+        }
+        if (x != y) {
+            return x < y ? -1 : 1;
+        }
+    }
+    if (a.size() == b.size()) {
+        return 0;
+    }
+    return a.size() < b.size() ? -1 : 1;
 }
 
 }  // namespace basekit
@@ -230,42 +243,14 @@ bool PovaString::operator==(char const* utf8) const {
     return i == fText.size();
 }
 
-namespace {
-
-int compareRange(std::u16string const& a, std::u16string const& b, std::size_t n, bool ignoreCase) {
-    std::size_t const la = std::min(a.size(), n);
-    std::size_t const lb = std::min(b.size(), n);
-    std::size_t const common = std::min(la, lb);
-    for (std::size_t i = 0; i < common; ++i) {
-        char16_t x = a[i];
-        char16_t y = b[i];
-        if (ignoreCase) {
-            x = basekit::foldCase(x);
-            y = basekit::foldCase(y);
-        }
-        if (x != y) {
-            return x < y ? -1 : 1;
-        }
-    }
-    if (la == lb) {
-        return 0;
-    }
-    return la < lb ? -1 : 1;
-}
-
-bool isBlank(char16_t ch) {
-    return ch == u' ' || ch == u'\t' || ch == u'\n' || ch == u'\r' || ch == u'\v' || ch == u'\f' ||
-           ch == 0xA0;
-}
-
-}  // namespace
-
 int PovaString::strcmp(PovaString const& text, bool ignoreCase) const {
-    return compareRange(fText, text.fText, npos, ignoreCase);
+    return basekit::compareText(fText, text.fText, ignoreCase);
 }
 
 int PovaString::strncmp(PovaString const& text, size_type n, bool ignoreCase) const {
-    return compareRange(fText, text.fText, n, ignoreCase);
+    std::u16string_view const mine = fText;
+    std::u16string_view const theirs = text.fText;
+    return basekit::compareText(mine.substr(0, n), theirs.substr(0, n), ignoreCase);
 }
 
 PovaString::size_type PovaString::find(PovaString const& text, size_type from) const {
@@ -273,15 +258,7 @@ PovaString::size_type PovaString::find(PovaString const& text, size_type from) c
 }
 
 PovaString& PovaString::trim() {
-    size_type begin = 0;
-    while (begin < fText.size() && isBlank(fText[begin])) {
-        ++begin;
-    }
-    size_type end = fText.size();
-    while (end > begin && isBlank(fText[end - 1])) {
-        --end;
-    }
-    fText = fText.substr(begin, end - begin);
+    fText = std::u16string(basekit::detail::trimBlanks(fText));
     return *this;
 }
 

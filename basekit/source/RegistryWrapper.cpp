@@ -6,6 +6,8 @@
 // wrong kind. The file is read again at every call: lookups are rare and tests rewrite it.
 #include <basekit/RegistryWrapper.h>
 
+#include "NumberText.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -72,19 +74,6 @@ bool startsWithIgnoringCase(View text, View prefix) {
     return text.size() >= prefix.size() && folded(text.substr(0, prefix.size())) == prefix;
 }
 
-int hexDigit(char16_t c) {
-    if (c >= u'0' && c <= u'9') {
-        return c - u'0';
-    }
-    if (c >= u'a' && c <= u'f') {
-        return c - u'a' + 10;
-    }
-    if (c >= u'A' && c <= u'F') {
-        return c - u'A' + 10;
-    }
-    return -1;
-}
-
 // 1 to `maxDigits` hex digits, nothing else.
 std::optional<DWORD> parseHex(View digits, std::size_t maxDigits) {
     if (digits.empty() || digits.size() > maxDigits) {
@@ -92,7 +81,7 @@ std::optional<DWORD> parseHex(View digits, std::size_t maxDigits) {
     }
     DWORD value = 0;
     for (char16_t c : digits) {
-        int const digit = hexDigit(c);
+        int const digit = basekit::detail::hexDigitValue(c);
         if (digit < 0) {
             return std::nullopt;
         }

@@ -17,6 +17,7 @@
 
 namespace {
 
+using basekit::detail::hexDigitValue;
 using basekit::detail::trimBlanks;
 
 // NaN and the infinities in the spellings we write and the common ones we read.
@@ -36,19 +37,6 @@ bool readSpecialReal(std::u16string_view text, double& value) {
         return true;
     }
     return false;
-}
-
-int hexValue(char16_t ch) {
-    if (ch >= u'0' && ch <= u'9') {
-        return ch - u'0';
-    }
-    if (ch >= u'A' && ch <= u'F') {
-        return ch - u'A' + 10;
-    }
-    if (ch >= u'a' && ch <= u'f') {
-        return ch - u'a' + 10;
-    }
-    return -1;
 }
 
 }  // namespace
@@ -135,8 +123,8 @@ bool StringConverters::convertStringToGUID(PovaString const& text, GUID& guid) {
             ++i;
             continue;
         }
-        int const high = hexValue(s[i]);
-        int const low = hexValue(s[i + 1]);
+        int const high = hexDigitValue(s[i]);
+        int const low = hexDigitValue(s[i + 1]);
         if (high < 0 || low < 0) {
             return false;
         }

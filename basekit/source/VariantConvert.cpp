@@ -27,6 +27,7 @@
 #include <basekit/PovaString.h>
 
 #include "NumberText.h"
+#include "VariantTypes.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -41,6 +42,7 @@ namespace {
 
 using basekit::detail::DecimalText;
 using basekit::detail::ExactInt;
+using basekit::detail::isPlainKnownType;
 using basekit::detail::ParseStatus;
 
 static_assert(std::numeric_limits<long double>::digits >= 64,
@@ -59,33 +61,6 @@ struct Scalar {
     double r = 0;           // Real
     std::u16string_view text;
 };
-
-bool isPlainKnownType(VARTYPE vt) {
-    switch (vt) {
-        case VT_EMPTY:
-        case VT_NULL:
-        case VT_I2:
-        case VT_I4:
-        case VT_R4:
-        case VT_R8:
-        case VT_CY:
-        case VT_DATE:
-        case VT_BSTR:
-        case VT_ERROR:
-        case VT_BOOL:
-        case VT_I1:
-        case VT_UI1:
-        case VT_UI2:
-        case VT_UI4:
-        case VT_I8:
-        case VT_UI8:
-        case VT_INT:
-        case VT_UINT:
-            return true;
-        default:
-            return false;
-    }
-}
 
 // A non-owning, non-reference view of `src`: VT_BYREF is followed (at most a few levels of
 // VT_VARIANT|VT_BYREF, so that a variant pointing at itself cannot loop).
@@ -1038,23 +1013,6 @@ HRESULT toVarCmp(int c) {
     return c < 0 ? VARCMP_LT : (c > 0 ? VARCMP_GT : VARCMP_EQ);
 }
 
-// Code-unit order of two texts, optionally folding case first.
-int compareTexts(std::u16string_view a, std::u16string_view b, bool ignoreCase) {
-    std::size_t const common = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < common; ++i) {
-        char16_t x = a[i];
-        char16_t y = b[i];
-        if (ignoreCase) {
-            x = basekit::foldCase(x);
-            y = basekit::foldCase(y);
-        }
-        if (x != y) {
-            return x < y ? -1 : 1;
-        }
-    }
-    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
-}
-
 bool isNumber(Scalar const& s) {
     switch (s.kind) {
         case Scalar::Kind::Empty:
@@ -1138,7 +1096,7 @@ HRESULT VarCmp(VARIANT* left, VARIANT* right, LCID /*lcid*/, ULONG flags) {
     bool const aEmpty = a.kind == Scalar::Kind::Empty;
     bool const bEmpty = b.kind == Scalar::Kind::Empty;
     if ((aText || aEmpty) && (bText || bEmpty) && (aText || bText)) {
-        return toVarCmp(compareTexts(a.text, b.text, (flags & NORM_IGNORECASE) != 0));
+        return toVarCmp(basekit::compareText(a.text, b.text, (flags & NORM_IGNORECASE) != 0));
     }
     if (aText) {
         return VARCMP_GT;

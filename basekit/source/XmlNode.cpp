@@ -4,6 +4,8 @@
 
 #include <pugixml.hpp>
 
+#include "XmlWalk.h"
+
 #include <string>
 #include <string_view>
 
@@ -202,26 +204,14 @@ XmlNode XmlNode::findChild(PovaString const& name) const {
 
 XmlNodeList XmlNode::descendants(PovaString const& name) const {
     XmlNodeList list;
-    pugi::xml_node const root = handle(fNode);
     std::string const key = name.string();
     bool const any = key == "*";
-    // Iterative pre-order walk: parsed documents may nest deeper than the stack allows.
-    for (pugi::xml_node node = root.first_child(); node;) {
+    basekit::detail::visitDescendants(handle(fNode), [&](pugi::xml_node node) {
         if (node.type() == pugi::node_element && (any || key == node.name())) {
             list.push_back(wrap(node));
         }
-        if (pugi::xml_node const child = node.first_child()) {
-            node = child;
-            continue;
-        }
-        while (node != root && !node.next_sibling()) {
-            node = node.parent();
-        }
-        if (node == root) {
-            break;
-        }
-        node = node.next_sibling();
-    }
+        return true;
+    });
     return list;
 }
 

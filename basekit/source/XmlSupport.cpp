@@ -9,6 +9,9 @@
 
 #include <pugixml.hpp>
 
+#include "Utf.h"
+#include "XmlWalk.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -29,42 +32,11 @@ constexpr unsigned kParseOptions = pugi::parse_cdata | pugi::parse_comments | pu
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
-void appendUtf8(std::string& out, unsigned long cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
-// UTF-16 text with every surrogate paired, as UTF-8.
-bool utf16ToUtf8(std::u16string_view text, std::string& out) {
-    out.clear();
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        unsigned long cp = text[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF) {
-            if (i + 1 >= text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) {
-                return false;
-            }
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
-            return false;
-        }
-        appendUtf8(out, cp);
-    }
-    return true;
+// UTF-16 text as UTF-8; false when a surrogate is unpaired, which XML cannot carry.
+bool toUtf8Strictly(std::u16string_view text, std::string& out) {
+    bool valid = false;
+    out = basekit::utf16ToUtf8(text, &valid);
+    return valid;
 }
 
 // Raw characters outside XML's character range make the document malformed.
@@ -118,11 +90,11 @@ bool decodeReferences(std::string_view raw, bool attribute, std::string& out) {
             auto const [ptr, ec] =
                 std::from_chars(digits.data(), digits.data() + digits.size(), cp, hex ? 16 : 10);
             if (digits.empty() || ec != std::errc() || ptr != digits.data() + digits.size() ||
-                cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+                cp == 0 || !basekit::detail::isScalarValue(cp)) {
                 return false;
             }
             // Control characters are accepted as references: the writer escapes them that way.
-            appendUtf8(out, cp);
+            basekit::detail::appendUtf8(out, cp);
         } else {
             return false;
         }
@@ -241,26 +213,6 @@ bool checkTopLevel(pugi::xml_document& doc, std::string_view text) {
     return true;
 }
 
-bool checkTree(pugi::xml_node root) {
-    for (pugi::xml_node node = root.first_child(); node;) {
-        if (!checkNode(node)) {
-            return false;
-        }
-        if (pugi::xml_node const child = node.first_child()) {
-            node = child;
-            continue;
-        }
-        while (node != root && !node.next_sibling()) {
-            node = node.parent();
-        }
-        if (node == root) {
-            break;
-        }
-        node = node.next_sibling();
-    }
-    return true;
-}
-
 // Parses UTF-8 text into `doc`; false when the text is not a well-formed document.
 bool parseUtf8(std::string_view text, pugi::xml_document& doc) {
     if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
@@ -271,7 +223,8 @@ bool parseUtf8(std::string_view text, pugi::xml_document& doc) {
     }
     pugi::xml_parse_result const result =
         doc.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
-    return result.status == pugi::status_ok && checkTopLevel(doc, text) && checkTree(doc);
+    return result.status == pugi::status_ok && checkTopLevel(doc, text) &&
+           basekit::detail::visitDescendants(doc, checkNode);
 }
 
 // Stream bytes as UTF-8: a UTF-16 byte order mark selects that encoding, anything else is UTF-8.
@@ -293,7 +246,7 @@ bool streamBytesToUtf8(std::string const& bytes, std::string& utf8) {
         text.push_back(little ? static_cast<char16_t>(first | (second << 8))
                               : static_cast<char16_t>((first << 8) | second));
     }
-    return utf16ToUtf8(text, utf8);
+    return toUtf8Strictly(text, utf8);
 }
 
 // The shortest text that reads back as exactly the same value; infinities and NaN in the
@@ -365,7 +318,7 @@ bool XmlSupport::readXml(PovaString const& text) {
     }
     auto doc = std::make_unique<pugi::xml_document>();
     std::string utf8;
-    bool const ok = utf16ToUtf8(content, utf8) && parseUtf8(utf8, *doc);
+    bool const ok = toUtf8Strictly(content, utf8) && parseUtf8(utf8, *doc);
     if (!ok) {
         doc->reset();
     }

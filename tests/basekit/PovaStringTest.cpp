@@ -33,6 +33,20 @@ TEST(PovaString, ReplacesInvalidUtf8UnlessChecked) {
     EXPECT_EQ(PovaString(std::u16string(1, u'\xD800')).string(), "\xEF\xBF\xBD");
 }
 
+TEST(PovaString, ReportsUnpairedSurrogatesWhenAsked) {
+    bool valid = false;
+    EXPECT_EQ(basekit::utf16ToUtf8(u"a\U0001F600", &valid), "a\xF0\x9F\x98\x80");
+    EXPECT_TRUE(valid);
+    // A high surrogate at the end, one before a non-surrogate, and a low one alone.
+    for (std::u16string const& bad :
+         {std::u16string(u"a") + char16_t(0xD800), std::u16string(1, char16_t(0xD800)) + u"b",
+          std::u16string(u"a") + char16_t(0xDC00) + u"b"}) {
+        valid = true;
+        EXPECT_NE(basekit::utf16ToUtf8(bad, &valid).find("\xEF\xBF\xBD"), std::string::npos);
+        EXPECT_FALSE(valid);
+    }
+}
+
 TEST(PovaString, BuildsPrintfStyleBeyondTheSmallBuffer) {
     EXPECT_EQ(PovaString::build("%s(%d) %x", "name", -3, 255), "name(-3) ff");
     std::string const longText(1000, 'x');

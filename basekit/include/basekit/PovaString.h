@@ -105,12 +105,17 @@ BASEKIT_API int suprintf(char16_t* buffer, std::size_t count, char const* format
 BASEKIT_API int vsnuprintf(char16_t* buffer, std::size_t count, char const* format,
                            std::va_list args);
 
-// Text conversions shared by the string and automation code.
+// Text conversions shared by the string, automation and XML code.
 namespace basekit {
+// Invalid input (malformed UTF-8, a UTF-16 surrogate without its pair) becomes U+FFFD; `valid`,
+// when given, says whether the input had none.
 BASEKIT_API std::u16string utf8ToUtf16(std::string_view utf8, bool* valid = nullptr);
-BASEKIT_API std::string utf16ToUtf8(std::u16string_view text);
+BASEKIT_API std::string utf16ToUtf8(std::u16string_view text, bool* valid = nullptr);
 BASEKIT_API char16_t foldCase(char16_t ch);
 BASEKIT_API char16_t upperCase(char16_t ch);
+// Three-way comparison by UTF-16 code unit: -1, 0 or 1, a prefix first. `ignoreCase` folds
+// letters first (foldCase).
+BASEKIT_API int compareText(std::u16string_view a, std::u16string_view b, bool ignoreCase);
 }  // namespace basekit
 
 template <>
