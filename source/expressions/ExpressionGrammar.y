@@ -140,7 +140,7 @@ expression
     ;
 
 arguments
-    : argument                          { $$.push_back(std::move($1)); }
+    : argument                          { $$.reserve(4); $$.push_back(std::move($1)); }
     | arguments COMMA argument          { $$ = std::move($1); $$.push_back(std::move($3)); }
     ;
 
