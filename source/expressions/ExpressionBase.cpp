@@ -30,7 +30,7 @@ bool values_equal(VARIANT const& a, VARIANT const& b) {
     }
     basekit::Variant left(a);
     basekit::Variant right(b);
-    return VarCmp(left.get(), right.get(), 0x400, 0) == VARCMP_EQ;
+    return VarCmp(left.get(), right.get(), LOCALE_USER_DEFAULT, 0) == VARCMP_EQ;
 }
 
 std::unique_ptr<OLECHAR[]> copy_string(OLECHAR const* text) {

@@ -4,10 +4,10 @@
 
 #include "expressions/ExpressionKinds.h"
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <utility>
 
 namespace common::grammar {
@@ -45,13 +45,29 @@ PovaString keyword_of(int token) {
 // mantissa * 10^exponent as the decimal text "mantissa E exponent" reads, where the exponent
 // is a whole number; otherwise through pow.
 double scaled(double mantissa, double exponent) {
-    if (exponent == 0) {
+    if (exponent == 0 || !std::isfinite(mantissa)) {
         return mantissa;
     }
     if (std::abs(exponent) < 1e6 && exponent == std::trunc(exponent)) {
         char text[64];
-        std::snprintf(text, sizeof text, "%.17ge%d", mantissa, static_cast<int>(exponent));
-        return std::strtod(text, nullptr);
+        char* end = std::to_chars(text, text + 32, mantissa, std::chars_format::scientific).ptr;
+        // to_chars gives the shortest text that reads back as the mantissa: "1.5e+00".
+        char* const mark = std::find(text, end, 'e');
+        char const* digits = mark + 1;
+        if (digits < end && *digits == '+') {
+            ++digits;
+        }
+        long power = 0;
+        std::from_chars(digits, end, power);
+        power += static_cast<long>(exponent);
+        end = std::to_chars(mark + 1, text + sizeof text, power).ptr;
+        double value = 0;
+        auto const [stop, error] = std::from_chars(text, end, value);
+        (void)stop;
+        if (error == std::errc::result_out_of_range) {
+            return power > 0 ? HUGE_VAL : 0.0;
+        }
+        return value;
     }
     return mantissa * std::pow(10.0, exponent);
 }
