@@ -229,7 +229,26 @@ void ExpressionDriver::accept(Node tree) {
     fTree = std::move(tree);
 }
 
+// Whether the node's text ends with a number: a number, or an operator whose last operand
+// ends with one.
+bool ExpressionDriver::ends_with_number(ExpressionBase* node) {
+    while (node != nullptr && node->getType() != Expression::kNumber) {
+        kinds::KindInfo const* info = kinds::find(node->getType());
+        std::vector<Expression*> const& children = node->getExpressions();
+        if (info == nullptr || info->form != kinds::Form::Infix || children.size() < 2) {
+            return false;
+        }
+        node = dynamic_cast<ExpressionBase*>(children.back());
+    }
+    return node != nullptr;
+}
+
 Node ExpressionDriver::infix(int kind, Node left, Node right) {
+    // "5%%x" is a percentage followed by the % operator; printed, a "%" after a number would
+    // read as a percentage again, so the number is kept in parentheses.
+    if (kind == Expression::kPercent && ends_with_number(left.get())) {
+        left = parenthesis(std::move(left));
+    }
     Node node = make(kind);
     append(node, std::move(left));
     append(node, std::move(right));

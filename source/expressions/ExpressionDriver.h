@@ -49,6 +49,7 @@ public:
 
 private:
     static Node make(LONG kind);
+    static bool ends_with_number(ExpressionBase* node);
     static void append(Node& parent, Node child);
     Node descendants(Arguments arguments);
     [[noreturn]] void semantic_error(ZELT_o::MessageCode code, PovaString const& insert);

@@ -35,6 +35,10 @@ TEST(ExpressionParser, PrecedenceAndAssociativity) {
         {"2 ^ 3 ^ 2", "163(142[2],163(142[3],142[2]))"},
         {"a ^ - b", "163(193[a],157(193[b]))"},
         {"a \\ b % c / d", "161(144(162(193[a],193[b]),193[c]),193[d])"},
+        // A percentage before the % operator keeps its own parentheses, so that its printed
+        // form does not read as a percentage of a percentage.
+        {"5%%b", "144(190(142[0.05]),193[b])"},
+        {"2 ^ 5%%b", "144(190(163(142[2],142[0.05])),193[b])"},
         {"+ a", "193[a]"},
         {"a < b <= c", "148(147(193[a],193[b]),193[c])"},
         {"a >= b <> c > d", "149(146(150(193[a],193[b]),193[c]),193[d])"},
