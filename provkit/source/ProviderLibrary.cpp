@@ -1,6 +1,6 @@
 #include <basekit/KobalMutex.h>
-#include <provkit/ProviderLibrary.h>
 #include <pova/Dimension.h>
+#include <provkit/ProviderLibrary.h>
 
 #include <vector>
 

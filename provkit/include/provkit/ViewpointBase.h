@@ -32,14 +32,16 @@ public:
 
     // The result set of the viewpoint's current layout for the property list, with one
     // reference for the caller, or null.
-    virtual ZELT_o::ViewResultSet* query(std::vector<ZELT_o::PropertySpecification>* properties) = 0;
+    virtual ZELT_o::ViewResultSet* query(
+        std::vector<ZELT_o::PropertySpecification>* properties) = 0;
 
     // Told of every change that makes the viewpoint dirty: forget prepared state.
     virtual void viewpointChanged() {}
     // True when the current layout cannot be served.
     virtual bool isInError() const { return false; }
     // The text of the query the provider would run for the property list.
-    virtual PovaString retrieveLastQuery(std::vector<ZELT_o::PropertySpecification>* /*properties*/) {
+    virtual PovaString retrieveLastQuery(
+        std::vector<ZELT_o::PropertySpecification>* /*properties*/) {
         return PovaString();
     }
     // Initialises the viewpoint from an expression; the answer says whether the layout now
