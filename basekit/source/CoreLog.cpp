@@ -46,14 +46,19 @@ CoreLog::CoreLog() = default;
 CoreLog::~CoreLog() = default;
 
 int CoreLog::getModuleVerbosity(PovaString const& module, PovaString const& component) const {
-    std::lock_guard<std::mutex> lock(fMutex);
-    if (auto it = fVerbosities.find({module, component}); it != fVerbosities.end()) {
+    if (!fConfigured.load(std::memory_order_acquire)) {
+        return 0;
+    }
+    std::shared_lock<std::shared_mutex> lock(fMutex);
+    auto const entry = fVerbosities.find(module);
+    if (entry == fVerbosities.end()) {
+        return 0;
+    }
+    ModuleVerbosity const& verbosity = entry->second;
+    if (auto it = verbosity.components.find(component); it != verbosity.components.end()) {
         return it->second;
     }
-    if (auto it = fVerbosities.find({module, PovaString()}); it != fVerbosities.end()) {
-        return it->second;
-    }
-    return 0;
+    return verbosity.hasDefault ? verbosity.level : 0;
 }
 
 void CoreLog::log(LogArgument const& argument, ZELT_o::MessageCode messageCode, int verbosity,
@@ -67,7 +72,7 @@ void CoreLog::log(LogArgument const& argument, ZELT_o::MessageCode messageCode, 
     }
     Sink sink;
     {
-        std::lock_guard<std::mutex> lock(fMutex);
+        std::shared_lock<std::shared_mutex> lock(fMutex);
         sink = fSink;
     }
     if (sink) {
@@ -81,8 +86,15 @@ void CoreLog::log(LogArgument const& argument, ZELT_o::MessageCode messageCode, 
 }
 
 void CoreLog::setVerbosity(PovaString const& module, PovaString const& component, int verbosity) {
-    std::lock_guard<std::mutex> lock(fMutex);
-    fVerbosities[{module, component}] = verbosity;
+    std::lock_guard<std::shared_mutex> lock(fMutex);
+    ModuleVerbosity& entry = fVerbosities[module];
+    if (component.empty()) {
+        entry.hasDefault = true;
+        entry.level = verbosity;
+    } else {
+        entry.components[component] = verbosity;
+    }
+    fConfigured.store(true, std::memory_order_release);
 }
 
 bool CoreLog::configure(std::string_view spec) {
@@ -121,12 +133,13 @@ bool CoreLog::configure(std::string_view spec) {
 }
 
 void CoreLog::clearVerbosities() {
-    std::lock_guard<std::mutex> lock(fMutex);
+    std::lock_guard<std::shared_mutex> lock(fMutex);
     fVerbosities.clear();
+    fConfigured.store(false, std::memory_order_release);
 }
 
 CoreLog::Sink CoreLog::setSink(Sink sink) {
-    std::lock_guard<std::mutex> lock(fMutex);
+    std::lock_guard<std::shared_mutex> lock(fMutex);
     std::swap(fSink, sink);
     return sink;
 }

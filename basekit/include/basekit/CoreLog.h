@@ -12,9 +12,11 @@
 #include <basekit/PovaString.h>
 #include <basekit/basekit_export.h>
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <mutex>
+#include <shared_mutex>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -58,9 +60,18 @@ public:
     static std::string format(LogRecord const& record);
 
 private:
-    mutable std::mutex fMutex;
-    // Guarded by fMutex.
-    std::map<std::pair<PovaString, PovaString>, int> fVerbosities;
+    // Verbosities of one module: its default, if set, and those of its components.
+    struct ModuleVerbosity {
+        bool hasDefault = false;
+        int level = 0;
+        std::map<PovaString, int> components;
+    };
+
+    mutable std::shared_mutex fMutex;
+    std::map<PovaString, ModuleVerbosity> fVerbosities;  // Guarded by fMutex.
+    // Whether any verbosity is set: counted objects ask on creation, so the common case of
+    // an unconfigured log answers without locking.
+    std::atomic<bool> fConfigured{false};
     Sink fSink;  // Guarded by fMutex.
 };
 
