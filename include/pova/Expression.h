@@ -51,7 +51,7 @@ public:
     virtual void RemoveChild(Expression* child) = 0;
     virtual void SetParentExpression(Expression* parent) = 0;
     virtual Expression* GetParentExpression() const = 0;
-    // The specification (filter, format, sort ...) that holds the root.
+    // The filter, format or sort that holds the root.
     virtual void SetParent(ContextSpecification* context) = 0;
     virtual ContextSpecification* GetParent() const = 0;
     // Parses `text` into this node. With `lookup`, names are classified by the cube and a word
