@@ -20,6 +20,7 @@ namespace ZELT_o {
 class Cube;
 class Dimension;
 class Document;
+class Expression;
 class Member;
 class MemberSet;
 class ParameterLink;
@@ -94,6 +95,10 @@ public:
     virtual void operationsUndone() = 0;
     virtual bool eventsHeld() = 0;
     virtual void initialiseFromExpression(PovaString& expression) = 0;
+    // Checks (and may rewrite) an expression for the server, or a calculation's formula; both
+    // are answered by the provider.
+    virtual bool validateServerExpression(PovaString& expression) = 0;
+    virtual bool validateCalculationExpression(PovaString const& expression) = 0;
     virtual void addListener(ViewpointListener* listener) = 0;
     virtual void removeListener(ViewpointListener* listener) = 0;
     virtual Viewpoint* getBaseViewpoint() = 0;
@@ -123,6 +128,8 @@ public:
     virtual void notifyAxisInfoChanged(PovaString const& uniqueName) = 0;
     virtual void getCellSelection(LONG* row, LONG* column) = 0;
     virtual void setCellSelection(LONG row, LONG column) = 0;
+    // A new empty expression tree, one reference for the caller.
+    virtual void CreateNewExpression(Expression** expression) = 0;
     virtual bool ChangedSinceLastPersist() = 0;
     virtual LONG getID() = 0;
     virtual void setID(LONG id) = 0;

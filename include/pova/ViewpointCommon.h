@@ -65,6 +65,8 @@ public:
     void operationsUndone() override;
     bool eventsHeld() override;
     void initialiseFromExpression(PovaString& expression) override;
+    bool validateServerExpression(PovaString& expression) override;
+    bool validateCalculationExpression(PovaString const& expression) override;
     void addListener(ZELT_o::ViewpointListener* listener) override;
     void removeListener(ZELT_o::ViewpointListener* listener) override;
     ZELT_o::Viewpoint* getBaseViewpoint() override;
@@ -99,6 +101,7 @@ public:
     void notifyAxisInfoChanged(PovaString const& uniqueName) override;
     void getCellSelection(LONG* row, LONG* column) override;
     void setCellSelection(LONG row, LONG column) override;
+    void CreateNewExpression(ZELT_o::Expression** expression) override;
     bool ChangedSinceLastPersist() override { return fChangedSinceLastPersist; }
     LONG getID() override { return fID; }
     void setID(LONG id) override { fID = id; }

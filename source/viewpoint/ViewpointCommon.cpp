@@ -2,6 +2,7 @@
 #include <basekit/AssertionFailure.h>
 #include <basekit/BaseError.h>
 #include <basekit/StringConverters.h>
+#include <pova/ExpressionBase.h>
 #include <pova/Factories.h>
 #include <pova/InstanceCounter.h>
 #include <pova/Module.h>
@@ -247,6 +248,24 @@ void ViewpointCommon::initialiseFromExpression(PovaString& expression) {
         throw_error(0xC201120Du);
     }
     fInitFromExpression = fDerivedViewpoint->initialiseFromExpression(expression);
+}
+
+bool ViewpointCommon::validateServerExpression(PovaString& expression) {
+    if (!fDerivedViewpoint) {
+        throw_error(0xC201120Du);
+    }
+    return fDerivedViewpoint->validateServerExpression(expression);
+}
+
+bool ViewpointCommon::validateCalculationExpression(PovaString const& expression) {
+    if (!fDerivedViewpoint) {
+        throw_error(0xC201120Du);
+    }
+    return fDerivedViewpoint->validateCalculationExpression(expression);
+}
+
+void ViewpointCommon::CreateNewExpression(ZELT_o::Expression** expression) {
+    ExpressionBase::createNew(expression);
 }
 
 ZELT_o::ViewResultSet* ViewpointCommon::query(

@@ -4,9 +4,12 @@
 #include "support/RecordingListener.h"
 
 #include <basekit/BaseError.h>
+#include <pova/Expression.h>
 #include <pova/Module.h>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include <algorithm>
 #include <map>
@@ -303,6 +306,31 @@ TEST(ViewpointModel, ExpressionInitialisationNeedsADerivedViewpoint) {
     } catch (BaseError const& error) {
         EXPECT_EQ(error.code(), 0xC201120Du);
     }
+}
+
+TEST(ViewpointModel, ExpressionsComeFromTheViewpointAndAreCheckedByTheProvider) {
+    Ref unbound = makeViewpoint();
+    PovaString formula("1 + 2");
+    for (auto const& check :
+         {std::function<void()>([&] { unbound->validateServerExpression(formula); }),
+          std::function<void()>([&] { unbound->validateCalculationExpression(formula); })}) {
+        try {
+            check();
+            FAIL() << "no error";
+        } catch (BaseError const& error) {
+            EXPECT_EQ(error.code(), 0xC201120Du);
+        }
+    }
+    auto cube = makeCube({"A"});
+    Ref vp = bind(cube.get());
+    EXPECT_TRUE(vp->validateServerExpression(formula));
+    ZELT_o::Expression* raw = nullptr;
+    vp->CreateNewExpression(&raw);
+    auto expression = support::adopt(raw);
+    ASSERT_TRUE(expression);
+    EXPECT_TRUE(expression->setTextAndCreateTree(formula, cube.get(), true));
+    PovaString text = expression->getTextFromTree();
+    EXPECT_EQ(text.trim(), "1 + 2");
 }
 
 TEST(ViewpointModel, QueryGoesToTheProvider) {
