@@ -259,6 +259,8 @@ private:
     void remove_from_base_child_list();
     LONG cube_dimension_count();
     void queue_axis_events(LONG axisA, LONG axisB);
+    void queue_every_axis_changed();
+    void queue_data_changed();
     void check_derived_viewpoint();
     void mark_changed_after_layout_change();
     LONG cube_dimension_index(ZELT_o::Dimension const* dimension);

@@ -233,6 +233,20 @@ void ViewpointCommon::notifyAxisInfoChanged(PovaString const& uniqueName) {
 
 // --- notifications that queue events for the specifications and selections
 
+void ViewpointCommon::queue_every_axis_changed() {
+    for (LONG axis = 0; axis < static_cast<LONG>(fSides.size()); ++axis) {
+        queueEvent(AxisChangeEvent(axis));
+    }
+}
+
+// Anything that changes what every axis and cell shows: sorts, subtotals, filters, new data.
+void ViewpointCommon::queue_data_changed() {
+    dirty_viewpoint();
+    queue_every_axis_changed();
+    queueEvent(CellChangeEvent());
+    queueEvent(ViewpointChangeEvent());
+}
+
 void ViewpointCommon::queue_axis_events(LONG axisA, LONG axisB) {
     // Sorts and filters can depend on any axis; without them only the touched axes change.
     queueEvent(AxisChangeEvent(axisA));
@@ -242,30 +256,15 @@ void ViewpointCommon::queue_axis_events(LONG axisA, LONG axisB) {
 }
 
 void ViewpointCommon::notifySortChanged(ZELT_o::Sort* /*sort*/) {
-    dirty_viewpoint();
-    for (LONG axis = 0; axis < static_cast<LONG>(fSides.size()); ++axis) {
-        queueEvent(AxisChangeEvent(axis));
-    }
-    queueEvent(CellChangeEvent());
-    queueEvent(ViewpointChangeEvent());
+    queue_data_changed();
 }
 
 void ViewpointCommon::notifySubTotalChanged(ZELT_o::SubTotal* /*subTotal*/) {
-    dirty_viewpoint();
-    for (LONG axis = 0; axis < static_cast<LONG>(fSides.size()); ++axis) {
-        queueEvent(AxisChangeEvent(axis));
-    }
-    queueEvent(CellChangeEvent());
-    queueEvent(ViewpointChangeEvent());
+    queue_data_changed();
 }
 
 void ViewpointCommon::notifyFilterChanged(ZELT_o::Filter* /*filter*/) {
-    dirty_viewpoint();
-    for (LONG axis = 0; axis < static_cast<LONG>(fSides.size()); ++axis) {
-        queueEvent(AxisChangeEvent(axis));
-    }
-    queueEvent(CellChangeEvent());
-    queueEvent(ViewpointChangeEvent());
+    queue_data_changed();
 }
 
 void ViewpointCommon::notifyFormatChanged(ZELT_o::Format* /*format*/) {
@@ -281,12 +280,7 @@ void ViewpointCommon::notifyStyleChanged(ZELT_o::Format* /*format*/) {
 }
 
 void ViewpointCommon::notifyCubeDataChanged() {
-    dirty_viewpoint();
-    for (LONG axis = 0; axis < static_cast<LONG>(fSides.size()); ++axis) {
-        queueEvent(AxisChangeEvent(axis));
-    }
-    queueEvent(CellChangeEvent());
-    queueEvent(ViewpointChangeEvent());
+    queue_data_changed();
 }
 
 void ViewpointCommon::notifyActiveSliceChanged(ZELT_o::Member& member) {
@@ -350,16 +344,12 @@ void ViewpointCommon::notifyMemberLabelChanged(ZELT_o::Dimension& dimension) {
 
 void ViewpointCommon::notifyMemberLabelChanged(PovaString const& /*uniqueName*/) {
     // Any axis may show the member: every axis is told.
-    for (LONG axis = 0; axis < static_cast<LONG>(fSides.size()); ++axis) {
-        queueEvent(AxisChangeEvent(axis));
-    }
+    queue_every_axis_changed();
     queueEvent(ViewpointChangeEvent());
 }
 
 void ViewpointCommon::notifyMemberLabelChanged() {
-    for (LONG axis = 0; axis < static_cast<LONG>(fSides.size()); ++axis) {
-        queueEvent(AxisChangeEvent(axis));
-    }
+    queue_every_axis_changed();
     queueEvent(ViewpointChangeEvent());
 }
 

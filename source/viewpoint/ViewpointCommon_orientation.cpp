@@ -270,9 +270,7 @@ void ViewpointCommon::notifySidesChanged(Sides& sides) {
     fSides = sides;
     dirty_viewpoint();
     // Filter validation joins here once filters exist; every axis may have changed.
-    for (LONG axis = 0; axis < static_cast<LONG>(fSides.size()); ++axis) {
-        queueEvent(AxisChangeEvent(axis));
-    }
+    queue_every_axis_changed();
     queueEvent(CellChangeEvent());
     queueEvent(ViewpointChangeEvent());
 }
@@ -399,9 +397,7 @@ void ViewpointCommon::notifyViewpointReorient(PovaString xml) {
             std::make_unique<DimensionMoveOp>(0, 0, 0, 0, DimensionMoveOp::DMT_REORIENT));
     }
     dirty_viewpoint();
-    for (LONG axis = 0; axis < static_cast<LONG>(fSides.size()); ++axis) {
-        queueEvent(AxisChangeEvent(axis));
-    }
+    queue_every_axis_changed();
     queueEvent(CellChangeEvent());
     queueEvent(ViewpointChangeEvent());
     check_derived_viewpoint();
