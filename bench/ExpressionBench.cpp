@@ -2,9 +2,9 @@
 // Parsing and printing also report their cost as a multiple of lexing the same text
 // ("x_lexing"), measured in the same run.
 #include <basekit/BaseError.h>
-#include <pova/COSLexer.h>
-#include <pova/ExpressionBase.h>
-#include <pova/Ref.h>
+#include <pova/common/ExpressionBase.h>
+#include <pova/support/Ref.h>
+#include "expressions/COSLexer.h"
 
 #include <benchmark/benchmark.h>
 

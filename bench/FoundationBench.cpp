@@ -1,9 +1,9 @@
 // Reference counting and event delivery.
-#include <pova/EventDispatcher.h>
-#include <pova/LegacyRefCount.h>
 #include <pova/Listener.h>
-#include <pova/Ref.h>
-#include <pova/RefCount.h>
+#include <pova/common/EventDispatcher.h>
+#include <pova/support/LegacyRefCount.h>
+#include <pova/support/Ref.h>
+#include <pova/support/RefCount.h>
 
 #include <benchmark/benchmark.h>
 

@@ -9,8 +9,8 @@
 #include <pova/Hierarchy.h>
 #include <pova/Level.h>
 #include <pova/MemberSet.h>
-#include <pova/Ref.h>
-#include <pova/ViewpointCommon.h>
+#include <pova/common/ViewpointCommon.h>
+#include <pova/support/Ref.h>
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 // Cell value conversions for rowset consumers, against a plain copy of the cell value (the
 // baseline: every conversion starts from such a copy, since it converts in place).
-#include <pova/RowsetHelper.h>
+#include <pova/common/RowsetHelper.h>
 
 #include <benchmark/benchmark.h>
 

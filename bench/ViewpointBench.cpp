@@ -1,9 +1,9 @@
 // Layout changes on a viewpoint: a move and its undo, with and without listeners.
 #include <memcube/CubeBuilder.h>
 #include <pova/Factories.h>
-#include <pova/Ref.h>
-#include <pova/ViewpointCommon.h>
 #include <pova/ViewpointListener.h>
+#include <pova/common/ViewpointCommon.h>
+#include <pova/support/Ref.h>
 
 #include <benchmark/benchmark.h>
 

@@ -10,11 +10,11 @@
 #include <basekit/NodeListIterator.h>
 #include <basekit/XmlSupport.h>
 #include <memcube/SalesCube.h>
-#include <pova/COSLexer.h>
-#include <pova/ExpressionBase.h>
 #include <pova/Parameter.h>
 #include <pova/ParameterValue.h>
-#include <pova/Ref.h>
+#include <pova/common/ExpressionBase.h>
+#include <pova/support/Ref.h>
+#include "expressions/COSLexer.h"
 
 #include <cstddef>
 #include <cstdint>

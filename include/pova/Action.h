@@ -1,8 +1,8 @@
 // ZELT_o::Action: a user-defined command attached to a cube, a dimension or a cell.
 #pragma once
 
-#include <pova/RefCount.h>
 #include <pova/pova_export.h>
+#include <pova/support/RefCount.h>
 
 namespace ZELT_o {
 

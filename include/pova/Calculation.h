@@ -4,9 +4,9 @@
 
 #include <basekit/PovaString.h>
 #include <basekit/XmlNode.h>
-#include <pova/LegacyRefCount.h>
 #include <pova/Parameter.h>
 #include <pova/pova_export.h>
+#include <pova/support/LegacyRefCount.h>
 
 class XmlSupport;
 

@@ -1,8 +1,8 @@
 // ZELT_o::CalculationFunction: the description of a function calculations may use.
 #pragma once
 
-#include <pova/RefCount.h>
 #include <pova/pova_export.h>
+#include <pova/support/RefCount.h>
 
 namespace ZELT_o {
 

@@ -3,8 +3,8 @@
 #pragma once
 
 #include <basekit/OleAuto.h>
-#include <pova/LegacyRefCount.h>
 #include <pova/pova_export.h>
+#include <pova/support/LegacyRefCount.h>
 
 namespace ZELT_o {
 

@@ -5,8 +5,8 @@
 
 #include <basekit/PovaString.h>
 #include <basekit/XmlNode.h>
-#include <pova/NamedPart.h>
 #include <pova/pova_export.h>
+#include <pova/support/NamedPart.h>
 #include <provkit/FavoritesCollection.h>
 #include <provkit/OLAPBrowsable.h>
 

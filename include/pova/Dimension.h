@@ -1,9 +1,9 @@
 // ZELT_o::Dimension: one dimension of a cube. Returned hierarchies are borrowed.
 #pragma once
 
-#include <pova/LegacyRefCount.h>
-#include <pova/NamedPart.h>
 #include <pova/pova_export.h>
+#include <pova/support/LegacyRefCount.h>
+#include <pova/support/NamedPart.h>
 
 #include <vector>
 

@@ -2,8 +2,8 @@
 // actions.
 #pragma once
 
-#include <pova/RefCount.h>
 #include <pova/pova_export.h>
+#include <pova/support/RefCount.h>
 
 namespace ZELT_o {
 

@@ -4,9 +4,9 @@
 #pragma once
 
 #include <pova/DimensionPart.h>
-#include <pova/LegacyRefCount.h>
-#include <pova/NamedPart.h>
 #include <pova/pova_export.h>
+#include <pova/support/LegacyRefCount.h>
+#include <pova/support/NamedPart.h>
 
 #include <vector>
 

@@ -1,9 +1,9 @@
 // ZELT_o::Level: one level of a hierarchy.
 #pragma once
 
-#include <pova/LegacyRefCount.h>
-#include <pova/NamedPart.h>
 #include <pova/pova_export.h>
+#include <pova/support/LegacyRefCount.h>
+#include <pova/support/NamedPart.h>
 
 namespace ZELT_o {
 

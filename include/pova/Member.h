@@ -4,8 +4,8 @@
 #include <basekit/PovaString.h>
 #include <basekit/XmlNode.h>
 #include <pova/DimensionPart.h>
-#include <pova/LegacyRefCount.h>
 #include <pova/pova_export.h>
+#include <pova/support/LegacyRefCount.h>
 
 #include <vector>
 

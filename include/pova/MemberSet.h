@@ -4,9 +4,9 @@
 
 #include <basekit/XmlNode.h>
 #include <pova/DimensionPart.h>
-#include <pova/LegacyRefCount.h>
 #include <pova/Queryable.h>
 #include <pova/pova_export.h>
+#include <pova/support/LegacyRefCount.h>
 
 #include <vector>
 

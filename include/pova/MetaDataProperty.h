@@ -1,8 +1,8 @@
 // ZELT_o::MetaDataProperty: a property of a cube's metadata object.
 #pragma once
 
-#include <pova/RefCount.h>
 #include <pova/pova_export.h>
+#include <pova/support/RefCount.h>
 
 namespace ZELT_o {
 

@@ -2,8 +2,8 @@
 #pragma once
 
 #include <basekit/PovaString.h>
-#include <pova/RefCount.h>
 #include <pova/pova_export.h>
+#include <pova/support/RefCount.h>
 
 namespace ZELT_o {
 

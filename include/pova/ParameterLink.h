@@ -1,8 +1,8 @@
 // ZELT_o::ParameterLink: binds a parameter to a dimension's member set, slice or selection.
 #pragma once
 
-#include <pova/RefCount.h>
 #include <pova/pova_export.h>
+#include <pova/support/RefCount.h>
 
 namespace ZELT_o {
 

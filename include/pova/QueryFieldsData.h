@@ -1,8 +1,8 @@
 // ZELT_o::QueryFieldsData: the named property requests that shape a viewpoint's queries.
 #pragma once
 
-#include <pova/RefCount.h>
 #include <pova/pova_export.h>
+#include <pova/support/RefCount.h>
 
 namespace ZELT_o {
 

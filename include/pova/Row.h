@@ -6,8 +6,8 @@
 #pragma once
 
 #include <pova/CellValue.h>
-#include <pova/RefCount.h>
 #include <pova/pova_export.h>
+#include <pova/support/RefCount.h>
 
 namespace ZELT_o {
 

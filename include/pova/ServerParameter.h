@@ -1,8 +1,8 @@
 // ZELT_o::ServerParameter: a parameter that the data source defines.
 #pragma once
 
-#include <pova/RefCount.h>
 #include <pova/pova_export.h>
+#include <pova/support/RefCount.h>
 
 namespace ZELT_o {
 

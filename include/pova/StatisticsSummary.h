@@ -1,8 +1,8 @@
 // ZELT_o::StatisticsSummary: summary statistics and trend lines of a row or column of data.
 #pragma once
 
-#include <pova/RefCount.h>
 #include <pova/pova_export.h>
+#include <pova/support/RefCount.h>
 
 namespace ZELT_o {
 

@@ -7,8 +7,8 @@
 
 #include <basekit/OleAuto.h>
 #include <basekit/PovaString.h>
-#include <pova/RefCount.h>
 #include <pova/pova_export.h>
+#include <pova/support/RefCount.h>
 
 #include <vector>
 

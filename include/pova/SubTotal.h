@@ -1,8 +1,8 @@
 // ZELT_o::SubTotal: a subtotal shown on an axis.
 #pragma once
 
-#include <pova/RefCount.h>
 #include <pova/pova_export.h>
+#include <pova/support/RefCount.h>
 
 namespace ZELT_o {
 

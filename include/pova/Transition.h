@@ -1,8 +1,8 @@
 // ZELT_o::Transition: a jump from one viewpoint of a document to another.
 #pragma once
 
-#include <pova/RefCount.h>
 #include <pova/pova_export.h>
+#include <pova/support/RefCount.h>
 
 namespace ZELT_o {
 

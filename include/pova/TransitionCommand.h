@@ -1,8 +1,8 @@
 // ZELT_o::TransitionCommand: how a transition supplies one dimension of its target.
 #pragma once
 
-#include <pova/RefCount.h>
 #include <pova/pova_export.h>
+#include <pova/support/RefCount.h>
 
 namespace ZELT_o {
 

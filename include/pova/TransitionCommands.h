@@ -1,8 +1,8 @@
 // ZELT_o::TransitionCommands: the commands of a transition, keyed by dimension.
 #pragma once
 
-#include <pova/RefCount.h>
 #include <pova/pova_export.h>
+#include <pova/support/RefCount.h>
 
 namespace ZELT_o {
 

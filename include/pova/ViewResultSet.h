@@ -2,8 +2,8 @@
 // delivered in chunks.
 #pragma once
 
-#include <pova/LegacyRefCount.h>
 #include <pova/pova_export.h>
+#include <pova/support/LegacyRefCount.h>
 
 namespace ZELT_o {
 

@@ -8,10 +8,10 @@
 #include <basekit/Guid.h>
 #include <basekit/OleAuto.h>
 #include <basekit/PovaString.h>
-#include <pova/LegacyRefCount.h>
 #include <pova/Queryable.h>
 #include <pova/Types.h>
 #include <pova/pova_export.h>
+#include <pova/support/LegacyRefCount.h>
 
 #include <vector>
 

@@ -1,9 +1,9 @@
-#include <pova/COSLexer.h>
+#include "expressions/COSLexer.h"
 
 #include <basekit/BaseError.h>
 #include <pova/Cube.h>
-#include <pova/Module.h>
 #include <pova/Parameter.h>
+#include <pova/support/Module.h>
 
 #include <span>
 #include <string>

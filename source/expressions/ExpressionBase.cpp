@@ -1,9 +1,9 @@
 // Construction, children, comparison and copying of expression nodes.
-#include <pova/ExpressionBase.h>
+#include <pova/common/ExpressionBase.h>
 
 #include <basekit/BaseError.h>
-#include <pova/InstanceCounter.h>
-#include <pova/Ref.h>
+#include <pova/support/InstanceCounter.h>
+#include <pova/support/Ref.h>
 
 #include <algorithm>
 #include <memory>

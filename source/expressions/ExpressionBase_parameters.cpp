@@ -1,14 +1,14 @@
 // Parameter references in expression trees: resolution and substitution by values.
-#include <pova/ExpressionBase.h>
+#include <pova/common/ExpressionBase.h>
 
 #include <basekit/BaseError.h>
 #include <pova/Cube.h>
 #include <pova/Member.h>
-#include <pova/Module.h>
 #include <pova/Parameter.h>
 #include <pova/ParameterValue.h>
-#include <pova/Ref.h>
 #include <pova/Viewpoint.h>
+#include <pova/support/Module.h>
+#include <pova/support/Ref.h>
 
 #include <utility>
 

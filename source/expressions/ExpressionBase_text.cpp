@@ -1,10 +1,10 @@
 // Text of expression trees: printing and parsing.
-#include <pova/ExpressionBase.h>
+#include <pova/common/ExpressionBase.h>
 
 #include <basekit/AssertionFailure.h>
 #include <basekit/BaseError.h>
-#include <pova/COSLexer.h>
-#include <pova/Module.h>
+#include <pova/support/Module.h>
+#include "expressions/COSLexer.h"
 
 #include "expressions/ExpressionDriver.h"
 #include "expressions/ExpressionKinds.h"

@@ -1,11 +1,11 @@
 // XML persistence of expression trees.
-#include <pova/ExpressionBase.h>
+#include <pova/common/ExpressionBase.h>
 
 #include <basekit/BaseError.h>
 #include <basekit/NodeListIterator.h>
 #include <basekit/StringConverters.h>
 #include <basekit/XmlSupport.h>
-#include <pova/Ref.h>
+#include <pova/support/Ref.h>
 
 #include <tuple>
 #include <utility>

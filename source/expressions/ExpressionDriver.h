@@ -4,7 +4,7 @@
 #pragma once
 
 #include <basekit/AnyError.h>
-#include <pova/COSLexer.h>
+#include "expressions/COSLexer.h"
 
 #include "ExpressionGrammar.hpp"
 #include "expressions/ExpressionNodes.h"

@@ -1,6 +1,6 @@
 #include "expressions/ExpressionKinds.h"
 
-#include <pova/COSLexer.h>
+#include "expressions/COSLexer.h"
 
 #include <array>
 

@@ -1,8 +1,8 @@
 // Semantic values of the expression grammar.
 #pragma once
 
-#include <pova/ExpressionBase.h>
-#include <pova/Ref.h>
+#include <pova/common/ExpressionBase.h>
+#include <pova/support/Ref.h>
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include <pova/PovaFormatLexer.h>
+#include "expressions/PovaFormatLexer.h"
 
 #include <charconv>
 #include <cmath>

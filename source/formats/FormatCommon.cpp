@@ -3,8 +3,8 @@
 #include <basekit/XmlSupport.h>
 #include <pova/Cube.h>
 #include <pova/Dimension.h>
-#include <pova/ExpressionBase.h>
-#include <pova/FormatCommon.h>
+#include <pova/common/ExpressionBase.h>
+#include <pova/common/FormatCommon.h>
 
 #include <cmath>
 #include <utility>

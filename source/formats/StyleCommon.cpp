@@ -1,6 +1,6 @@
 #include <basekit/BaseError.h>
-#include <pova/InstanceCounter.h>
-#include <pova/StyleCommon.h>
+#include <pova/common/StyleCommon.h>
+#include <pova/support/InstanceCounter.h>
 
 #include <algorithm>
 #include <string>

@@ -20,7 +20,6 @@
 #include <pova/Member.h>
 #include <pova/MemberSet.h>
 #include <pova/MetaDataProperty.h>
-#include <pova/NamedPart.h>
 #include <pova/Parameter.h>
 #include <pova/ParameterLink.h>
 #include <pova/ParameterValue.h>
@@ -37,7 +36,8 @@
 #include <pova/ViewResultSet.h>
 #include <pova/Viewpoint.h>
 #include <pova/ViewpointListener.h>
-#include <pova/ViewpointModifier.h>
+#include <pova/common/ViewpointModifier.h>
+#include <pova/support/NamedPart.h>
 
 namespace support {
 NamedPart::~NamedPart() = default;

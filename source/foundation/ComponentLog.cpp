@@ -1,5 +1,5 @@
-#include <pova/ComponentLog.h>
-#include <pova/Module.h>
+#include <pova/support/ComponentLog.h>
+#include <pova/support/Module.h>
 
 #include <cstdarg>
 #include <vector>

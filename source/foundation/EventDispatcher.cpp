@@ -1,4 +1,4 @@
-#include <pova/EventDispatcher.h>
+#include <pova/common/EventDispatcher.h>
 
 #include <algorithm>
 

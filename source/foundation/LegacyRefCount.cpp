@@ -1,6 +1,6 @@
 #include <basekit/AssertionFailure.h>
-#include <pova/LegacyRefCount.h>
-#include <pova/Module.h>
+#include <pova/support/LegacyRefCount.h>
+#include <pova/support/Module.h>
 
 namespace support {
 

@@ -1,5 +1,5 @@
 // Process attach and detach, and the module-wide names built at load time.
-#include <pova/Module.h>
+#include <pova/support/Module.h>
 
 #include <atomic>
 

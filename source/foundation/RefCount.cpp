@@ -1,5 +1,5 @@
-#include <pova/Module.h>
-#include <pova/RefCount.h>
+#include <pova/support/Module.h>
+#include <pova/support/RefCount.h>
 
 namespace support {
 

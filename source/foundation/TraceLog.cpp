@@ -1,7 +1,7 @@
 #include "foundation/TraceLog.h"
 
 #include <basekit/CoreLog.h>
-#include <pova/Module.h>
+#include <pova/support/Module.h>
 
 #include <cstdarg>
 

@@ -1,6 +1,6 @@
 #include <basekit/AssertionFailure.h>
-#include <pova/Accessor.h>
-#include <pova/InstanceCounter.h>
+#include <pova/common/Accessor.h>
+#include <pova/support/InstanceCounter.h>
 
 namespace common {
 

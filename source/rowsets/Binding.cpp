@@ -1,4 +1,4 @@
-#include <pova/Binding.h>
+#include <pova/common/Binding.h>
 
 namespace common {
 

@@ -1,4 +1,4 @@
-#include <pova/ColumnInfoBase.h>
+#include <pova/common/ColumnInfoBase.h>
 
 #include <limits>
 #include <utility>

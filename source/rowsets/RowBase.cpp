@@ -1,6 +1,6 @@
 #include <basekit/AssertionFailure.h>
-#include <pova/InstanceCounter.h>
-#include <pova/RowBase.h>
+#include <pova/common/RowBase.h>
+#include <pova/support/InstanceCounter.h>
 
 namespace common {
 

@@ -1,5 +1,5 @@
 #include <basekit/StringConverters.h>
-#include <pova/RowsetHelper.h>
+#include <pova/common/RowsetHelper.h>
 
 #include <locale.h>
 #include <cerrno>

@@ -1,5 +1,5 @@
 #include <basekit/AssertionFailure.h>
-#include <pova/RowsetProperties.h>
+#include <pova/common/RowsetProperties.h>
 
 #include <array>
 

@@ -2,12 +2,12 @@
 #include <basekit/AssertionFailure.h>
 #include <basekit/BaseError.h>
 #include <basekit/StringConverters.h>
-#include <pova/ExpressionBase.h>
 #include <pova/Factories.h>
-#include <pova/InstanceCounter.h>
-#include <pova/Module.h>
 #include <pova/ViewResultSet.h>
-#include <pova/ViewpointCommon.h>
+#include <pova/common/ExpressionBase.h>
+#include <pova/common/ViewpointCommon.h>
+#include <pova/support/InstanceCounter.h>
+#include <pova/support/Module.h>
 #include <provkit/ProviderLibrary.h>
 
 #include <algorithm>

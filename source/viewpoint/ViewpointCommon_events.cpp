@@ -4,8 +4,8 @@
 #include <pova/Hierarchy.h>
 #include <pova/Member.h>
 #include <pova/MemberSet.h>
-#include <pova/ViewpointCommon.h>
 #include <pova/ViewpointListener.h>
+#include <pova/common/ViewpointCommon.h>
 
 #include "viewpoint/ViewpointEvents.h"
 #include "viewpoint/ViewpointVisitors.h"

@@ -2,7 +2,7 @@
 #include <basekit/AssertionFailure.h>
 #include <basekit/BaseError.h>
 #include <pova/Dimension.h>
-#include <pova/ViewpointCommon.h>
+#include <pova/common/ViewpointCommon.h>
 
 #include <numeric>
 

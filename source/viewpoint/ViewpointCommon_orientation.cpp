@@ -5,7 +5,7 @@
 #include <basekit/NodeListIterator.h>
 #include <basekit/XmlSupport.h>
 #include <pova/Dimension.h>
-#include <pova/ViewpointCommon.h>
+#include <pova/common/ViewpointCommon.h>
 
 #include "foundation/TraceLog.h"
 #include "viewpoint/DimensionMoveOp.h"

@@ -2,9 +2,9 @@
 // one ViewpointListener operation when delivered.
 #pragma once
 
-#include <pova/Event.h>
 #include <pova/Viewpoint.h>
 #include <pova/ViewpointListener.h>
+#include <pova/common/Event.h>
 
 #include <memory>
 

@@ -1,9 +1,9 @@
 // Viewpoint::Property and the per-dimension property sets.
-#include <pova/DimensionProperties.h>
 #include <pova/Member.h>
 #include <pova/MemberSet.h>
 #include <pova/ParameterLink.h>
 #include <pova/Viewpoint.h>
+#include <pova/common/DimensionProperties.h>
 
 #include <algorithm>
 

@@ -4,8 +4,8 @@
 #pragma once
 
 #include <basekit/PovaString.h>
-#include <pova/ViewpointCommon.h>
-#include <pova/ViewpointModifier.h>
+#include <pova/common/ViewpointCommon.h>
+#include <pova/common/ViewpointModifier.h>
 
 #include <vector>
 

@@ -2,7 +2,7 @@
 #include "support/CapturingLog.h"
 
 #include <basekit/BaseError.h>
-#include <pova/COSLexer.h>
+#include "expressions/COSLexer.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <pova/Member.h>
 #include <pova/Parameter.h>
 #include <pova/ParameterValue.h>
-#include <pova/Ref.h>
+#include <pova/support/Ref.h>
 
 #include <map>
 #include <vector>

@@ -2,8 +2,8 @@
 #pragma once
 
 #include <basekit/BaseError.h>
-#include <pova/ExpressionBase.h>
-#include <pova/Ref.h>
+#include <pova/common/ExpressionBase.h>
+#include <pova/support/Ref.h>
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 #include <basekit/BaseError.h>
 #include <basekit/NodeListIterator.h>
 #include <basekit/XmlSupport.h>
-#include <pova/ExpressionBase.h>
-#include <pova/FormatCommon.h>
-#include <pova/Ref.h>
+#include <pova/common/ExpressionBase.h>
+#include <pova/common/FormatCommon.h>
+#include <pova/support/Ref.h>
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include <pova/FormatCommon.h>
-#include <pova/Ref.h>
-#include <pova/StyleCommon.h>
+#include <pova/common/FormatCommon.h>
+#include <pova/common/StyleCommon.h>
+#include <pova/support/Ref.h>
 
 #include <gtest/gtest.h>
 

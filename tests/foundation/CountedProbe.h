@@ -3,8 +3,8 @@
 // can be observed safely.
 #pragma once
 
-#include <pova/LegacyRefCount.h>
-#include <pova/RefCount.h>
+#include <pova/support/LegacyRefCount.h>
+#include <pova/support/RefCount.h>
 
 #include <atomic>
 #include <new>

@@ -1,5 +1,5 @@
-#include <pova/EventDispatcher.h>
 #include <pova/Listener.h>
+#include <pova/common/EventDispatcher.h>
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 #include "support/AssertionCounter.h"
 #include "support/CapturingLog.h"
 
-#include <pova/Module.h>
-#include <pova/Ref.h>
+#include <pova/support/Module.h>
+#include <pova/support/Ref.h>
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Uses the installed headers and libraries: a counted object, a string and a dispatcher.
 #include <basekit/PovaString.h>
-#include <pova/EventDispatcher.h>
 #include <pova/Factories.h>
-#include <pova/Ref.h>
-#include <pova/RefCount.h>
+#include <pova/common/EventDispatcher.h>
+#include <pova/support/Ref.h>
+#include <pova/support/RefCount.h>
 
 #include <cstdio>
 

@@ -4,7 +4,7 @@
 #include "SmallCubes.h"
 
 #include <pova/Factories.h>
-#include <pova/ViewpointCommon.h>
+#include <pova/common/ViewpointCommon.h>
 #include <provkit/ProviderLibrary.h>
 
 #include <gtest/gtest.h>

@@ -5,8 +5,8 @@
 #include <pova/Chunk.h>
 #include <pova/ChunkHandler.h>
 #include <pova/Member.h>
-#include <pova/Ref.h>
 #include <pova/ViewResultSet.h>
+#include <pova/support/Ref.h>
 
 #include <optional>
 #include <string>

@@ -1,4 +1,4 @@
-#include <pova/RowsetHelper.h>
+#include <pova/common/RowsetHelper.h>
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "support/AssertionCounter.h"
 
-#include <pova/Accessor.h>
-#include <pova/ColumnInfoBase.h>
-#include <pova/Ref.h>
-#include <pova/RowBase.h>
-#include <pova/RowsetProperties.h>
+#include <pova/common/Accessor.h>
+#include <pova/common/ColumnInfoBase.h>
+#include <pova/common/RowBase.h>
+#include <pova/common/RowsetProperties.h>
+#include <pova/support/Ref.h>
 
 #include <gtest/gtest.h>
 

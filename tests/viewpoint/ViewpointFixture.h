@@ -4,8 +4,8 @@
 #include <memcube/CubeBuilder.h>
 #include <pova/Dimension.h>
 #include <pova/Factories.h>
-#include <pova/Ref.h>
-#include <pova/ViewpointCommon.h>
+#include <pova/common/ViewpointCommon.h>
+#include <pova/support/Ref.h>
 
 #include <string>
 #include <vector>

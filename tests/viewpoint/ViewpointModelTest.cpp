@@ -5,7 +5,7 @@
 
 #include <basekit/BaseError.h>
 #include <pova/Expression.h>
-#include <pova/Module.h>
+#include <pova/support/Module.h>
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "FormatCommand.h"
 
-#include <pova/Ref.h>
-#include <pova/StyleCommon.h>
+#include <pova/common/StyleCommon.h>
+#include <pova/support/Ref.h>
 
 #include <charconv>
 #include <functional>

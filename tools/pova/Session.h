@@ -5,8 +5,8 @@
 #include "EventPrinter.h"
 
 #include <memcube/MemCube.h>
-#include <pova/Ref.h>
-#include <pova/ViewpointCommon.h>
+#include <pova/common/ViewpointCommon.h>
+#include <pova/support/Ref.h>
 
 #include <iosfwd>
 #include <string>

@@ -2,8 +2,8 @@
 
 #include "MemResultSet.h"
 
-#include <pova/InstanceCounter.h>
 #include <pova/Member.h>
+#include <pova/support/InstanceCounter.h>
 
 namespace memcube {
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include <pova/Chunk.h>
-#include <pova/Ref.h>
+#include <pova/support/Ref.h>
 
 namespace memcube {
 

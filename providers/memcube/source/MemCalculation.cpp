@@ -7,7 +7,7 @@
 #include <memcube/MemCube.h>
 #include <pova/Dimension.h>
 #include <pova/Hierarchy.h>
-#include <pova/InstanceCounter.h>
+#include <pova/support/InstanceCounter.h>
 
 namespace memcube {
 

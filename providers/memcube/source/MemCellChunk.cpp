@@ -2,7 +2,7 @@
 
 #include "MemResultSet.h"
 
-#include <pova/InstanceCounter.h>
+#include <pova/support/InstanceCounter.h>
 
 namespace memcube {
 

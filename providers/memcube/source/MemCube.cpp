@@ -13,8 +13,8 @@
 
 #include <basekit/XmlSupport.h>
 #include <pova/CubeListener.h>
-#include <pova/InstanceCounter.h>
 #include <pova/Parameter.h>
+#include <pova/support/InstanceCounter.h>
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #include "UniqueNames.h"
 
 #include <memcube/MemCube.h>
-#include <pova/InstanceCounter.h>
+#include <pova/support/InstanceCounter.h>
 
 namespace memcube {
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <pova/Hierarchy.h>
-#include <pova/Ref.h>
+#include <pova/support/Ref.h>
 
 #include <unordered_map>
 #include <unordered_set>

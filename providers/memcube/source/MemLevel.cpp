@@ -4,7 +4,7 @@
 #include "MemMember.h"
 #include "MemMemberSet.h"
 
-#include <pova/InstanceCounter.h>
+#include <pova/support/InstanceCounter.h>
 
 namespace memcube {
 

@@ -4,7 +4,7 @@
 #include "MemLevel.h"
 
 #include <basekit/XmlSupport.h>
-#include <pova/InstanceCounter.h>
+#include <pova/support/InstanceCounter.h>
 
 #include <algorithm>
 

@@ -4,8 +4,8 @@
 
 #include <basekit/XmlSupport.h>
 #include <memcube/MemCube.h>
-#include <pova/InstanceCounter.h>
 #include <pova/Member.h>
+#include <pova/support/InstanceCounter.h>
 
 #include <algorithm>
 

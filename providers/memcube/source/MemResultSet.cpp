@@ -4,7 +4,7 @@
 #include "MemCellChunk.h"
 
 #include <pova/ChunkHandler.h>
-#include <pova/InstanceCounter.h>
+#include <pova/support/InstanceCounter.h>
 
 #include <algorithm>
 

@@ -4,8 +4,8 @@
 #pragma once
 
 #include <pova/Cube.h>
-#include <pova/Ref.h>
 #include <pova/ViewResultSet.h>
+#include <pova/support/Ref.h>
 
 #include <atomic>
 #include <cstdint>

@@ -4,8 +4,8 @@
 #include <pova/Dimension.h>
 #include <pova/Hierarchy.h>
 #include <pova/MemberSet.h>
-#include <pova/Ref.h>
-#include <pova/ViewpointCommon.h>
+#include <pova/common/ViewpointCommon.h>
+#include <pova/support/Ref.h>
 
 namespace memcube {
 

@@ -8,7 +8,7 @@
 #pragma once
 
 #include <memcube/Layout.h>
-#include <pova/Ref.h>
+#include <pova/support/Ref.h>
 
 #include <cstdint>
 #include <vector>

@@ -1,7 +1,7 @@
 // common::OLAPBrowsable: the counted base of the objects a user can browse (cubes).
 #pragma once
 
-#include <pova/LegacyRefCount.h>
+#include <pova/support/LegacyRefCount.h>
 
 namespace common {
 

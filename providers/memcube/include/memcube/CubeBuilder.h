@@ -15,7 +15,7 @@
 
 #include <memcube/MemCube.h>
 #include <memcube/memcube_export.h>
-#include <pova/Ref.h>
+#include <pova/support/Ref.h>
 
 #include <memory>
 #include <string>

@@ -39,8 +39,8 @@
 #include <memcube/Layout.h>
 #include <memcube/memcube_export.h>
 #include <pova/Cube.h>
-#include <pova/Ref.h>
 #include <pova/ViewResultSet.h>
+#include <pova/support/Ref.h>
 
 #include <memory>
 #include <utility>

@@ -11,7 +11,7 @@
 
 #include <memcube/MemCube.h>
 #include <memcube/memcube_export.h>
-#include <pova/Ref.h>
+#include <pova/support/Ref.h>
 
 namespace memcube {
 

@@ -2,9 +2,9 @@
 // addRef and release may be called from any thread.
 #pragma once
 
-#include <pova/ComponentLog.h>
-#include <pova/RefCountBase.h>
 #include <pova/pova_export.h>
+#include <pova/support/ComponentLog.h>
+#include <pova/support/RefCountBase.h>
 
 #include <atomic>
 

@@ -8,7 +8,7 @@
 #pragma once
 
 #include <basekit/KobalMutex.h>
-#include <pova/Event.h>
+#include <pova/common/Event.h>
 #include <pova/pova_export.h>
 
 #include <atomic>

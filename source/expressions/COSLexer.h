@@ -7,8 +7,8 @@
 // parameter (also logged), 0xC2018003 for a parameter whose type cannot stand in an expression.
 #pragma once
 
-#include <pova/PovaFormatLexer.h>
 #include <pova/pova_export.h>
+#include "expressions/PovaFormatLexer.h"
 
 class POVA_API COSLexer : public PovaFormatLexer {
 public:

@@ -5,8 +5,8 @@
 
 #include <basekit/KobalMutex.h>
 #include <basekit/PovaString.h>
-#include <pova/RefCountBase.h>
 #include <pova/pova_export.h>
+#include <pova/support/RefCountBase.h>
 
 #include <atomic>
 #include <memory>

@@ -13,16 +13,16 @@
 #include <basekit/AnyError.h>
 #include <basekit/XmlSupport.h>
 #include <pova/Cube.h>
-#include <pova/DimensionProperties.h>
 #include <pova/Document.h>
-#include <pova/EventDispatcher.h>
 #include <pova/Member.h>
 #include <pova/MemberSet.h>
 #include <pova/ParameterLink.h>
-#include <pova/Ref.h>
 #include <pova/Viewpoint.h>
-#include <pova/ViewpointModifier.h>
+#include <pova/common/DimensionProperties.h>
+#include <pova/common/EventDispatcher.h>
+#include <pova/common/ViewpointModifier.h>
 #include <pova/pova_export.h>
+#include <pova/support/Ref.h>
 #include <provkit/ViewpointBase.h>
 
 #include <memory>

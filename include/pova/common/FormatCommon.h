@@ -8,9 +8,9 @@
 
 #include <pova/Expression.h>
 #include <pova/Format.h>
-#include <pova/Ref.h>
-#include <pova/StyleCommon.h>
+#include <pova/common/StyleCommon.h>
 #include <pova/pova_export.h>
+#include <pova/support/Ref.h>
 
 #include <memory>
 #include <vector>

@@ -5,9 +5,9 @@
 
 #include <basekit/OleAuto.h>
 #include <basekit/OleDb.h>
-#include <pova/Binding.h>
 #include <pova/CellValue.h>
-#include <pova/ColumnInfoBase.h>
+#include <pova/common/Binding.h>
+#include <pova/common/ColumnInfoBase.h>
 #include <pova/pova_export.h>
 
 namespace common {

@@ -6,9 +6,9 @@
 // time; the client count may be changed from any thread.
 #pragma once
 
-#include <pova/Binding.h>
-#include <pova/LegacyRefCount.h>
+#include <pova/common/Binding.h>
 #include <pova/pova_export.h>
+#include <pova/support/LegacyRefCount.h>
 
 #include <atomic>
 #include <vector>
