@@ -375,7 +375,10 @@ bool XmlSupport::save_all(std::ostream& stream) const {
     if (doc.first_child().type() == pugi::node_declaration) {
         stream << "<?xml version=\"1.0\"?>\n";
     }
-    element.print(stream, "  ", pugi::format_indent, pugi::encoding_utf8);
+    // Written raw: indentation would grow with the depth of nested elements, so a deep tree
+    // (an expression of many levels) would take space quadratic in its size.
+    element.print(stream, "", pugi::format_raw, pugi::encoding_utf8);
+    stream << '\n';
     stream.flush();
     return stream.good();
 }

@@ -308,7 +308,7 @@ TEST(XmlSupportDocument, CreatedElementsAreDetachedUntilAppended) {
     EXPECT_EQ(xml.documentElement(), root);
     XmlSupport::write_to(detached, "v", LONG{1});
     EXPECT_TRUE(xml.getNodeList("Child").empty());
-    EXPECT_EQ(xml.xml(), PovaString("<?xml version=\"1.0\"?>\n<Root />\n"));
+    EXPECT_EQ(xml.xml(), PovaString("<?xml version=\"1.0\"?>\n<Root/>\n"));
 
     // Appending within the document moves the node: the handle stays valid and it is not
     // left behind at the top level.
@@ -381,7 +381,7 @@ TEST(XmlSupportDocument, InitializeFromNodeMakesAnIndependentCopy) {
 
     // From a node of its own document.
     ASSERT_TRUE(copy.initializeFromNode(copy.getNodeList("Side").front()));
-    EXPECT_EQ(copy.xml(), PovaString("<Side />\n"));
+    EXPECT_EQ(copy.xml(), PovaString("<Side/>\n"));
 
     EXPECT_FALSE(copy.initializeFromNode(XmlNode()));
     EXPECT_FALSE(copy.loaded());

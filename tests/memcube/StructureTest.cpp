@@ -174,10 +174,8 @@ TEST_F(Structure, MemberSetQueriesItsMembersAndSavesThem) {
     XmlNode element = xml.createElement("Set");
     set->save(xml, element);
     EXPECT_EQ(xml.xml().string(),
-              "<Set Hierarchy=\"[Time]\" Kind=\"0\">\n"
-              "  <Member UniqueName=\"[Time].[2023]\" />\n"
-              "  <Member UniqueName=\"[Time].[2024]\" />\n"
-              "</Set>\n");
+              "<Set Hierarchy=\"[Time]\" Kind=\"0\"><Member UniqueName=\"[Time].[2023]\"/>"
+              "<Member UniqueName=\"[Time].[2024]\"/></Set>\n");
 }
 
 TEST_F(Structure, NamesAreAcceptedByTheirDimension) {
