@@ -200,7 +200,7 @@ TEST(Com, FactoriesMayUseTheRegistry) {
     EXPECT_EQ(gLiveWidgets.load(), 0);
 }
 
-TEST(Com, RegistryIsSafeFromManyThreads) {
+TEST(ComThreads, RegistryIsSafeFromManyThreads) {
     constexpr int kThreads = 8;
     constexpr int kRounds = 300;
     std::atomic<int> failures{0};

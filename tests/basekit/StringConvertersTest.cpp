@@ -207,7 +207,7 @@ TEST(SystemSupport, GeneratesDistinctVersionFourGuids) {
     EXPECT_EQ(StringConverters::convertGUIDToString(any), "{FFFFFFFF-FFFF-4FFF-BFFF-FFFFFFFFFFFF}");
 }
 
-TEST(SystemSupport, GeneratesGuidsFromManyThreads) {
+TEST(SystemSupportThreads, GeneratesGuidsFromManyThreads) {
     constexpr int kThreads = 8;
     constexpr int kEach = 2000;
     std::vector<std::vector<GUID>> made(kThreads);

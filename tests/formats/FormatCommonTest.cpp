@@ -171,7 +171,8 @@ TEST_F(FormatCommonTest, CopyAndCloneCopyEveryField) {
     EXPECT_EQ(replaced->getRefCount(), 1);  // the old style was released
     EXPECT_EQ(condition->getRefCount(), 2);
 
-    assigned = assigned;
+    FormatCommon& self = assigned;
+    assigned = self;
     check(assigned);
 }
 

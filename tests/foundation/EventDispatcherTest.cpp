@@ -206,7 +206,7 @@ TEST(EventDispatcher, NestedSendFromAListener) {
     EXPECT_EQ(journal, (Journal{"1/a", "5/a", "5/b", "1/b", "2/b"}));
 }
 
-TEST(EventDispatcher, ConcurrentQueueingLosesNothing) {
+TEST(EventDispatcherThreads, ConcurrentQueueingLosesNothing) {
     Journal journal;
     Recorder a("a", journal);
     common::EventDispatcher dispatcher;

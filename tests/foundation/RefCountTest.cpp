@@ -235,7 +235,7 @@ void hammer(std::atomic<int>& live) {
     EXPECT_EQ(live.load(), before);
 }
 
-TEST(RefCount, ConcurrentAddRefReleaseIsExact) {
+TEST(RefCountThreads, ConcurrentAddRefReleaseIsExact) {
     AssertionCounter assertions;
     hammer<LegacyProbe>(gLiveLegacy);
     hammer<ModernProbe>(gLiveModern);

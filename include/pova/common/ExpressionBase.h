@@ -43,6 +43,10 @@ public:
     bool setTextAndCreateTree(PovaString const& text, ZELT_o::Cube* cube, bool lookup) override;
     PovaString getTextFromTree() override;
     bool operator==(ZELT_o::Expression& other) override;
+    // Two nodes of this class compare without the reversed-operand ambiguity of C++20.
+    bool operator==(ExpressionBase& other) {
+        return *this == static_cast<ZELT_o::Expression&>(other);
+    }
     std::vector<ZELT_o::Expression*>& getExpressions() override { return fChildren; }
     void setExpressions(std::vector<ZELT_o::Expression*> const& children) override {
         fChildren = children;
