@@ -69,7 +69,7 @@ public:
     virtual void getDimensions(std::vector<Dimension*>& dimensions) const = 0;
     virtual Dimension* findDimension(PovaString const& uniqueName) const = 0;
 
-    // The document the cube belongs to (borrowed), or null.
+    // The document the cube belongs to, with one reference for the caller, or null.
     virtual Document* getDocument() const = 0;
     // Whether a new viewpoint excludes empty rows and columns by default.
     virtual bool getDefaultExcludeEmpty() const = 0;

@@ -15,6 +15,7 @@
 
 #include "foundation/TraceLog.h"
 #include "viewpoint/DimensionMoveOp.h"
+#include "viewpoint/Orientation.h"
 #include "viewpoint/ViewpointEvents.h"
 #include "viewpoint/ViewpointVisitors.h"
 
@@ -52,8 +53,10 @@ ViewpointCommon::ViewpointCommon()
 }
 
 ViewpointCommon::~ViewpointCommon() {
-    clearViewpoint();
+    // Out of the base's child list first, so that no walk of the base reaches a viewpoint
+    // that is being destroyed.
     remove_from_base_child_list();
+    clearViewpoint();
     // A cube or document that still knows this viewpoint must not call it once it is gone.
     detach_from_cube();
     detach_from_document();
@@ -139,11 +142,16 @@ void ViewpointCommon::remove_from_base_child_list() {
 }
 
 void ViewpointCommon::setCube(ZELT_o::Cube* cube, LONG numViewAxes, LONG numPagedAxes) {
-    release_derived_viewpoint();
-    dirty_viewpoint();
+    auto self = keep_alive();
+    // Checked before anything changes: a refused binding leaves the viewpoint as it was.
     if (cube != nullptr && (fBaseViewpoint || fCube != nullptr)) {
         throwResult(E_UNEXPECTED);
     }
+    if (numViewAxes < 0 || numPagedAxes < 0 || numViewAxes + numPagedAxes > kMostAxes) {
+        throwResult(E_INVALIDARG);
+    }
+    release_derived_viewpoint();
+    dirty_viewpoint();
     fProperties.clear();
     if (cube != nullptr) {
         fCube = cube;
@@ -152,10 +160,10 @@ void ViewpointCommon::setCube(ZELT_o::Cube* cube, LONG numViewAxes, LONG numPage
         fNumViewAxes = numViewAxes;
         fNumPagedAxes = numPagedAxes;
         detach_from_document();
-        ZELT_o::Document* document = nullptr;
-        guarded([&] { document = cube->getDocument(); });
-        if (document != nullptr) {
-            fDocument = document;
+        support::Ref<ZELT_o::Document> document;
+        guarded([&] { document = support::adopt(cube->getDocument()); });
+        if (document) {
+            fDocument = document.get();
             guarded([&] { document->addDocumentListener(this); });
             fListeningToDocument = true;
         }
@@ -172,15 +180,33 @@ void ViewpointCommon::setCube(ZELT_o::Cube* cube, LONG numViewAxes, LONG numPage
     sendEvents();
 }
 
+bool ViewpointCommon::is_ancestor_or_self(ViewpointCommon const* viewpoint) const {
+    for (ViewpointCommon const* v = this; v != nullptr; v = v->fBaseViewpoint.get()) {
+        if (v == viewpoint) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void ViewpointCommon::setBaseViewpoint(ZELT_o::Viewpoint* base, LONG numViewAxes,
                                        LONG numPagedAxes) {
+    auto self = keep_alive();
+    // Only a viewpoint of this implementation can be a base; any other counts as none.
+    auto newBase = support::retain(dynamic_cast<ViewpointCommon*>(base));
+    // A base whose chain of bases leads back here would make a cycle that never ends.
+    if (newBase && newBase->is_ancestor_or_self(this)) {
+        throwResult(E_UNEXPECTED);
+    }
+    if (numViewAxes < 0 || numPagedAxes < 0 || numViewAxes + numPagedAxes > kMostAxes) {
+        throwResult(E_INVALIDARG);
+    }
+    bool const wasConnected = isConnected();
     release_derived_viewpoint();
     dirty_viewpoint();
     detach_from_cube();
     remove_from_base_child_list();
-    fBaseViewpoint.reset();
-    // Only a viewpoint of this implementation can be a base; any other counts as none.
-    fBaseViewpoint = support::Ref<ViewpointCommon>::retain(dynamic_cast<ViewpointCommon*>(base));
+    fBaseViewpoint = std::move(newBase);
     if (fBaseViewpoint) {
         fNumViewAxes = numViewAxes;
         fNumPagedAxes = numPagedAxes;
@@ -189,11 +215,16 @@ void ViewpointCommon::setBaseViewpoint(ZELT_o::Viewpoint* base, LONG numViewAxes
                       "Viewpoint %d(%x) added to child list of %d(%x)", getInstance(),
                       traceAddress(), fBaseViewpoint->getInstance(),
                       fBaseViewpoint->traceAddress());
-        if (!isConnected()) {
+        if (isConnected()) {
+            auto connect = ConnectedVisitor();
+            visitTree(connect);
+        } else if (wasConnected) {
+            // The tree lost its cube with the old base: it forgets what it held of it.
+            auto disconnect = DisconnectionVisitor(false);
+            visitTree(disconnect);
+        } else {
             return;
         }
-        auto connect = ConnectedVisitor();
-        visitTree(connect);
     } else {
         auto disconnect = DisconnectionVisitor(false);
         visitTree(disconnect);
@@ -232,6 +263,13 @@ ViewpointCommon* ViewpointCommon::getRoot() {
         root = root->fBaseViewpoint.get();
     }
     return root;
+}
+
+ZELT_o::Document* ViewpointCommon::getDocument() {
+    if (fDocument != nullptr) {
+        fDocument->addRef();
+    }
+    return fDocument;
 }
 
 void ViewpointCommon::setDocument(ZELT_o::Document* document) {
@@ -313,9 +351,15 @@ void ViewpointCommon::calculationChanged(ZELT_o::Calculation*, ZELT_o::Calculati
 
 void ViewpointCommon::cubeChanged(ZELT_o::CubeEvent*) {}
 
+// The cube is going away: it is forgotten without a call, and every viewpoint of the tree
+// forgets what it held of it (the disconnection) before anyone can read it.
 void ViewpointCommon::stopListening() {
+    auto self = keep_alive();
     fCube = nullptr;
     fListeningToCube = false;
+    auto disconnect = DisconnectionVisitor(false);
+    visitTree(disconnect);
+    sendEvents();
 }
 
 void ViewpointCommon::stopListeningToDocument() {
@@ -341,10 +385,22 @@ void ViewpointCommon::notifyConnectedToCube() {
     queueEvent(ViewpointChangeEvent());
 }
 
+void ViewpointCommon::forget_cube_objects() {
+    clearViewpoint();
+    fDimensionMoveUndoStack.clear();
+    fMoveUndo = false;
+    fSwapUndo = false;
+    fActiveSetUndo = false;
+    fLayoutRejected = false;
+    // Queued events may name the cube's dimensions; they are of a layout that is gone.
+    fDispatcher->discardEvents();
+}
+
 void ViewpointCommon::notifyDisconnected(bool flag) {
     ++fConnectionCounter;
     fPersistenceDocument.clear();
     dirty_viewpoint();
+    forget_cube_objects();
     queueEvent(DisconnectEvent(flag));
     queueEvent(ViewpointChangeEvent());
 }

@@ -36,9 +36,11 @@ void ViewpointCommon::sendQueuedEvents(bool force) {
     fDispatcher->sendEvents(force);
 }
 
+// From the root, so that one send reaches every listener of the tree, whichever viewpoint of
+// it started the change.
 void ViewpointCommon::sendEvents() {
     auto send = SendEventsVisitor();
-    visitTree(send);
+    getRoot()->visitTree(send);
 }
 
 bool ViewpointCommon::eventsHeld() {
@@ -46,6 +48,7 @@ bool ViewpointCommon::eventsHeld() {
 }
 
 void ViewpointCommon::holdEvents() {
+    auto self = keep_alive();
     auto hold = BeginHoldEventsVisitor();
     visitTree(hold);
     auto force = ForceSendEventsVisitor();
@@ -53,13 +56,14 @@ void ViewpointCommon::holdEvents() {
 }
 
 void ViewpointCommon::releaseEvents() {
+    auto self = keep_alive();
     auto release = ReleaseEventsVisitor();
     visitTree(release);
     sendEvents();
 }
 
 void ViewpointCommon::operationsUndone() {
-    ViewpointCommon* root = getRoot();
+    auto root = support::retain(getRoot());
     auto undone = OperationsUndoneVisitor();
     root->visitTree(undone);
     root->sendEvents();
@@ -83,22 +87,46 @@ void ViewpointCommon::notifyOperationsUndone() {
 
 // --- tree walks
 
+support::Ref<ViewpointCommon> ViewpointCommon::keep_alive() {
+    return support::retain(this);
+}
+
 void ViewpointCommon::visitTree(ViewpointVisitor& visitor) {
-    if (!visitor.visit(*this, *this, true)) {
-        return;
-    }
-    // The child list is read afresh at every step: a visit may change it.
-    for (std::size_t i = 0; i < fChildren.size(); ++i) {
-        fChildren[i]->visitTreeInternal(visitor);
+    auto self = keep_alive();
+    if (visitor.visit(*this, *this, true)) {
+        visit_children(visitor);
     }
 }
 
 void ViewpointCommon::visitTreeInternal(ViewpointVisitor& visitor) {
-    if (!visitor.visit(*this, *this, false)) {
+    if (visitor.visit(*this, *this, false)) {
+        visit_children(visitor);
+    }
+}
+
+// A call on a child may add or remove children (a listener may release one): the children
+// are held while they are called, and one that left the list meanwhile is skipped.
+std::vector<support::Ref<ViewpointCommon>> ViewpointCommon::children_snapshot() const {
+    std::vector<support::Ref<ViewpointCommon>> children;
+    children.reserve(fChildren.size());
+    for (ViewpointCommon* child : fChildren) {
+        children.push_back(support::retain(child));
+    }
+    return children;
+}
+
+bool ViewpointCommon::is_child(ViewpointCommon const* viewpoint) const {
+    return std::find(fChildren.begin(), fChildren.end(), viewpoint) != fChildren.end();
+}
+
+void ViewpointCommon::visit_children(ViewpointVisitor& visitor) {
+    if (fChildren.empty()) {
         return;
     }
-    for (std::size_t i = 0; i < fChildren.size(); ++i) {
-        fChildren[i]->visitTreeInternal(visitor);
+    for (auto const& child : children_snapshot()) {
+        if (is_child(child.get())) {
+            child->visitTreeInternal(visitor);
+        }
     }
 }
 
@@ -110,10 +138,15 @@ bool ViewpointCommon::take_layout_rejection() {
     return rejected;
 }
 
-void ViewpointCommon::raise_if_layout_rejected() {
-    if (take_layout_rejection()) {
-        throw_error(kLayoutRejected);
+bool ViewpointCommon::walk_layout(ViewpointVisitor& walk) {
+    take_layout_rejection();  // a refusal left by an earlier walk is not this one's
+    try {
+        visitTree(walk);
+    } catch (...) {
+        take_layout_rejection();
+        throw;
     }
+    return take_layout_rejection();
 }
 
 void ViewpointCommon::check_derived_viewpoint() {
@@ -137,6 +170,7 @@ ZELT_o::LinkMode ViewpointCommon::getDimensionLinkMode(ZELT_o::Dimension const* 
 }
 
 void ViewpointCommon::setDimensionLinkMode(ZELT_o::Dimension* dimension, ZELT_o::LinkMode mode) {
+    auto self = keep_alive();
     if (dimension == nullptr) {
         return;
     }
@@ -146,6 +180,7 @@ void ViewpointCommon::setDimensionLinkMode(ZELT_o::Dimension* dimension, ZELT_o:
 }
 
 void ViewpointCommon::setDimensionLinkModes(ZELT_o::LinkMode mode) {
+    auto self = keep_alive();
     for (ZELT_o::Dimension* dimension : cube_dimensions()) {
         auto walk = DimensionLinkVisitor(*dimension, mode);
         visitTree(walk);
@@ -215,6 +250,7 @@ PovaString ViewpointCommon::getAxisInfo(ZELT_o::Dimension const& dimension) {
 }
 
 void ViewpointCommon::setAxisInfo(ZELT_o::Dimension const& dimension, PovaString const& info) {
+    auto self = keep_alive();
     LONG const index = getDimIndex(&dimension);
     basekit::Variant value(info.c_str());
     fProperties[index]->set(Property(AXISINFO, *value));
@@ -358,6 +394,7 @@ void ViewpointCommon::notifyMemberLabelChanged() {
 // A member or member set the viewpoint uses changed its value: every viewpoint that shows it
 // forgets its prepared state and hears of it.
 void ViewpointCommon::variable_changed(ViewpointVisitor& walk) {
+    auto self = keep_alive();
     fChangedSinceLastPersist = true;
     if (fInitFromExpression) {
         update_children_viewpoint_expression(false);
@@ -367,10 +404,10 @@ void ViewpointCommon::variable_changed(ViewpointVisitor& walk) {
         fDerivedViewpoint->viewpointChanged();
     }
     visitTree(walk);
+    sendEvents();
     if (fDerivedViewpoint && fDerivedViewpoint->isInError()) {
         throw_error(kLayoutRejected);
     }
-    sendEvents();
 }
 
 void ViewpointCommon::variableChanged(ZELT_o::Member* member) {
@@ -393,6 +430,7 @@ void ViewpointCommon::setChangeUndone(ZELT_o::MemberSet* set) {
     }
     auto walk = ActiveSetChangeUndoVisitor(*set);
     visitTree(walk);
+    sendEvents();
 }
 
 bool ViewpointCommon::forceDeleteOfParameter(ZELT_o::ParameterLink* /*link*/) {
@@ -400,6 +438,7 @@ bool ViewpointCommon::forceDeleteOfParameter(ZELT_o::ParameterLink* /*link*/) {
 }
 
 void ViewpointCommon::parameterChanged(ZELT_o::Parameter* parameter, ZELT_o::Dimension* dimension) {
+    auto self = keep_alive();
     if (fInitFromExpression) {
         update_children_viewpoint_expression(false);
         fInitFromExpression = false;
@@ -408,9 +447,9 @@ void ViewpointCommon::parameterChanged(ZELT_o::Parameter* parameter, ZELT_o::Dim
     if (fDerivedViewpoint) {
         fDerivedViewpoint->parameterChanged();
     }
-    for (std::size_t i = 0; i < fChildren.size(); ++i) {
-        ViewpointCommon* child = fChildren[i];
-        if (dimension != nullptr && linkedMode(child->getDimensionLinkMode(dimension))) {
+    for (auto const& child : children_snapshot()) {
+        if (is_child(child.get()) && dimension != nullptr &&
+            linkedMode(child->getDimensionLinkMode(dimension))) {
             child->parameterChanged(parameter, dimension);
         }
     }

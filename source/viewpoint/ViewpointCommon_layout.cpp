@@ -7,12 +7,14 @@
 #include <numeric>
 
 #include "foundation/TraceLog.h"
+#include "viewpoint/Orientation.h"
 
 namespace common {
 
 namespace {
 // Raised when an axis ordinal names no axis.
 constexpr ZELT_o::MessageCode kBadAxis = 0x02017024u;
+constexpr ZELT_o::MessageCode kLayoutRejected = 0xC201491Eu;
 }  // namespace
 
 // --- helpers
@@ -186,58 +188,72 @@ void ViewpointCommon::apply_constraints_to_sides() {
 }
 
 void ViewpointCommon::apply_maximums_to_sides() {
-    LONG const count = cube_dimension_count();
-    auto const axes = static_cast<LONG>(std::min(fSides.size(), fSideConstraints.size()));
+    applyMaximums(fSides, fSideConstraints, cube_dimension_count());
+}
+
+void ViewpointCommon::apply_minimums_to_sides() {
+    applyMinimums(fSides, fSideConstraints, fAxisTypes, fExcludeNulls, fNumViewAxes);
+}
+
+void applyMaximums(ViewpointCommon::Sides& sides,
+                   std::vector<ViewpointCommon::Constraint>& constraints, LONG dimensionCount) {
+    auto const axes = static_cast<LONG>(std::min(sides.size(), constraints.size()));
     for (LONG axis = 0; axis < axes; ++axis) {
-        while (static_cast<LONG>(fSides[axis].size()) > fSideConstraints[axis].second) {
+        while (static_cast<LONG>(sides[axis].size()) > constraints[axis].second) {
             LONG target = -1;
             for (LONG j = axes - 1; j >= 0 && target < 0; --j) {
-                if (static_cast<LONG>(fSides[j].size()) < fSideConstraints[j].second) {
+                if (static_cast<LONG>(sides[j].size()) < constraints[j].second) {
                     target = j;
                 }
             }
             if (target < 0) {
-                fSideConstraints[axes - 1].second = count;
+                if (constraints[axes - 1].second >= dimensionCount) {
+                    // Nothing can grow any more: more dimensions than the cube has.
+                    throwResult(E_UNEXPECTED);
+                }
+                constraints[axes - 1].second = dimensionCount;
                 continue;
             }
-            fSides[target].push_back(fSides[axis].back());
-            fSides[axis].pop_back();
+            sides[target].push_back(sides[axis].back());
+            sides[axis].pop_back();
         }
     }
 }
 
-void ViewpointCommon::apply_minimums_to_sides() {
+void applyMinimums(ViewpointCommon::Sides& sides,
+                   std::vector<ViewpointCommon::Constraint>& constraints,
+                   std::vector<ViewpointCommon::AxisType>& types, std::vector<bool>& excludeNulls,
+                   LONG& numViewAxes) {
     LONG axis = 0;
-    while (axis < static_cast<LONG>(std::min(fSides.size(), fSideConstraints.size()))) {
-        auto const axes = static_cast<LONG>(fSides.size());
-        if (static_cast<LONG>(fSides[axis].size()) >= fSideConstraints[axis].first) {
+    while (axis < static_cast<LONG>(std::min(sides.size(), constraints.size()))) {
+        auto const axes = static_cast<LONG>(sides.size());
+        if (static_cast<LONG>(sides[axis].size()) >= constraints[axis].first) {
             ++axis;
             continue;
         }
         LONG donor = -1;
         for (LONG j = axes - 1; j >= 0 && donor < 0; --j) {
-            if (static_cast<LONG>(fSides[j].size()) > fSideConstraints[j].first) {
+            if (static_cast<LONG>(sides[j].size()) > constraints[j].first) {
                 donor = j;
             }
         }
         if (donor >= 0) {
-            fSides[axis].push_back(fSides[donor].back());
-            fSides[donor].pop_back();
+            sides[axis].push_back(sides[donor].back());
+            sides[donor].pop_back();
             continue;
         }
-        if (!fSides[axis].empty()) {
+        if (!sides[axis].empty()) {
             throwResult(E_UNEXPECTED);
         }
-        // An empty axis that nothing can fill goes away with its constraint.
-        fSides.erase(fSides.begin() + axis);
-        fSideConstraints.erase(fSideConstraints.begin() + axis);
-        if (static_cast<std::size_t>(axis) < fAxisTypes.size()) {
-            fAxisTypes.erase(fAxisTypes.begin() + axis);
+        sides.erase(sides.begin() + axis);
+        constraints.erase(constraints.begin() + axis);
+        if (static_cast<std::size_t>(axis) < types.size()) {
+            types.erase(types.begin() + axis);
         }
-        if (static_cast<std::size_t>(axis) < fExcludeNulls.size()) {
-            fExcludeNulls.erase(fExcludeNulls.begin() + axis);
+        if (static_cast<std::size_t>(axis) < excludeNulls.size()) {
+            excludeNulls.erase(excludeNulls.begin() + axis);
         }
-        --fNumViewAxes;
+        --numViewAxes;
         axis = 0;
     }
 }
@@ -247,6 +263,7 @@ void ViewpointCommon::clearViewpoint() {
     release_derived_viewpoint();
     fSides.clear();
     fSideConstraints.clear();
+    fAxisTypes.clear();
     fExcludeNulls.clear();
     fActiveHierarchies.clear();
     fDimensionLinkModes.clear();
@@ -256,56 +273,77 @@ void ViewpointCommon::clearViewpoint() {
 void ViewpointCommon::setMaximumDimensions(
     LONG axis, LONG maximum,
     std::vector<std::pair<ZELT_o::DimensionPosition, ZELT_o::DimensionPosition>>& undoMoves) {
+    auto self = keep_alive();
     if (forwards_layout()) {
         fBaseViewpoint->setMaximumDimensions(axis, maximum, undoMoves);
         return;
     }
-    if (!undoMoves.empty()) {
-        if (valid_axis(axis) && static_cast<std::size_t>(axis) < fSideConstraints.size()) {
-            fSideConstraints[axis].second = maximum;
-        }
-        for (auto it = undoMoves.rbegin(); it != undoMoves.rend(); ++it) {
-            ZELT_o::DimensionPosition from = it->second;
-            ZELT_o::DimensionPosition to = it->first;
-            doMoveDim(from, to);
-        }
-        undoMoves.clear();
-        sendEvents();
-        return;
-    }
-    LONG const count = cube_dimension_count();
-    maximum = std::min(maximum, count);
     if (fSideConstraints.empty() || !valid_axis(axis) ||
         static_cast<std::size_t>(axis) >= fSideConstraints.size()) {
         throwResult(E_FAIL);
     }
-    if (static_cast<LONG>(fSides[axis].size()) > maximum) {
-        LONG total = 0;
-        for (std::size_t j = 0; j < fSideConstraints.size(); ++j) {
-            total += static_cast<LONG>(j) == axis ? maximum : fSideConstraints[j].second;
+    // Every move is planned and checked on a copy first, so that a refusal changes nothing.
+    Sides sides = fSides;
+    std::vector<Constraint> constraints = fSideConstraints;
+    using Move = std::pair<ZELT_o::DimensionPosition, ZELT_o::DimensionPosition>;
+    std::vector<Move> moves;
+    auto plan = [&](ZELT_o::DimensionPosition from, ZELT_o::DimensionPosition to) {
+        check_move(sides, constraints, from, to);
+        ZELT_o::Dimension* dimension = sides[from.axis][from.position];
+        sides[from.axis].erase(sides[from.axis].begin() + from.position);
+        sides[to.axis].push_back(dimension);
+        moves.emplace_back(from, to);
+    };
+    bool const undoing = !undoMoves.empty();
+    if (undoing) {
+        constraints[axis].second = maximum;
+        for (auto it = undoMoves.rbegin(); it != undoMoves.rend(); ++it) {
+            plan(it->second, it->first);
         }
-        if (total < count) {
-            throwResult(E_FAIL);
+    } else {
+        LONG const count = cube_dimension_count();
+        maximum = std::min(maximum, count);
+        if (static_cast<LONG>(sides[axis].size()) > maximum) {
+            LONG total = 0;
+            for (std::size_t j = 0; j < constraints.size(); ++j) {
+                total += static_cast<LONG>(j) == axis ? maximum : constraints[j].second;
+            }
+            if (total < count) {
+                throwResult(E_FAIL);
+            }
         }
-        auto const axes = static_cast<LONG>(fSides.size());
-        while (static_cast<LONG>(fSides[axis].size()) > maximum) {
+        auto const axes = static_cast<LONG>(sides.size());
+        while (static_cast<LONG>(sides[axis].size()) > maximum) {
             LONG target = -1;
             for (LONG j = axes - 1; j >= 0 && target < 0; --j) {
-                if (j != axis && static_cast<LONG>(fSides[j].size()) < fSideConstraints[j].second) {
+                if (j != axis && static_cast<LONG>(sides[j].size()) < constraints[j].second) {
                     target = j;
                 }
             }
             if (target < 0) {
                 throwResult(E_FAIL);
             }
-            ZELT_o::DimensionPosition from{axis, 0};
-            ZELT_o::DimensionPosition to{target, static_cast<LONG>(fSides[target].size())};
-            doMoveDim(from, to);
-            undoMoves.emplace_back(from, to);
+            plan({axis, 0}, {target, static_cast<LONG>(sides[target].size())});
         }
     }
+    // The moves are checked; a provider's refusal of one of them is raised once all are made.
+    bool rejected = false;
+    if (undoing) {
+        fSideConstraints[axis].second = maximum;
+    }
+    for (Move const& move : moves) {
+        rejected = move_dimension(move.first, move.second) || rejected;
+    }
     fSideConstraints[axis].second = maximum;
+    if (undoing) {
+        undoMoves.clear();
+    } else {
+        undoMoves.insert(undoMoves.end(), moves.begin(), moves.end());
+    }
     sendEvents();
+    if (rejected) {
+        throw_error(kLayoutRejected);
+    }
 }
 
 // --- queries
@@ -368,7 +406,7 @@ LONG ViewpointCommon::getNewDimensionAxis() {
 }
 
 void ViewpointCommon::setNewDimensionAxis(LONG axis) {
-    fNewDimensionAxis = axis;
+    layout_owner()->fNewDimensionAxis = axis;
 }
 
 void ViewpointCommon::setAxes(std::vector<std::vector<PovaString>> const& /*axes*/, bool /*flag*/) {

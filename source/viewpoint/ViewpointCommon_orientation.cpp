@@ -7,8 +7,11 @@
 #include <pova/Dimension.h>
 #include <pova/common/ViewpointCommon.h>
 
+#include <algorithm>
+
 #include "foundation/TraceLog.h"
 #include "viewpoint/DimensionMoveOp.h"
+#include "viewpoint/Orientation.h"
 #include "viewpoint/ViewpointEvents.h"
 #include "viewpoint/ViewpointVisitors.h"
 
@@ -20,6 +23,7 @@ constexpr ZELT_o::MessageCode kBadPosition = 0xC201120Fu;
 constexpr ZELT_o::MessageCode kTargetFull = 0xC2011212u;
 constexpr ZELT_o::MessageCode kSourceAtMinimum = 0xC2011213u;
 constexpr ZELT_o::MessageCode kBadAxis = 0x02017024u;
+constexpr ZELT_o::MessageCode kLayoutRejected = 0xC201491Eu;
 
 PovaString positionText(ZELT_o::DimensionPosition const& position) {
     return PovaString::build("(%d, %d)", position.axis, position.position);
@@ -74,29 +78,50 @@ bool ViewpointCommon::take_dim_default_request(ZELT_o::Dimension const* dimensio
 
 // --- moves
 
+void ViewpointCommon::check_move(Sides const& sides, std::vector<Constraint> const& constraints,
+                                 ZELT_o::DimensionPosition const& from,
+                                 ZELT_o::DimensionPosition const& to) {
+    if (!holds(sides, from, false)) {
+        throw_error(kBadPosition, positionText(from));
+    }
+    if (!holds(sides, to, true)) {
+        throw_error(kBadPosition, positionText(to));
+    }
+    if (from.axis == to.axis) {
+        return;
+    }
+    auto limit = [&](LONG axis, bool maximum) {
+        if (static_cast<std::size_t>(axis) >= constraints.size()) {
+            return LONG{0};
+        }
+        return maximum ? constraints[axis].second : constraints[axis].first;
+    };
+    if (static_cast<LONG>(sides[to.axis].size()) >= limit(to.axis, true)) {
+        throw_error(kTargetFull, positionText(to));
+    }
+    if (static_cast<LONG>(sides[from.axis].size()) <= limit(from.axis, false)) {
+        throw_error(kSourceAtMinimum, positionText(from));
+    }
+}
+
 void ViewpointCommon::doMoveDim(ZELT_o::DimensionPosition& from, ZELT_o::DimensionPosition& to) {
+    auto self = keep_alive();
     if (forwards_layout()) {
         fBaseViewpoint->doMoveDim(from, to);
         return;
     }
-    if (!holds(fSides, from, false)) {
-        throw_error(kBadPosition, positionText(from));
+    check_move(fSides, fSideConstraints, from, to);
+    if (move_dimension(from, to)) {
+        throw_error(kLayoutRejected);
     }
-    if (!holds(fSides, to, true)) {
-        throw_error(kBadPosition, positionText(to));
-    }
-    if (from.axis != to.axis) {
-        if (static_cast<LONG>(fSides[to.axis].size()) >= maximumDimensions(to.axis)) {
-            throw_error(kTargetFull, positionText(to));
-        }
-        if (static_cast<LONG>(fSides[from.axis].size()) <= minimumDimensions(from.axis)) {
-            throw_error(kSourceAtMinimum, positionText(from));
-        }
-    }
+}
+
+bool ViewpointCommon::move_dimension(ZELT_o::DimensionPosition const& from,
+                                     ZELT_o::DimensionPosition const& to) {
     auto walk = DimensionMoveVisitor(from.axis, from.position, to.axis, to.position);
-    visitTree(walk);
+    bool const rejected = walk_layout(walk);
     mark_changed_after_layout_change();
-    raise_if_layout_rejected();
+    return rejected;
 }
 
 void ViewpointCommon::notifyDimensionMoved(LONG fromAxis, LONG fromPosition, LONG toAxis,
@@ -135,6 +160,7 @@ void ViewpointCommon::nofityUndoDimensionMoved() {
 
 void ViewpointCommon::doingUndoDimensionMove(ZELT_o::DimensionPosition& from,
                                              ZELT_o::DimensionPosition& to) {
+    auto self = keep_alive();
     if (forwards_layout()) {
         fBaseViewpoint->doingUndoDimensionMove(from, to);
         return;
@@ -145,12 +171,13 @@ void ViewpointCommon::doingUndoDimensionMove(ZELT_o::DimensionPosition& from,
         fDimensionMoveUndoStack.pop_back();
     }
     auto walk = UndoDimensionMoveVisitor();
-    visitTree(walk);
+    walk_layout(walk);
 }
 
 // --- swaps
 
 void ViewpointCommon::doSwapDim(ZELT_o::DimensionPosition& a, ZELT_o::DimensionPosition& b) {
+    auto self = keep_alive();
     if (forwards_layout()) {
         fBaseViewpoint->doSwapDim(a, b);
         return;
@@ -162,10 +189,12 @@ void ViewpointCommon::doSwapDim(ZELT_o::DimensionPosition& a, ZELT_o::DimensionP
         throw_error(kBadPosition, positionText(b));
     }
     auto walk = DimensionSwapVisitor(a.axis, a.position, b.axis, b.position);
-    visitTree(walk);
+    bool const rejected = walk_layout(walk);
     mark_changed_after_layout_change();
     sendEvents();
-    raise_if_layout_rejected();
+    if (rejected) {
+        throw_error(kLayoutRejected);
+    }
 }
 
 void ViewpointCommon::notifyDimensionSwapped(LONG axisA, LONG positionA, LONG axisB,
@@ -195,6 +224,7 @@ void ViewpointCommon::nofityUndoDimensionSwapped() {
 
 void ViewpointCommon::doingUndoDimensionSwap(ZELT_o::DimensionPosition& a,
                                              ZELT_o::DimensionPosition& b) {
+    auto self = keep_alive();
     if (forwards_layout()) {
         fBaseViewpoint->doingUndoDimensionSwap(a, b);
         return;
@@ -205,10 +235,11 @@ void ViewpointCommon::doingUndoDimensionSwap(ZELT_o::DimensionPosition& a,
         fDimensionMoveUndoStack.pop_back();
     }
     auto walk = UndoDimensionSwapVisitor();
-    visitTree(walk);
+    walk_layout(walk);
 }
 
 void ViewpointCommon::doSwapAxes(LONG a, LONG b) {
+    auto self = keep_alive();
     if (forwards_layout()) {
         fBaseViewpoint->doSwapAxes(a, b);
         return;
@@ -216,11 +247,23 @@ void ViewpointCommon::doSwapAxes(LONG a, LONG b) {
     if (!valid_axis(a) || !valid_axis(b)) {
         throw_error(kBadAxis);
     }
+    // Each axis keeps its constraints, so each must be able to hold the other's dimensions.
+    for (auto [axis, other] : {std::pair{a, b}, std::pair{b, a}}) {
+        LONG const size = static_cast<LONG>(fSides[other].size());
+        if (size > maximumDimensions(axis)) {
+            throw_error(kTargetFull, positionText({axis, size}));
+        }
+        if (size < minimumDimensions(axis)) {
+            throw_error(kSourceAtMinimum, positionText({axis, size}));
+        }
+    }
     auto walk = AxesSwapVisitor(a, b);
-    visitTree(walk);
+    bool const rejected = walk_layout(walk);
     mark_changed_after_layout_change();
     sendEvents();
-    raise_if_layout_rejected();
+    if (rejected) {
+        throw_error(kLayoutRejected);
+    }
 }
 
 void ViewpointCommon::notifyAxesSwapped(LONG axisA, LONG axisB) {
@@ -248,15 +291,32 @@ void ViewpointCommon::notifyAxesSwapped(LONG axisA, LONG axisB) {
 // --- whole sides
 
 ViewpointCommon::Sides ViewpointCommon::setSides(Sides& sides) {
+    auto self = keep_alive();
     if (forwards_layout()) {
         return fBaseViewpoint->setSides(sides);
     }
     if (sides.size() != fSides.size()) {
         throw_error(kBadAxis);
     }
+    // The new sides must hold every cube dimension once, each axis within its constraints.
+    std::vector<ZELT_o::Dimension*> expected = cube_dimensions();
+    std::vector<ZELT_o::Dimension*> given;
+    for (std::size_t axis = 0; axis < sides.size(); ++axis) {
+        auto const size = static_cast<LONG>(sides[axis].size());
+        if (size < minimumDimensions(static_cast<LONG>(axis)) ||
+            size > maximumDimensions(static_cast<LONG>(axis))) {
+            throwResult(E_INVALIDARG);
+        }
+        given.insert(given.end(), sides[axis].begin(), sides[axis].end());
+    }
+    std::sort(expected.begin(), expected.end());
+    std::sort(given.begin(), given.end());
+    if (given != expected) {
+        throwResult(E_INVALIDARG);
+    }
     Sides previous = fSides;
     auto walk = SidesSetVisitor(sides);
-    visitTree(walk);
+    walk_layout(walk);
     fChangedSinceLastPersist = true;
     sendEvents();
     return previous;
@@ -277,11 +337,7 @@ void ViewpointCommon::notifySidesChanged(Sides& sides) {
 
 // --- reorientation
 
-bool ViewpointCommon::parse_sides_xml(PovaString const& text, Sides& sides,
-                                      std::vector<Constraint>& constraints,
-                                      std::vector<AxisType>& types, std::vector<bool>& excludeNulls,
-                                      LONG& numViewAxes, LONG& numPagedAxes,
-                                      LONG& newDimensionAxis) {
+bool ViewpointCommon::read_orientation(PovaString const& text, Orientation& orientation) {
     XmlSupport xml;
     if (!xml.readXml(text)) {
         return false;
@@ -295,33 +351,37 @@ bool ViewpointCommon::parse_sides_xml(PovaString const& text, Sides& sides,
         root = nested.front();
     }
     NodeListIterator attributes({root});
-    numViewAxes = fNumViewAxes;
-    numPagedAxes = fNumPagedAxes;
-    newDimensionAxis = fNewDimensionAxis;
-    attributes.read("ViewAxes", numViewAxes);
-    attributes.read("PagedAxes", numPagedAxes);
-    attributes.read("NewDimensionAxis", newDimensionAxis);
-    if (numViewAxes < 0 || numPagedAxes < 0 || numViewAxes + numPagedAxes < 1) {
-        return false;
-    }
+    orientation.numViewAxes = fNumViewAxes;
+    orientation.numPagedAxes = fNumPagedAxes;
+    orientation.newDimensionAxis = fNewDimensionAxis;
+    attributes.read("ViewAxes", orientation.numViewAxes);
+    attributes.read("PagedAxes", orientation.numPagedAxes);
+    attributes.read("NewDimensionAxis", orientation.newDimensionAxis);
+    LONG const numView = orientation.numViewAxes;
+    LONG const numPaged = orientation.numPagedAxes;
     auto const cube = support::adopt(getCube());
     LONG const count = cube ? cube->countDimensions() : 0;
-    auto const axes = static_cast<std::size_t>(numViewAxes + numPagedAxes);
+    if (!cube || numView < 0 || numPaged < 0 || numView + numPaged < 1 ||
+        numView + numPaged > kMostAxes) {
+        return false;
+    }
+    auto const axes = static_cast<std::size_t>(numView + numPaged);
+    Sides& sides = orientation.sides;
     sides.clear();
-    constraints.clear();
-    types.clear();
-    excludeNulls.clear();
+    orientation.constraints.clear();
+    orientation.types.clear();
+    orientation.excludeNulls.clear();
     std::set<ZELT_o::Dimension*> placed;
     for (XmlNode const& child : root.childNodes()) {
         if (!child.isElement() || child.name() != "Side" || sides.size() >= axes) {
             continue;
         }
-        bool const view = static_cast<LONG>(sides.size()) < numViewAxes;
+        bool const view = static_cast<LONG>(sides.size()) < numView;
         std::vector<ZELT_o::Dimension*> side;
         for (XmlNode const& entry : child.childNodes()) {
             PovaString uniqueName;
             if (!entry.isElement() || entry.name() != "Dimension" ||
-                !entry.getAttribute("UniqueName", uniqueName) || !cube) {
+                !entry.getAttribute("UniqueName", uniqueName)) {
                 continue;
             }
             ZELT_o::Dimension* dimension = cube->findDimension(uniqueName);
@@ -341,55 +401,83 @@ bool ViewpointCommon::parse_sides_xml(PovaString const& text, Sides& sides,
             type = view ? kView : kSlice;
         }
         sides.push_back(std::move(side));
-        constraints.emplace_back(view ? 1 : 0, maximum < 0 || maximum > count ? count : maximum);
-        types.push_back(type);
-        excludeNulls.push_back(filterNulls == "true");
+        orientation.constraints.emplace_back(view ? 1 : 0,
+                                             maximum < 0 || maximum > count ? count : maximum);
+        orientation.types.push_back(type);
+        orientation.excludeNulls.push_back(filterNulls == "true");
     }
     while (sides.size() < axes) {
-        bool const view = static_cast<LONG>(sides.size()) < numViewAxes;
+        bool const view = static_cast<LONG>(sides.size()) < numView;
         sides.emplace_back();
-        constraints.emplace_back(view ? 1 : 0, count);
-        types.push_back(view ? kView : kSlice);
-        excludeNulls.push_back(false);
+        orientation.constraints.emplace_back(view ? 1 : 0, count);
+        orientation.types.push_back(view ? kView : kSlice);
+        orientation.excludeNulls.push_back(false);
     }
-    return true;
+    // Dimensions the text leaves out join the new-dimension axis, then the constraints repair
+    // the sides; a layout they cannot repair is no orientation.
+    LONG target = orientation.newDimensionAxis >= 0 ? orientation.newDimensionAxis : numView;
+    if (target < 0 || static_cast<std::size_t>(target) >= sides.size()) {
+        target = static_cast<LONG>(sides.size()) - 1;
+    }
+    for (ZELT_o::Dimension* dimension : cube_dimensions()) {
+        if (placed.count(dimension) == 0) {
+            sides[target].push_back(dimension);
+        }
+    }
+    for (std::size_t axis = 0; axis < orientation.constraints.size(); ++axis) {
+        Constraint& constraint = orientation.constraints[axis];
+        if (static_cast<LONG>(axis) < numView && static_cast<LONG>(axis) >= count) {
+            constraint.first = 0;
+        }
+    }
+    try {
+        applyMaximums(sides, orientation.constraints, count);
+        applyMinimums(sides, orientation.constraints, orientation.types, orientation.excludeNulls,
+                      orientation.numViewAxes);
+    } catch (ResultError const&) {
+        return false;
+    }
+    return !sides.empty();
 }
 
 bool ViewpointCommon::doReorient(PovaString xml) {
+    auto self = keep_alive();
     if (forwards_layout()) {
         return fBaseViewpoint->doReorient(xml);
     }
+    // Checked once here so that text that describes no orientation changes nothing anywhere.
+    Orientation orientation;
+    if (!read_orientation(xml, orientation)) {
+        fTrace->write(__LINE__, "ViewpointCommon::notifyViewpointReorient",
+                      "ViewpointCommon(%03d) %x Failed to parse orientation XML string",
+                      getInstance(), traceAddress());
+        return false;
+    }
     auto walk = ViewpointReorientVisitor(xml);
-    visitTree(walk);
+    bool const rejected = walk_layout(walk);
     fChangedSinceLastPersist = true;
     sendEvents();
-    raise_if_layout_rejected();
+    if (rejected) {
+        throw_error(kLayoutRejected);
+    }
     return true;
 }
 
 void ViewpointCommon::notifyViewpointReorient(PovaString xml) {
-    Sides sides;
-    std::vector<Constraint> constraints;
-    std::vector<AxisType> types;
-    std::vector<bool> excludeNulls;
-    LONG numViewAxes = 0;
-    LONG numPagedAxes = 0;
-    LONG newDimensionAxis = -1;
-    if (!parse_sides_xml(xml, sides, constraints, types, excludeNulls, numViewAxes, numPagedAxes,
-                         newDimensionAxis)) {
+    Orientation orientation;
+    if (!read_orientation(xml, orientation)) {
         fTrace->write(__LINE__, "ViewpointCommon::notifyViewpointReorient",
                       "ViewpointCommon(%03d) %x Failed to parse orientation XML string",
                       getInstance(), traceAddress());
         return;
     }
-    fNumViewAxes = numViewAxes;
-    fNumPagedAxes = numPagedAxes;
-    fSides = std::move(sides);
-    fSideConstraints = std::move(constraints);
-    fAxisTypes = std::move(types);
-    fExcludeNulls = std::move(excludeNulls);
-    fNewDimensionAxis = newDimensionAxis;
-    add_additional_dimensions();
+    fNumViewAxes = orientation.numViewAxes;
+    fNumPagedAxes = orientation.numPagedAxes;
+    fSides = std::move(orientation.sides);
+    fSideConstraints = std::move(orientation.constraints);
+    fAxisTypes = std::move(orientation.types);
+    fExcludeNulls = std::move(orientation.excludeNulls);
+    fNewDimensionAxis = orientation.newDimensionAxis;
     if (fMoveUndo) {
         fMoveUndo = false;
     } else {
@@ -404,12 +492,13 @@ void ViewpointCommon::notifyViewpointReorient(PovaString xml) {
 }
 
 void ViewpointCommon::doingUndoViewpointReorient() {
+    auto self = keep_alive();
     if (forwards_layout()) {
         fBaseViewpoint->doingUndoViewpointReorient();
         return;
     }
     auto walk = UndoViewpointReorientVisitor();
-    visitTree(walk);
+    walk_layout(walk);
     fChangedSinceLastPersist = true;
     sendEvents();
 }
@@ -430,7 +519,7 @@ void ViewpointCommon::notifyUndoViewpointReorient() {
 
 // --- axis types and exclude-NULLs
 
-bool ViewpointCommon::change_axis_type(LONG axis, AxisType type) {
+bool ViewpointCommon::axis_type_changeable(LONG axis) {
     if (axis < 0 || static_cast<std::size_t>(axis) >= fAxisTypes.size()) {
         fTrace->write(__LINE__, "ViewpointCommon::change_axis_type",
                       "ViewpointCommon(%03d) %x setAxisType failed because of invalid axis "
@@ -445,6 +534,13 @@ bool ViewpointCommon::change_axis_type(LONG axis, AxisType type) {
                       getInstance(), traceAddress());
         return false;
     }
+    return true;
+}
+
+bool ViewpointCommon::change_axis_type(LONG axis, AxisType type) {
+    if (!axis_type_changeable(axis)) {
+        return false;
+    }
     if (type == kExcluded && fAxisTypes[axis] != kExcluded && valid_axis(axis)) {
         fDimsAwaitingDefault.insert(fSides[axis].begin(), fSides[axis].end());
     }
@@ -453,12 +549,20 @@ bool ViewpointCommon::change_axis_type(LONG axis, AxisType type) {
 }
 
 void ViewpointCommon::doChangeAxisType(LONG axis, AxisType type) {
+    auto self = keep_alive();
     if (forwards_layout()) {
         fBaseViewpoint->doChangeAxisType(axis, type);
         return;
     }
+    if (type < kView || type > kExcluded) {
+        throwResult(E_INVALIDARG);
+    }
+    // A change the axis refuses (traced) leaves every viewpoint of the tree as it was.
+    if (!axis_type_changeable(axis)) {
+        return;
+    }
     auto walk = AxisTypeChangedVisitor(axis, type);
-    visitTree(walk);
+    walk_layout(walk);
     fChangedSinceLastPersist = true;
     sendEvents();
 }
@@ -481,6 +585,7 @@ void ViewpointCommon::notifyAxisTypeChanged(LONG axis, AxisType type) {
 }
 
 void ViewpointCommon::setAxisExcludeNULLs(LONG axis, bool exclude) {
+    auto self = keep_alive();
     if (forwards_layout()) {
         fBaseViewpoint->setAxisExcludeNULLs(axis, exclude);
         return;
@@ -489,10 +594,12 @@ void ViewpointCommon::setAxisExcludeNULLs(LONG axis, bool exclude) {
         throw_error(kBadAxis);
     }
     auto walk = ExcludeNullsVisitor(axis, exclude);
-    visitTree(walk);
+    bool const rejected = walk_layout(walk);
     fChangedSinceLastPersist = true;
     sendEvents();
-    raise_if_layout_rejected();
+    if (rejected) {
+        throw_error(kLayoutRejected);
+    }
 }
 
 void ViewpointCommon::notifyExcludeNullsChanged(LONG axis, bool flag) {

@@ -114,11 +114,12 @@ TEST_F(BoundViewpoint, AResultOutlivesTheViewpointAndTheCube) {
 }
 
 TEST_F(BoundViewpoint, TheViewpointForgetsACubeThatGoes) {
-    // The cube dies while the viewpoint is bound: the viewpoint hears stopListening and its
-    // derived viewpoint has nothing left to query.
+    // The cube dies while the viewpoint is bound: the viewpoint hears stopListening and drops
+    // its derived viewpoint with everything else it held of the cube.
     fCube.reset();
     EXPECT_FALSE(fViewpoint->isConnected());
-    EXPECT_EQ(fViewpoint->getDerivedViewpoint()->query(nullptr), nullptr);
+    EXPECT_EQ(fViewpoint->getDerivedViewpoint(), nullptr);
+    EXPECT_EQ(fViewpoint->query(nullptr), nullptr);
 }
 
 }  // namespace

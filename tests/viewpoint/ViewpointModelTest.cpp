@@ -2,6 +2,7 @@
 #include "support/AssertionCounter.h"
 #include "support/CapturingLog.h"
 #include "support/RecordingListener.h"
+#include "viewpoint/Orientation.h"
 
 #include <basekit/BaseError.h>
 #include <pova/Expression.h>
@@ -199,26 +200,43 @@ TEST(ViewpointModel, MaximumsThatCannotHoldTheCubeFail) {
 
 TEST(ViewpointModel, ConstraintsRepairTheSides) {
     auto cube = makeCube({"A", "B"});
-    Ref vp = bind(cube.get(), 2, 1);  // A | B | Measures
-    std::vector<std::pair<ZELT_o::DimensionPosition, ZELT_o::DimensionPosition>> moves;
-    vp->setMaximumDimensions(0, 1, moves);
     ZELT_o::Dimension* a = cube->getDimension(0);
     ZELT_o::Dimension* b = cube->getDimension(1);
     ZELT_o::Dimension* m = cube->getDimension(2);
-    common::ViewpointCommon::Sides crowded{{a, b, m}, {}, {}};
-    vp->setSides(crowded);
-    vp->apply_maximums_to_sides();
-    EXPECT_EQ(layout(*vp), "A |  | Measures,B");
-    vp->apply_minimums_to_sides();
-    EXPECT_EQ(layout(*vp), "A | B | Measures");
+    using Sides = common::ViewpointCommon::Sides;
+    using Constraints = std::vector<common::ViewpointCommon::Constraint>;
+    auto const text = [](Sides const& sides) {
+        std::string out;
+        for (auto const& side : sides) {
+            out += out.empty() ? "" : " | ";
+            for (ZELT_o::Dimension* d : side) {
+                out += d->getName().string();
+            }
+        }
+        return out;
+    };
+    // Overfull axes give their last dimensions to the last axis with room; short ones take
+    // from the last axis that can spare one.
+    Sides sides{{a, b, m}, {}, {}};
+    Constraints constraints{{1, 1}, {1, 3}, {0, 3}};
+    common::applyMaximums(sides, constraints, 3);
+    EXPECT_EQ(text(sides), "A |  | MeasuresB");
+    std::vector<ZELT_o::Viewpoint::AxisType> types(3, ZELT_o::Viewpoint::kView);
+    std::vector<bool> nulls(3, false);
+    LONG numView = 2;
+    common::applyMinimums(sides, constraints, types, nulls, numView);
+    EXPECT_EQ(text(sides), "A | B | Measures");
 
-    // An empty view axis that no axis can fill is removed.
-    common::ViewpointCommon::Sides missing{{a}, {}, {}};
-    vp->setSides(missing);
-    vp->apply_minimums_to_sides();
-    EXPECT_EQ(vp->countAxes(), 1);
-    EXPECT_EQ(vp->countPagedAxes(), 1);
-    EXPECT_EQ(layout(*vp), "A | ");
+    // An empty view axis that no axis can fill goes away with its constraint; more dimensions
+    // than every maximum can hold is refused instead of looping.
+    Sides missing{{a}, {}, {}};
+    common::applyMinimums(missing, constraints, types, nulls, numView);
+    EXPECT_EQ(numView, 1);
+    EXPECT_EQ(text(missing), "A | ");
+    EXPECT_EQ(constraints.size(), 2u);
+    Sides crowded{{a, b, m, a}};
+    Constraints full{{0, 3}};
+    EXPECT_THROW(common::applyMaximums(crowded, full, 3), ResultError);
 }
 
 TEST(ViewpointModel, DerivedViewpointsCopyTheirBaseLayout) {

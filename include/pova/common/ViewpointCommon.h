@@ -8,6 +8,18 @@
 // question and change then goes to the base, whose tree walks reach this viewpoint.
 //
 // Not thread-safe: a viewpoint tree is used from one thread at a time.
+//
+// Lifetimes. A public operation that walks the tree or sends events keeps the viewpoint alive
+// until it returns, so a listener may release the last outside reference during any event.
+// A child holds a reference to its base; the base lists its children without counting them.
+// When the cube goes away (stopListening) or the viewpoint is unbound, every viewpoint of the
+// tree forgets all it held of the cube. Returned objects: getCube, getBaseViewpoint and
+// getDocument hand one reference to the caller; dimensions (getAxisDimensions, getDimensionAt,
+// getSides) are the cube's, borrowed, and valid while the viewpoint stays bound to it.
+//
+// Failure. A layout operation that raises leaves layout, constraints, axis types, queued
+// events and undo history as they were; the one exception is 0xC201491E, the provider's
+// refusal of a new layout, which is raised after the change and its events.
 #pragma once
 
 #include <basekit/AnyError.h>
@@ -85,6 +97,8 @@ public:
     LONG maximumDimensions(LONG axis) override;
     bool isAxisNULLFiltered(LONG axis) override;
     void setAxisExcludeNULLs(LONG axis, bool exclude) override;
+    // One reference for the caller, or null.
+    ZELT_o::Document* getDocument() override;
     ZELT_o::LinkMode getSortLinkMode() override { return fSortLinkMode; }
     void setSortLinkMode(ZELT_o::LinkMode mode) { fSortLinkMode = mode; }
     void setFilterLinkMode(ZELT_o::LinkMode mode) { fFilterLinkMode = mode; }
@@ -110,7 +124,6 @@ public:
     PovaString getAxisInfo(ZELT_o::Dimension const& dimension) override;
     void setAxisInfo(ZELT_o::Dimension const& dimension, PovaString const& info) override;
     void setDocument(ZELT_o::Document* document) override;
-    ZELT_o::Document* getDocument() override { return fDocument; }
     Sides getSides() override;
     PovaString getExpression() override { return fExpression; }
     void setExpression(PovaString const& expression) override { fExpression = expression; }
@@ -125,7 +138,9 @@ public:
 
     // --- construction and binding
     void init();
+    // Borrowed: the root holds the chain alive through the children's base references.
     ViewpointCommon* getRoot();
+    // Owned by this viewpoint; borrowed until its cube or base changes.
     ViewpointBase* getDerivedViewpoint() const { return fDerivedViewpoint.get(); }
     bool copyParentOrientation() const { return fCopyParentOrientation; }
     void initialize_all_to_default();
@@ -251,6 +266,21 @@ private:
     bool forceDeleteOfParameter(ZELT_o::ParameterLink* link) override;
 
     // --- helpers
+    support::Ref<ViewpointCommon> keep_alive();
+    void visit_children(ViewpointVisitor& visitor);
+    std::vector<support::Ref<ViewpointCommon>> children_snapshot() const;
+    bool is_child(ViewpointCommon const* viewpoint) const;
+    // Walks a layout change; true when a derived viewpoint refused the new layout.
+    bool walk_layout(ViewpointVisitor& walk);
+    // Moves a checked dimension through the tree; true when the new layout was refused.
+    bool move_dimension(ZELT_o::DimensionPosition const& from, ZELT_o::DimensionPosition const& to);
+    // Raises the error of a move that the sides or their constraints do not allow.
+    static void check_move(Sides const& sides, std::vector<Constraint> const& constraints,
+                           ZELT_o::DimensionPosition const& from,
+                           ZELT_o::DimensionPosition const& to);
+    bool axis_type_changeable(LONG axis);
+    void forget_cube_objects();
+    bool is_ancestor_or_self(ViewpointCommon const* viewpoint) const;
     ViewpointCommon* layout_owner();
     bool forwards_layout() const;
     void release_derived_viewpoint();
@@ -266,13 +296,13 @@ private:
     LONG cube_dimension_index(ZELT_o::Dimension const* dimension);
     std::vector<ZELT_o::Dimension*> cube_dimensions();
     bool valid_axis(LONG axis) const;
-    void raise_if_layout_rejected();
     void variable_changed(ViewpointVisitor& walk);
     void copy_layout_from(ViewpointCommon const& base);
     bool take_layout_rejection();
-    bool parse_sides_xml(PovaString const& xml, Sides& sides, std::vector<Constraint>& constraints,
-                         std::vector<AxisType>& types, std::vector<bool>& excludeNulls,
-                         LONG& numViewAxes, LONG& numPagedAxes, LONG& newDimensionAxis);
+    struct Orientation;
+    // Reads an orientation from XML and makes it whole: every cube dimension once, every
+    // axis within its constraints. False when the text does not describe one.
+    bool read_orientation(PovaString const& xml, Orientation& orientation);
 
     // Fields in the order of the model.
     bool fListeningToCube = false;

@@ -45,9 +45,11 @@ MemCube::MemCube(PovaString name)
       fFacts(std::make_unique<FactTable>(0, 0)) {}
 
 MemCube::~MemCube() {
-    // Listeners must not call back into a cube that is going away.
-    std::vector<Listener*> const listeners = std::exchange(fCubeListeners, {});
-    for (Listener* listener : listeners) {
+    // Each listener is taken off the list before it is told, and the list is read afresh each
+    // time: a listener told may remove (or release) another one, which then is not told.
+    while (!fCubeListeners.empty()) {
+        Listener* listener = fCubeListeners.front();
+        fCubeListeners.erase(fCubeListeners.begin());
         listener->stopListening();
     }
 }
