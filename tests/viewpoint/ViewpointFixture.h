@@ -1,12 +1,14 @@
 // Cubes and viewpoints for the viewpoint tests.
 #pragma once
 
+#include <basekit/BaseError.h>
 #include <memcube/CubeBuilder.h>
 #include <pova/Dimension.h>
 #include <pova/Factories.h>
 #include <pova/common/ViewpointCommon.h>
 #include <pova/support/Ref.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,6 +56,18 @@ inline std::string layout(ZELT_o::Viewpoint& viewpoint) {
         }
     }
     return text;
+}
+
+// The code of the error a call raises (a BaseError's code or a plain result code), or 0.
+inline std::uint32_t codeOf(std::function<void()> const& call) {
+    try {
+        call();
+    } catch (BaseError const& error) {
+        return error.code();
+    } catch (ResultError const& error) {
+        return static_cast<std::uint32_t>(error.result());
+    }
+    return 0;
 }
 
 }  // namespace viewpoint_test

@@ -1,0 +1,462 @@
+// How viewpoints live and fail: a cube going away under a tree, listeners that release their
+// viewpoint mid-send, cycles of bases, and failing operations that must change nothing.
+#include "ViewpointFixture.h"
+#include "support/RecordingListener.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+using namespace viewpoint_test;
+using testing_support::RecordingListener;
+using Calls = std::vector<std::string>;
+using Position = ZELT_o::DimensionPosition;
+using Moves = std::vector<std::pair<Position, Position>>;
+
+namespace {
+
+constexpr std::uint32_t kBadPosition = 0xC201120Fu;
+constexpr std::uint32_t kTargetFull = 0xC2011212u;
+constexpr std::uint32_t kSourceAtMinimum = 0xC2011213u;
+constexpr std::uint32_t kBadAxis = 0x02017024u;
+constexpr std::uint32_t kUnexpected = 0x8000FFFFu;
+constexpr std::uint32_t kFail = 0x80004005u;
+constexpr std::uint32_t kInvalidArg = 0x80070057u;
+
+// Everything a failing operation must leave as it was: the layout, then per axis its
+// minimum, maximum, type and exclude-NULLs flag, the undo depth and the new-dimension axis.
+std::string capture(common::ViewpointCommon& vp) {
+    std::string state = layout(vp);
+    for (LONG axis = 0; axis < vp.countAxes() + vp.countPagedAxes(); ++axis) {
+        state += " / " + std::to_string(vp.minimumDimensions(axis)) + "," +
+                 std::to_string(vp.maximumDimensions(axis)) + "," +
+                 std::to_string(vp.getAxisType(axis)) + "," +
+                 std::to_string(vp.isAxisNULLFiltered(axis));
+    }
+    return state + " / undo " + std::to_string(vp.undoDepth()) + " / new " +
+           std::to_string(vp.getNewDimensionAxis());
+}
+
+// A | B,C,D | Measures with a linked child; axis 2 holds at most one dimension.
+struct Tree {
+    Tree()
+        : cube(makeCube({"A", "B", "C", "D"})), root(bind(cube.get())), child(derive(root.get())) {
+        for (LONG position : {1, 2}) {
+            Position from{2, 0};
+            Position to{1, position};
+            root->doMoveDim(from, to);
+        }
+        Moves moves;
+        root->setMaximumDimensions(2, 1, moves);
+        root->sendEvents();
+        root->addListener(&rootListener);
+        child->addListener(&childListener);
+    }
+    ~Tree() {
+        if (root) {
+            root->removeListener(&rootListener);
+        }
+        if (child) {
+            child->removeListener(&childListener);
+        }
+    }
+    ZELT_o::Dimension* dim(LONG i) { return cube->getDimension(i); }
+    support::Ref<memcube::MemCube> cube;
+    Ref root;
+    Ref child;
+    RecordingListener rootListener;
+    RecordingListener childListener;
+};
+
+struct FailingCase {
+    char const* name;
+    std::uint32_t code;  // 0: refused without an error
+    std::function<void(Tree&)> call;
+};
+
+TEST(Lifetime, AFailingOperationChangesNothingAnywhereInTheTree) {
+    std::vector<FailingCase> const cases = {
+        {"move from outside the sides", kBadPosition,
+         [](Tree& t) {
+             Position from{1, 3}, to{0, 0};
+             t.child->doMoveDim(from, to);
+         }},
+        {"move to outside the sides", kBadPosition,
+         [](Tree& t) {
+             Position from{1, 0}, to{0, 2};
+             t.root->doMoveDim(from, to);
+         }},
+        {"move to a full axis", kTargetFull,
+         [](Tree& t) {
+             Position from{1, 0}, to{2, 0};
+             t.root->doMoveDim(from, to);
+         }},
+        {"move from an axis at its minimum", kSourceAtMinimum,
+         [](Tree& t) {
+             Position from{0, 0}, to{1, 0};
+             t.child->doMoveDim(from, to);
+         }},
+        {"swap outside the sides", kBadPosition,
+         [](Tree& t) {
+             Position a{0, 0}, b{2, 2};
+             t.root->doSwapDim(a, b);
+         }},
+        {"swap a missing axis", kBadAxis, [](Tree& t) { t.root->doSwapAxes(0, 3); }},
+        {"swap axes beyond a maximum", kTargetFull, [](Tree& t) { t.child->doSwapAxes(1, 2); }},
+        {"swap a view axis with an empty one", kSourceAtMinimum,
+         [](Tree& t) {
+             Ref wide = bind(t.cube.get(), 2, 2);  // A | B | C,D,Measures |
+             common::ViewpointCommon::Sides const before = wide->getSides();
+             std::uint32_t const code = codeOf([&] { wide->doSwapAxes(0, 3); });
+             EXPECT_EQ(wide->getSides(), before);
+             if (code != 0) {
+                 throw BaseError(code, "INTERFACE");
+             }
+         }},
+        {"sides of another count", kBadAxis,
+         [](Tree& t) {
+             common::ViewpointCommon::Sides sides{{t.dim(0)}};
+             t.root->setSides(sides);
+         }},
+        {"sides that lose a dimension", kInvalidArg,
+         [](Tree& t) {
+             common::ViewpointCommon::Sides sides{{t.dim(0)}, {t.dim(1), t.dim(2)}, {t.dim(4)}};
+             t.child->setSides(sides);
+         }},
+        {"sides that repeat a dimension", kInvalidArg,
+         [](Tree& t) {
+             common::ViewpointCommon::Sides sides{
+                 {t.dim(0)}, {t.dim(1), t.dim(1), t.dim(2), t.dim(3)}, {t.dim(4)}};
+             t.root->setSides(sides);
+         }},
+        {"sides beyond a maximum", kInvalidArg,
+         [](Tree& t) {
+             common::ViewpointCommon::Sides sides{
+                 {t.dim(0)}, {t.dim(1)}, {t.dim(2), t.dim(3), t.dim(4)}};
+             t.root->setSides(sides);
+         }},
+        {"sides below a minimum", kInvalidArg,
+         [](Tree& t) {
+             common::ViewpointCommon::Sides sides{
+                 {}, {t.dim(0), t.dim(1), t.dim(2)}, {t.dim(3), t.dim(4)}};
+             t.root->setSides(sides);
+         }},
+        {"a maximum below the axis's minimum", kSourceAtMinimum,
+         [](Tree& t) {
+             Moves moves;
+             t.root->setMaximumDimensions(1, 0, moves);
+         }},
+        {"a maximum on a missing axis", kFail,
+         [](Tree& t) {
+             Moves moves;
+             t.child->setMaximumDimensions(5, 1, moves);
+         }},
+        {"an undo whose moves no longer fit", kBadPosition,
+         [](Tree& t) {
+             Moves moves{{{1, 5}, {2, 0}}};
+             t.root->setMaximumDimensions(1, 3, moves);
+         }},
+        {"an orientation that does not parse", 0,
+         [](Tree& t) { EXPECT_FALSE(t.root->doReorient("<SidesNode")); }},
+        {"an orientation with absurd axes", 0,
+         [](Tree& t) {
+             EXPECT_FALSE(t.child->doReorient("<SidesNode ViewAxes=\"100000\" PagedAxes=\"1\"/>"));
+         }},
+        {"a view axis's type", 0,
+         [](Tree& t) { t.root->doChangeAxisType(0, ZELT_o::Viewpoint::kHidden); }},
+        {"a missing axis's type", 0,
+         [](Tree& t) { t.root->doChangeAxisType(9, ZELT_o::Viewpoint::kHidden); }},
+        {"a type that does not exist", kInvalidArg,
+         [](Tree& t) { t.root->doChangeAxisType(2, static_cast<ZELT_o::Viewpoint::AxisType>(9)); }},
+        {"exclude-NULLs on a missing axis", kBadAxis,
+         [](Tree& t) { t.child->setAxisExcludeNULLs(4, true); }},
+        {"a second cube", kUnexpected, [](Tree& t) { t.root->setCube(t.cube.get(), 2, 1); }},
+        {"a cube for a derived viewpoint", kUnexpected,
+         [](Tree& t) { t.child->setCube(t.cube.get(), 2, 1); }},
+        {"a base that is itself", kUnexpected,
+         [](Tree& t) { t.root->setBaseViewpoint(t.root.get(), 2, 1); }},
+        {"a base below itself", kUnexpected,
+         [](Tree& t) { t.root->setBaseViewpoint(t.child.get(), 2, 1); }},
+        {"negative axes", kInvalidArg,
+         [](Tree& t) { t.child->setBaseViewpoint(t.root.get(), -1, 1); }},
+    };
+    for (FailingCase const& c : cases) {
+        SCOPED_TRACE(c.name);
+        Tree tree;
+        std::string const root = capture(*tree.root);
+        std::string const child = capture(*tree.child);
+        std::uint32_t const code = codeOf([&] { c.call(tree); });
+        EXPECT_EQ(code, c.code);
+        EXPECT_EQ(capture(*tree.root), root);
+        EXPECT_EQ(capture(*tree.child), child);
+        EXPECT_TRUE(tree.root->isConnected());
+        EXPECT_NE(tree.child->getDerivedViewpoint(), nullptr);
+        tree.root->sendEvents();
+        EXPECT_EQ(tree.rootListener.calls(), Calls{});
+        EXPECT_EQ(tree.childListener.calls(), Calls{});
+    }
+}
+
+TEST(Lifetime, CyclesOfBasesAreRefused) {
+    auto cube = makeCube({"A", "B"});
+    Ref a = bind(cube.get());
+    Ref b = derive(a.get());
+    Ref c = derive(b.get());
+    EXPECT_EQ(codeOf([&] { a->setBaseViewpoint(c.get(), 2, 1); }), kUnexpected);
+    EXPECT_EQ(codeOf([&] { b->setBaseViewpoint(b.get(), 2, 1); }), kUnexpected);
+    EXPECT_EQ(a->getRoot(), a.get());
+    EXPECT_EQ(c->getRoot(), a.get());
+    EXPECT_EQ(a->getChildren(), std::vector<common::ViewpointCommon*>{b.get()});
+    EXPECT_TRUE(c->isConnected());
+    // Moving a subtree elsewhere is no cycle.
+    Ref d = bind(cube.get());
+    c->setBaseViewpoint(d.get(), 2, 1);
+    EXPECT_TRUE(b->getChildren().empty());
+    EXPECT_EQ(c->getRoot(), d.get());
+}
+
+// What every query and operation answers once the tree lost its cube.
+void expectForgotten(common::ViewpointCommon& vp) {
+    EXPECT_FALSE(vp.isConnected());
+    EXPECT_TRUE(vp.getSides().empty());
+    EXPECT_EQ(vp.getDerivedViewpoint(), nullptr);
+    EXPECT_EQ(vp.query(nullptr), nullptr);
+    EXPECT_EQ(vp.countPropertyLists(), 0);
+    EXPECT_EQ(vp.undoDepth(), 0u);
+    EXPECT_EQ(vp.getDimensionAt(LONG{0}), nullptr);
+    EXPECT_EQ(vp.getAxisType(0), ZELT_o::Viewpoint::kNoAxisType);
+    EXPECT_EQ(vp.minimumDimensions(0), 0);
+    EXPECT_FALSE(vp.isAxisNULLFiltered(0));
+    EXPECT_EQ(codeOf([&] { vp.getAxisDimensions(0); }), kBadAxis);
+    Position from{0, 0}, to{1, 0};
+    EXPECT_EQ(codeOf([&] { vp.doMoveDim(from, to); }), kBadPosition);
+    EXPECT_EQ(codeOf([&] { vp.doSwapDim(from, to); }), kBadPosition);
+    EXPECT_EQ(codeOf([&] { vp.doSwapAxes(0, 1); }), kBadAxis);
+    EXPECT_EQ(codeOf([&] { vp.setAxisExcludeNULLs(0, true); }), kBadAxis);
+    Moves moves;
+    EXPECT_EQ(codeOf([&] { vp.setMaximumDimensions(0, 1, moves); }), kFail);
+    EXPECT_FALSE(vp.doReorient("<SidesNode ViewAxes=\"1\" PagedAxes=\"1\"/>"));
+    vp.doChangeAxisType(1, ZELT_o::Viewpoint::kHidden);
+    vp.holdEvents();
+    vp.releaseEvents();
+    vp.operationsUndone();
+}
+
+TEST(Lifetime, ACubeThatGoesAwayIsForgottenByTheWholeTree) {
+    auto cube = makeCube({"A", "B", "C"});
+    Ref root = bind(cube.get());
+    Ref linked = derive(root.get());
+    Ref own = derive(root.get());
+    own->setAxisLinkMode(ZELT_o::kLinkOwn);
+    Ref grandchild = derive(own.get());
+    RecordingListener listener;
+    grandchild->addListener(&listener);
+    root->holdEvents();  // events queued under a hold name the cube's dimensions
+    Position from{2, 0}, to{0, 1};
+    root->doMoveDim(from, to);
+    listener.clear();
+    cube.reset();
+    // The grandchild is told although its queue was held; nothing of the old layout is sent.
+    EXPECT_EQ(listener.calls(), Calls{});
+    root->releaseEvents();
+    EXPECT_EQ(listener.calls(),
+              (Calls{"disconnected(false)", "viewpointChanged()", "transitionCompleted()"}));
+    for (Ref const& vp : {root, linked, own, grandchild}) {
+        expectForgotten(*vp);
+    }
+    // Unbinding after the cube went away calls nothing of it.
+    root->setCube(nullptr, 2, 1);
+    grandchild->removeListener(&listener);
+}
+
+TEST(Lifetime, UnbindingForgetsTheCubeBeforeItGoes) {
+    auto cube = makeCube({"A", "B"});
+    Ref root = bind(cube.get());
+    Ref child = derive(root.get());
+    Ref other = bind(cube.get());
+    child->setBaseViewpoint(other.get(), 2, 1);  // connected through another base: still bound
+    EXPECT_TRUE(child->isConnected());
+    Ref loose = makeViewpoint();
+    child->setBaseViewpoint(loose.get(), 2, 1);  // a base without a cube: the tree lets go
+    expectForgotten(*child);
+    root->setCube(nullptr, 2, 1);
+    cube.reset();
+    expectForgotten(*root);
+    expectForgotten(*other);
+}
+
+// An operation that makes a viewpoint send the named call, and the call it sends.
+struct Sender {
+    char const* call;
+    std::function<void(Tree&, common::ViewpointCommon&)> run;
+};
+
+std::vector<Sender> senders() {
+    return {
+        {"disconnected", [](Tree&, common::ViewpointCommon& vp) { vp.setCube(nullptr, 2, 1); }},
+        {"dimensionMoved", [](Tree&, common::ViewpointCommon& vp) { vp.doSwapAxes(0, 2); }},
+        {"dimensionSwapped",
+         [](Tree&, common::ViewpointCommon& vp) {
+             Position a{0, 0}, b{1, 0};
+             vp.doSwapDim(a, b);
+         }},
+        {"dimensionChanged",
+         [](Tree& t, common::ViewpointCommon& vp) {
+             vp.setDimensionLinkMode(t.dim(0), ZELT_o::kLinkBase);
+         }},
+        {"axisChanged",
+         [](Tree&, common::ViewpointCommon& vp) { vp.setAxisExcludeNULLs(1, true); }},
+        {"cellsChanged",
+         [](Tree&, common::ViewpointCommon& vp) {
+             vp.doReorient("<SidesNode ViewAxes=\"2\" PagedAxes=\"1\"/>");
+         }},
+        {"axisTypeChanged",
+         [](Tree&, common::ViewpointCommon& vp) {
+             vp.doChangeAxisType(2, ZELT_o::Viewpoint::kHidden);
+         }},
+        {"axisInfoChanged",
+         [](Tree& t, common::ViewpointCommon& vp) { vp.setAxisInfo(*t.dim(0), "x"); }},
+        {"viewpointChanged",
+         [](Tree&, common::ViewpointCommon& vp) {
+             auto sides = vp.getSides();
+             vp.setSides(sides);
+         }},
+        {"transitionStarted", [](Tree&, common::ViewpointCommon& vp) { vp.holdEvents(); }},
+        {"transitionCompleted",
+         [](Tree&, common::ViewpointCommon& vp) {
+             vp.holdEvents();
+             vp.releaseEvents();
+         }},
+        {"transitionAborted",
+         [](Tree&, common::ViewpointCommon& vp) {
+             vp.holdEvents();
+             vp.operationsUndone();
+         }},
+        {"dimensionMoved",
+         [](Tree&, common::ViewpointCommon& vp) {
+             Moves moves;
+             vp.setMaximumDimensions(1, 1, moves);
+         }},
+        {"disconnected", [](Tree& t, common::ViewpointCommon&) { t.cube.reset(); }},
+    };
+}
+
+// A listener may release the last reference to the viewpoint it listens to in any event, on
+// the viewpoint that runs the operation or on a child the walk reaches; the operation ends
+// safely and the viewpoint goes away (ASan reports a leak or a use after free otherwise).
+TEST(Lifetime, AListenerMayReleaseItsViewpointInAnyEvent) {
+    for (bool onChild : {false, true}) {
+        for (Sender const& sender : senders()) {
+            SCOPED_TRACE(std::string(sender.call) + (onChild ? " on the child" : " on the root"));
+            auto tree = std::make_unique<Tree>();
+            Ref& owner = onChild ? tree->child : tree->root;
+            RecordingListener& listener = onChild ? tree->childListener : tree->rootListener;
+            owner->removeListener(&listener);
+            RecordingListener releaser;
+            Ref held = std::move(owner);  // the listener holds the only reference
+            common::ViewpointCommon* vp = held.get();
+            Ref keptRoot = onChild ? tree->root : Ref();
+            std::string const call = sender.call;
+            bool released = false;
+            releaser.onCall = [&](std::string const& made) {
+                if (!released && made.rfind(call, 0) == 0) {
+                    released = true;
+                    held->removeListener(&releaser);
+                    held.reset();
+                }
+            };
+            vp->addListener(&releaser);
+            sender.run(*tree, onChild ? *keptRoot : *vp);
+            EXPECT_TRUE(released);
+            if (!released) {
+                vp->removeListener(&releaser);
+            }
+        }
+    }
+}
+
+TEST(Lifetime, ListenersMayComeAndGoDuringASend) {
+    Tree tree;
+    RecordingListener late;
+    tree.rootListener.onCall = [&](std::string const& made) {
+        if (made == "axisChanged(1)") {
+            tree.root->removeListener(&tree.rootListener);
+            tree.root->addListener(&late);
+        }
+    };
+    tree.root->setAxisExcludeNULLs(1, true);
+    EXPECT_EQ(tree.rootListener.calls(), Calls{"axisChanged(1)"});
+    tree.root->setAxisExcludeNULLs(1, false);
+    EXPECT_EQ(late.calls().back(), "viewpointChanged()");
+    tree.root->removeListener(&late);
+    tree.root->addListener(&tree.rootListener);
+}
+
+// A change started on a linked child reaches its base, and every listener of the tree hears
+// its events in one send.
+TEST(Lifetime, ChangesOnALinkedChildAreSentFromTheRoot) {
+    Tree tree;
+    Ref grandchild = derive(tree.child.get());
+    RecordingListener listener;
+    grandchild->addListener(&listener);
+    Position from{1, 1}, to{2, 0};
+    Moves moves;
+    grandchild->setMaximumDimensions(2, 3, moves);
+    grandchild->doMoveDim(from, to);
+    grandchild->sendEvents();
+    Calls const expected{"dimensionMoved(C, 1, 1)", "axisChanged(1)", "axisChanged(2)",
+                         "cellsChanged()", "viewpointChanged()"};
+    for (RecordingListener const* heard : {&tree.rootListener, &tree.childListener, &listener}) {
+        EXPECT_EQ(heard->calls(), expected);
+    }
+    grandchild->setNewDimensionAxis(1);
+    EXPECT_EQ(tree.root->getNewDimensionAxis(), 1);
+    EXPECT_EQ(layout(*grandchild), layout(*tree.root));
+    grandchild->removeListener(&listener);
+}
+
+// A refusal by the provider is reported by the operation that caused it, never by a later one.
+TEST(Lifetime, AProviderRefusalDoesNotOutliveItsOperation) {
+    memcube::CubeBuilder builder("Wide");
+    std::vector<std::string> members;
+    for (int i = 0; i < 40; ++i) {
+        members.push_back("m" + std::to_string(i));
+    }
+    for (char const* name : {"A", "B", "C", "D", "E"}) {
+        builder.dimension(name, members);
+    }
+    builder.measures({"Value"});
+    auto cube = builder.build();
+    Ref vp = bind(cube.get(), 2, 1);
+    Ref child = derive(vp.get());
+    Position from{2, 0}, to{0, 1};
+    EXPECT_EQ(codeOf([&] {
+                  for (int i = 0; i < 3; ++i) {
+                      vp->doMoveDim(from, to);
+                  }
+              }),
+              0xC201491Eu);
+    Position back{0, 1}, out{2, 0};
+    EXPECT_EQ(codeOf([&] { child->doMoveDim(back, out); }), 0u);
+    EXPECT_EQ(codeOf([&] { vp->setAxisExcludeNULLs(2, true); }), 0u);
+}
+
+// Two threads drop the last two references of a bound viewpoint at once: exactly one
+// destroys it.
+TEST(LifetimeThreads, RacingFinalReleasesOfAViewpoint) {
+    auto cube = makeCube({"A", "B"});
+    for (int round = 0; round < 200; ++round) {
+        common::ViewpointCommon* vp = bind(cube.get()).detach();
+        vp->addRef();
+        std::atomic<int> zeros{0};
+        auto drop = [&] { zeros += vp->release() == 0 ? 1 : 0; };
+        std::thread first(drop);
+        std::thread second(drop);
+        first.join();
+        second.join();
+        ASSERT_EQ(zeros.load(), 1);
+    }
+}
+
+}  // namespace
