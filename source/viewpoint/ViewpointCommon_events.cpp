@@ -198,7 +198,7 @@ void ViewpointCommon::notifyDimensionLinkModeChanged(ZELT_o::Dimension& dimensio
         }
     }
     dirty_viewpoint();
-    queueEvent(AxisChangeEvent(findDimensionAxis(&dimension)));
+    queue_dimension_axis_changed(&dimension);
     queueEvent(DimensionChangeEvent(dimension, ZELT_o::ViewpointListener::kMemberSetChanged));
     queueEvent(CellChangeEvent());
     queueEvent(ViewpointChangeEvent());
@@ -283,6 +283,14 @@ void ViewpointCommon::queue_data_changed() {
     queueEvent(ViewpointChangeEvent());
 }
 
+// The axis of a dimension changed; a dimension on no axis (not of this cube) changes none.
+void ViewpointCommon::queue_dimension_axis_changed(ZELT_o::Dimension const* dimension) {
+    LONG const axis = findDimensionAxis(dimension);
+    if (axis >= 0) {
+        queueEvent(AxisChangeEvent(axis));
+    }
+}
+
 void ViewpointCommon::queue_axis_events(LONG axisA, LONG axisB) {
     // Sorts and filters can depend on any axis; without them only the touched axes change.
     queueEvent(AxisChangeEvent(axisA));
@@ -323,7 +331,7 @@ void ViewpointCommon::notifyActiveSliceChanged(ZELT_o::Member& member) {
     dirty_viewpoint();
     if (ZELT_o::Dimension* dimension = member.getDimension()) {
         queueEvent(DimensionChangeEvent(*dimension, ZELT_o::ViewpointListener::kSliceChanged));
-        queueEvent(AxisChangeEvent(findDimensionAxis(dimension)));
+        queue_dimension_axis_changed(dimension);
     }
     queueEvent(CellChangeEvent());
     queueEvent(ViewpointChangeEvent());
@@ -336,7 +344,7 @@ void ViewpointCommon::notifyActiveSetChanged(ZELT_o::MemberSet& set) {
     }
     if (ZELT_o::Dimension* dimension = set.getDimension()) {
         queueEvent(DimensionChangeEvent(*dimension, ZELT_o::ViewpointListener::kMemberSetChanged));
-        queueEvent(AxisChangeEvent(findDimensionAxis(dimension)));
+        queue_dimension_axis_changed(dimension);
     }
     queueEvent(CellChangeEvent());
     queueEvent(ViewpointChangeEvent());
@@ -349,7 +357,7 @@ void ViewpointCommon::notifyUndoActiveSetChanged() {
 void ViewpointCommon::notifyActiveSelectionChanged(ZELT_o::MemberSet& set) {
     if (ZELT_o::Dimension* dimension = set.getDimension()) {
         queueEvent(DimensionChangeEvent(*dimension, ZELT_o::ViewpointListener::kSelectionChanged));
-        queueEvent(AxisChangeEvent(findDimensionAxis(dimension)));
+        queue_dimension_axis_changed(dimension);
     }
     queueEvent(ViewpointChangeEvent());
 }
@@ -358,7 +366,7 @@ void ViewpointCommon::notifyActiveHierarchyChanged(ZELT_o::Dimension& dimension,
                                                    ZELT_o::Hierarchy* /*hierarchy*/) {
     dirty_viewpoint();
     queueEvent(DimensionChangeEvent(dimension, ZELT_o::ViewpointListener::kHierarchyChanged));
-    queueEvent(AxisChangeEvent(findDimensionAxis(&dimension)));
+    queue_dimension_axis_changed(&dimension);
     queueEvent(CellChangeEvent());
     queueEvent(ViewpointChangeEvent());
 }
@@ -373,7 +381,7 @@ void ViewpointCommon::notifyCalculationChange(ZELT_o::Hierarchy& hierarchy) {
 }
 
 void ViewpointCommon::notifyMemberLabelChanged(ZELT_o::Dimension& dimension) {
-    queueEvent(AxisChangeEvent(findDimensionAxis(&dimension)));
+    queue_dimension_axis_changed(&dimension);
     queueEvent(DimensionChangeEvent(dimension, ZELT_o::ViewpointListener::kMemberSetChanged));
     queueEvent(ViewpointChangeEvent());
 }

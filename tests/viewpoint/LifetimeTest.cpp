@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <stdexcept>
 #include <thread>
 
 using namespace viewpoint_test;
@@ -295,6 +296,11 @@ struct Sender {
 std::vector<Sender> senders() {
     return {
         {"disconnected", [](Tree&, common::ViewpointCommon& vp) { vp.setCube(nullptr, 2, 1); }},
+        {"connected",
+         [](Tree& t, common::ViewpointCommon& vp) {
+             vp.setCube(nullptr, 2, 1);
+             vp.setCube(t.cube.get(), 2, 1);
+         }},
         {"dimensionMoved", [](Tree&, common::ViewpointCommon& vp) { vp.doSwapAxes(0, 2); }},
         {"dimensionSwapped",
          [](Tree&, common::ViewpointCommon& vp) {
@@ -416,7 +422,8 @@ TEST(Lifetime, ChangesOnALinkedChildAreSentFromTheRoot) {
     grandchild->removeListener(&listener);
 }
 
-// A refusal by the provider is reported by the operation that caused it, never by a later one.
+// A refusal by the provider is reported by the operation that caused it, never by a later
+// one, even when a listener's failure cut the refused operation short.
 TEST(Lifetime, AProviderRefusalDoesNotOutliveItsOperation) {
     memcube::CubeBuilder builder("Wide");
     std::vector<std::string> members;
@@ -426,20 +433,25 @@ TEST(Lifetime, AProviderRefusalDoesNotOutliveItsOperation) {
     for (char const* name : {"A", "B", "C", "D", "E"}) {
         builder.dimension(name, members);
     }
+    builder.dimension("S", {"s1", "s2"});
     builder.measures({"Value"});
     auto cube = builder.build();
-    Ref vp = bind(cube.get(), 2, 1);
-    Ref child = derive(vp.get());
-    Position from{2, 0}, to{0, 1};
-    EXPECT_EQ(codeOf([&] {
-                  for (int i = 0; i < 3; ++i) {
-                      vp->doMoveDim(from, to);
-                  }
-              }),
-              0xC201491Eu);
-    Position back{0, 1}, out{2, 0};
-    EXPECT_EQ(codeOf([&] { child->doMoveDim(back, out); }), 0u);
-    EXPECT_EQ(codeOf([&] { vp->setAxisExcludeNULLs(2, true); }), 0u);
+    Ref vp = bind(cube.get(), 2, 1);  // A | B | C,D,E,S,Measures
+    Position b{1, 0}, s{2, 3};
+    vp->doSwapDim(b, s);  // A | S | C,D,E,B,Measures
+    for (LONG position : {1, 2, 3}) {
+        Position from{2, 0}, to{0, position};
+        vp->doMoveDim(from, to);  // A,C,D,E | S: five million cells
+    }
+    RecordingListener listener;
+    listener.onCall = [](std::string const&) { throw std::runtime_error("listener failed"); };
+    vp->addListener(&listener);
+    Position small{1, 0}, large{2, 0};
+    EXPECT_THROW(vp->doSwapDim(small, large), std::runtime_error);  // a hundred million
+    listener.onCall = nullptr;
+    EXPECT_EQ(codeOf([&] { vp->doSwapDim(small, large); }), 0u);
+    EXPECT_EQ(codeOf([&] { vp->doSwapDim(small, large); }), 0xC201491Eu);
+    vp->removeListener(&listener);
 }
 
 // Two threads drop the last two references of a bound viewpoint at once: exactly one

@@ -290,6 +290,7 @@ private:
     LONG cube_dimension_count();
     void queue_axis_events(LONG axisA, LONG axisB);
     void queue_every_axis_changed();
+    void queue_dimension_axis_changed(ZELT_o::Dimension const* dimension);
     void queue_data_changed();
     void check_derived_viewpoint();
     void mark_changed_after_layout_change();
