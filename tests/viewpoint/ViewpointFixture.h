@@ -26,6 +26,22 @@ inline support::Ref<memcube::MemCube> makeCube(std::vector<std::string> const& n
     return builder.build();
 }
 
+// Five dimensions A to E of 40 members, S of two, then Measures: four of the wide ones on the
+// view axes with one more beside them exceed what memcube computes.
+inline support::Ref<memcube::MemCube> wideCube() {
+    memcube::CubeBuilder builder("Wide");
+    std::vector<std::string> members;
+    for (int i = 0; i < 40; ++i) {
+        members.push_back("m" + std::to_string(i));
+    }
+    for (char const* name : {"A", "B", "C", "D", "E"}) {
+        builder.dimension(name, members);
+    }
+    builder.dimension("S", {"s1", "s2"});
+    builder.measures({"Value"});
+    return builder.build();
+}
+
 inline Ref makeViewpoint() {
     return Ref::adopt(static_cast<common::ViewpointCommon*>(createCommonViewpoint()));
 }

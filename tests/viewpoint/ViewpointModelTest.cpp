@@ -138,24 +138,6 @@ TEST(ViewpointModel, BadOrdinalsAndTooFewDimensions) {
     }
 }
 
-TEST(ViewpointModel, BindingTwiceIsRefused) {
-    auto cube = makeCube({"A", "B"});
-    Ref vp = bind(cube.get());
-    try {
-        vp->setCube(cube.get(), 2, 1);
-        FAIL() << "no error";
-    } catch (ResultError const& error) {
-        EXPECT_EQ(error.result(), E_UNEXPECTED);
-    }
-    Ref child = derive(vp.get());
-    try {
-        child->setCube(cube.get(), 2, 1);
-        FAIL() << "no error";
-    } catch (ResultError const& error) {
-        EXPECT_EQ(error.result(), E_UNEXPECTED);
-    }
-}
-
 TEST(ViewpointModel, MaximumsMoveDimensionsAwayAndBack) {
     auto cube = makeCube({"A", "B", "C"});
     Ref vp = bind(cube.get(), 1, 2);  // A | B,C,Measures |
@@ -179,21 +161,8 @@ TEST(ViewpointModel, MaximumsThatCannotHoldTheCubeFail) {
     Ref vp = bind(cube.get(), 1, 1);
     std::vector<std::pair<ZELT_o::DimensionPosition, ZELT_o::DimensionPosition>> moves;
     vp->setMaximumDimensions(0, 1, moves);
-    for (LONG axis : {-1, 2}) {
-        try {
-            vp->setMaximumDimensions(axis, 1, moves);
-            FAIL() << "no error";
-        } catch (ResultError const& error) {
-            EXPECT_EQ(error.result(), E_FAIL);
-        }
-    }
     std::string const before = layout(*vp);
-    try {
-        vp->setMaximumDimensions(1, 2, moves);  // 1 + 2 cannot hold 4 dimensions
-        FAIL() << "no error";
-    } catch (ResultError const& error) {
-        EXPECT_EQ(error.result(), E_FAIL);
-    }
+    EXPECT_EQ(codeOf([&] { vp->setMaximumDimensions(1, 2, moves); }), 0x80004005u);  // 1 + 2 < 4
     EXPECT_EQ(layout(*vp), before);
     EXPECT_TRUE(moves.empty());
 }
@@ -306,39 +275,12 @@ TEST(ViewpointModel, ConnectingTellsListeners) {
     vp->removeListener(&listener);
 }
 
-TEST(ViewpointModel, ACubeThatWentAwayIsNotCalledAgain) {
-    auto cube = makeCube({"A", "B"});
-    Ref vp = bind(cube.get());
-    cube.reset();  // the cube tells the viewpoint to stop listening and is destroyed
-    EXPECT_FALSE(vp->isConnected());
-    vp->setCube(nullptr, 2, 1);  // must not touch the destroyed cube
-    EXPECT_FALSE(vp->isConnected());
-}
-
-TEST(ViewpointModel, ExpressionInitialisationNeedsADerivedViewpoint) {
-    Ref vp = makeViewpoint();
-    PovaString expression("SELECT");
-    try {
-        vp->initialiseFromExpression(expression);
-        FAIL() << "no error";
-    } catch (BaseError const& error) {
-        EXPECT_EQ(error.code(), 0xC201120Du);
-    }
-}
-
 TEST(ViewpointModel, ExpressionsComeFromTheViewpointAndAreCheckedByTheProvider) {
     Ref unbound = makeViewpoint();
     PovaString formula("1 + 2");
-    for (auto const& check :
-         {std::function<void()>([&] { unbound->validateServerExpression(formula); }),
-          std::function<void()>([&] { unbound->validateCalculationExpression(formula); })}) {
-        try {
-            check();
-            FAIL() << "no error";
-        } catch (BaseError const& error) {
-            EXPECT_EQ(error.code(), 0xC201120Du);
-        }
-    }
+    EXPECT_EQ(codeOf([&] { unbound->initialiseFromExpression(formula); }), 0xC201120Du);
+    EXPECT_EQ(codeOf([&] { unbound->validateServerExpression(formula); }), 0xC201120Du);
+    EXPECT_EQ(codeOf([&] { unbound->validateCalculationExpression(formula); }), 0xC201120Du);
     auto cube = makeCube({"A"});
     Ref vp = bind(cube.get());
     EXPECT_TRUE(vp->validateServerExpression(formula));
