@@ -1,4 +1,4 @@
-// ZELT_o::Dimension: one dimension of a cube. Returned hierarchies are borrowed.
+// ZELT_o::Dimension: one dimension of a cube. Returned hierarchies and the cube are borrowed.
 #pragma once
 
 #include <pova/pova_export.h>

@@ -299,6 +299,8 @@ void ViewpointCommon::queue_axis_events(LONG axisA, LONG axisB) {
     }
 }
 
+// Sorts, subtotals and filters do not yet say which axis and dimension they apply to: until
+// they do, every axis is told, and the dimension's change event waits for that seam.
 void ViewpointCommon::notifySortChanged(ZELT_o::Sort* /*sort*/) {
     queue_data_changed();
 }
