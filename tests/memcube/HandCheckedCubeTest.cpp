@@ -1,193 +1,139 @@
-// A 2x2x2 cube whose facts are powers of two, so that every sum names the facts under it:
-//
-//   a1 b1 c1   1        a2 b1 c1   8
-//   a1 b1 c2   2        a2 b2 c2  16 + 32 (two facts, one coordinate)
-//   a1 b2 c1   4        (a1 b2 c2 and a2 b1 c2 have no fact)
+// Cubes built by hand: the builder's mistakes and shapes, and results checked by hand.
 #include "ResultReader.h"
-
-#include <basekit/BaseError.h>
-#include <memcube/CubeBuilder.h>
-#include <pova/Dimension.h>
-#include <pova/Hierarchy.h>
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <stdexcept>
+
 namespace {
 
-using memcube::Layout;
-using memcube_test::readAxis;
-using memcube_test::readCells;
-using memcube_test::Tuple;
-using Cells = std::vector<std::optional<double>>;
-constexpr std::nullopt_t kEmpty = std::nullopt;
+using namespace memcube_test;
+using memcube::CubeBuilder;
+using Mistakes = std::vector<std::pair<char const*, std::function<void(CubeBuilder&)>>>;
 
-class HandCheckedCube : public ::testing::Test {
-protected:
-    HandCheckedCube()
-        : fCube(memcube::CubeBuilder("Tiny")
-                    .dimension("A", {"a1", "a2"})
-                    .dimension("B", {"b1", "b2"})
-                    .dimension("C", {"c1", "c2"})
-                    .measures({"Value", "Count"})
-                    .fact({"a1", "b1", "c1"}, {1, 1})
-                    .fact({"a1", "b1", "c2"}, {2, 1})
-                    .fact({"a1", "b2", "c1"}, {4, 1})
-                    .fact({"a2", "b1", "c1"}, {8, 1})
-                    .fact({"a2", "b2", "c2"}, {16, 1})
-                    .fact({"a2", "b2", "c2"}, {32, 1})
-                    .build()) {}
+// T: Year > Month, 2023 > Jan and 2024 > Jan; one measure.
+CubeBuilder& withT(CubeBuilder& b) {
+    return b.hierarchy("T", {"Year", "Month"}, {{"2023", "Jan"}, {"2024", "Jan"}}).measures({"V"});
+}
 
-    ZELT_o::Member* m(char const* name) {
-        ZELT_o::Member* member = fCube->findMember(name);
-        EXPECT_NE(member, nullptr) << name;
-        return member;
+TEST(CubeBuilder, MistakesAreReportedAsInvalidArguments) {
+    // clang-format off
+    Mistakes const mistakes = {
+        {"no measures", [](auto& b) { b.measures({}); }},
+        {"two measures of one name", [](auto& b) { b.measures({"V", "v"}); }},
+        {"a path longer than the levels", [](auto& b) { b.hierarchy("T", {"Y"}, {{"1", "2"}}); }},
+        {"an empty path", [](auto& b) { b.hierarchy("T", {"Y"}, {{}}); }},
+        {"members without levels", [](auto& b) { b.hierarchy("T", {}, {{"1"}}); }},
+        {"a fact before the measures", [](auto& b) { b.dimension("A", {"a"}).fact({"a"}, {}); }},
+        {"a build without measures", [](auto& b) { b.dimension("A", {"a"}).build(); }},
+        {"two dimensions of one name", [](auto& b) { withT(b).dimension("t", {"x"}); }},
+        {"a dimension named Measures", [](auto& b) { withT(b).dimension("Measures", {"x"}); }},
+        {"measures twice", [](auto& b) { withT(b).measures({"W"}); }},
+        {"too few members", [](auto& b) { withT(b).fact({}, {1}); }},
+        {"too many values", [](auto& b) { withT(b).fact({"[T].[2023].[Jan]"}, {1, 2}); }},
+        {"a dimension after a fact",
+         [](auto& b) { withT(b).fact({"[T].[2023].[Jan]"}, {1}).dimension("B", {"b"}); }},
+        {"an unknown member", [](auto& b) { withT(b).fact({"Feb"}, {1}).build(); }},
+        {"a member that is not a leaf", [](auto& b) { withT(b).fact({"2024"}, {1}).build(); }},
+        {"an ambiguous name", [](auto& b) { withT(b).fact({"Jan"}, {1}).build(); }},
+    };
+    // clang-format on
+    for (auto const& [what, make] : mistakes) {
+        CubeBuilder builder("X");
+        EXPECT_THROW(make(builder), std::invalid_argument) << what;
     }
+}
 
-    support::Ref<ZELT_o::ViewResultSet> run(Layout const& layout) {
-        return fCube->evaluate(layout);
+TEST(CubeBuilder, RaggedPathsRepeatedMembersRebuildingAndMeasuresAlone) {
+    CubeBuilder first("Ragged");
+    first
+        .hierarchy("T", {"Year", "Month"},
+                   {{"2023", "Jan"}, {"2024"}, {"2023", "Jan"}, {"2023", "Feb"}})
+        .measures({"V"})
+        .fact({"[T].[2023].[Jan]"}, {1})
+        .fact({"2024"}, {2})
+        .fact({"feb"}, {4});
+    CubeBuilder builder = std::move(first);
+    for (auto const& cube : {builder.build(), builder.build()}) {
+        std::vector<ZELT_o::Member*> months;
+        cube->findMember("[T].[2023]")->getChildren(months);
+        EXPECT_EQ(months.size(), 2u) << "Jan is made once";
+        EXPECT_EQ(cellsOf(*cube, layoutOf(*cube, {{{"2023", "2024", "Jan"}}})), (Cells{5, 2, 1}));
     }
+    auto flat =
+        CubeBuilder("Flat").measures({"V", "W"}).fact({}, {1, 10}).fact({}, {2, 20}).build();
+    EXPECT_EQ(cellsOf(*flat, layoutOf(*flat, {{{"V", "W"}}})), (Cells{3, 30}));
+}
 
-    support::Ref<memcube::MemCube> fCube;
+struct Grid {
+    char const* what;
+    std::vector<AxisNames> axes;
+    std::vector<char const*> slices;
+    std::vector<bool> excludeEmpty;  // Per axis, from axis 0; missing means false.
+    Cells cells;
+    std::vector<Tuple> axis0;  // Checked when given.
 };
 
-TEST_F(HandCheckedCube, TwoAxesWithADefaultDimensionSumOverIt) {
-    Layout layout;
-    layout.axes = {{{{m("a1"), m("a2")}}}, {{{m("b1"), m("b2")}}}};
-    auto result = run(layout);
-    ASSERT_EQ(result->getAxisCount(), 2);
-    EXPECT_EQ(result->getAxisLength(0), 2);
-    EXPECT_EQ(result->getAxisLength(1), 2);
-    EXPECT_EQ(result->getItemCount(), 4);
-    EXPECT_EQ(readAxis(*result, 0), (std::vector<Tuple>{{"[A].[a1]"}, {"[A].[a2]"}}));
-    EXPECT_EQ(readAxis(*result, 1), (std::vector<Tuple>{{"[B].[b1]"}, {"[B].[b2]"}}));
-    // Axis 0 varies fastest: a1b1, a2b1, a1b2, a2b2, each over c1 and c2.
-    EXPECT_EQ(readCells(*result), (Cells{3, 8, 4, 48}));
-    EXPECT_DOUBLE_EQ(result->getMinimum(), 3);
-    EXPECT_DOUBLE_EQ(result->getMaximum(), 48);
-}
+AxisNames const kA{{"a1", "a2"}}, kB{{"b1", "b2"}}, kC{{"c1", "c2"}}, kB2{{"b2"}};
+// C nested inside A; the measures nested inside A.
+AxisNames const kAC{{"a1", "a2"}, {"c1", "c2"}}, kAM{{"a1", "a2"}, {"Value", "Count"}};
+std::vector<Tuple> const kAMTuples{{"[A].[a1]", "[Measures].[Value]"},
+                                   {"[A].[a1]", "[Measures].[Count]"},
+                                   {"[A].[a2]", "[Measures].[Value]"},
+                                   {"[A].[a2]", "[Measures].[Count]"}};
 
-TEST_F(HandCheckedCube, SlicesRestrictAndEmptyCellsStayEmpty) {
-    Layout layout;
-    layout.axes = {{{{m("a1"), m("a2")}}}, {{{m("b1"), m("b2")}}}};
-    layout.slices = {m("c1")};
-    EXPECT_EQ(readCells(*run(layout)), (Cells{1, 8, 4, kEmpty}));
-    layout.slices = {m("c2")};
-    EXPECT_EQ(readCells(*run(layout)), (Cells{2, kEmpty, kEmpty, 48}));
-    // The All member of a slice is no restriction.
-    layout.slices = {m("[C].[All C]")};
-    EXPECT_EQ(readCells(*run(layout)), (Cells{3, 8, 4, 48}));
-}
+Grid const kGrids[] = {
+    // Axis 0 varies fastest: a1b1, a2b1, a1b2, a2b2, each summed over C.
+    {"A by B", {kA, kB}, {}, {}, {3, 8, 4, 48}, {{"[A].[a1]"}, {"[A].[a2]"}}},
+    {"a slice restricts", {kA, kB}, {"c1"}, {}, {1, 8, 4, kEmpty}, {}},
+    {"cells without facts are empty", {kA, kB}, {"c2"}, {}, {2, kEmpty, kEmpty, 48}, {}},
+    {"an All slice restricts nothing", {kA, kB}, {"[C].[All C]"}, {}, {3, 8, 4, 48}, {}},
+    {"a measure slice chooses the column", {kA}, {"Count"}, {}, {3, 3}, {}},
+    {"nested measures", {kAM}, {"b2"}, {}, {4, 1, 48, 2}, kAMTuples},
+    {"nested dimensions", {kAC, kB}, {}, {}, {1, 2, 8, kEmpty, 4, kEmpty, kEmpty, 48}, {}},
+    {"three axes", {kA, kB, kC}, {}, {}, {1, 8, 4, kEmpty, 2, kEmpty, kEmpty, 48}, {}},
+    {"overlapping members", {{{"[A].[All A]", "a2", "a1", "a2"}}}, {"b1"}, {}, {11, 8, 3, 8}, {}},
+    {"no axes: one cell of the defaults", {}, {}, {}, {63}, {}},
+    {"an axis without dimensions has one empty tuple", {{}, kC}, {}, {}, {13, 50}, {{}}},
+    {"no tuple is empty, none goes", {kA, kB}, {"c2"}, {true, true}, {2, kEmpty, kEmpty, 48}, {}},
+    {"an empty tuple goes", {kA, kB2}, {"c2"}, {true, true}, {48}, {{"[A].[a2]"}}},
+    {"unfiltered, it stays", {kA, kB2}, {"c2"}, {}, {kEmpty, 48}, {}},
+    {"no value at all", {{{"a1"}}, kB2}, {"c2", "Count"}, {true}, {}, {}},
+};
 
-TEST_F(HandCheckedCube, MeasuresChooseTheColumnSummed) {
-    Layout layout;
-    layout.axes = {{{{m("a1"), m("a2")}}}};
-    layout.slices = {m("[Measures].[Count]")};
-    EXPECT_EQ(readCells(*run(layout)), (Cells{3, 3}));
-
-    // Measures nested inside A: a1-Value, a1-Count, a2-Value, a2-Count.
-    layout.axes = {{{{m("a1"), m("a2")}, {m("Value"), m("Count")}}}};
-    layout.slices = {m("b2")};
-    auto result = run(layout);
-    EXPECT_EQ(readAxis(*result, 0), (std::vector<Tuple>{{"[A].[a1]", "[Measures].[Value]"},
-                                                        {"[A].[a1]", "[Measures].[Count]"},
-                                                        {"[A].[a2]", "[Measures].[Value]"},
-                                                        {"[A].[a2]", "[Measures].[Count]"}}));
-    EXPECT_EQ(readCells(*result), (Cells{4, 1, 48, 2}));
-}
-
-TEST_F(HandCheckedCube, NestedDimensionsAndThreeAxes) {
-    // A outer, C inner on axis 0; B on axis 1.
-    Layout nested;
-    nested.axes = {{{{m("a1"), m("a2")}, {m("c1"), m("c2")}}}, {{{m("b1"), m("b2")}}}};
-    auto result = run(nested);
-    EXPECT_EQ(result->getAxisLength(0), 4);
-    EXPECT_EQ(readCells(*result), (Cells{1, 2, 8, kEmpty, 4, kEmpty, kEmpty, 48}));
-
-    // One dimension per axis, all three: axis 0 fastest, then 1, then 2.
-    Layout cube;
-    cube.axes = {{{{m("a1"), m("a2")}}}, {{{m("b1"), m("b2")}}}, {{{m("c1"), m("c2")}}}};
-    result = run(cube);
-    EXPECT_EQ(result->getItemCount(), 8);
-    EXPECT_EQ(readCells(*result), (Cells{1, 8, 4, kEmpty, 2, kEmpty, kEmpty, 48}));
-}
-
-TEST_F(HandCheckedCube, OverlappingMembersEachGetTheirFacts) {
-    Layout layout;
-    layout.axes = {{{{m("[A].[All A]"), m("a2"), m("a1"), m("a2")}}}};
-    layout.slices = {m("b1")};
-    EXPECT_EQ(readCells(*run(layout)), (Cells{11, 8, 3, 8}));
-}
-
-TEST_F(HandCheckedCube, NoAxesGiveOneCellOfTheDefaults) {
-    auto result = run(Layout{});
-    EXPECT_EQ(result->getAxisCount(), 0);
-    EXPECT_EQ(result->getItemCount(), 1);
-    EXPECT_EQ(readCells(*result), (Cells{63}));
-
-    // An axis with no dimensions has one tuple of no members.
-    Layout layout;
-    layout.axes = {{}, {{{m("c1"), m("c2")}}}};
-    result = run(layout);
-    EXPECT_EQ(result->getAxisLength(0), 1);
-    EXPECT_EQ(readAxis(*result, 0), (std::vector<Tuple>{{}}));
-    EXPECT_EQ(readCells(*result), (Cells{13, 50}));
-}
-
-TEST_F(HandCheckedCube, EmptyTuplesAreDroppedOnlyWhereAsked) {
-    Layout layout;
-    layout.axes = {{{{m("a1"), m("a2")}}}, {{{m("b1"), m("b2")}}}};
-    layout.slices = {m("c2")};
-    // Every row and column has a value: nothing goes.
-    layout.axes[0].excludeEmpty = true;
-    layout.axes[1].excludeEmpty = true;
-    EXPECT_EQ(readCells(*run(layout)), (Cells{2, kEmpty, kEmpty, 48}));
-
-    // Against b2 alone, a1 has nothing under c2.
-    layout.axes[1].nests = {{m("b2")}};
-    auto result = run(layout);
-    EXPECT_EQ(readAxis(*result, 0), (std::vector<Tuple>{{"[A].[a2]"}}));
-    EXPECT_EQ(readCells(*result), (Cells{48}));
-
-    // Unfiltered, the empty tuple stays.
-    layout.axes[0].excludeEmpty = false;
-    EXPECT_EQ(readCells(*run(layout)), (Cells{kEmpty, 48}));
-
-    // A filtered axis with no value at all becomes empty, and so does the grid.
-    layout.axes[0].excludeEmpty = true;
-    layout.axes[1].excludeEmpty = false;
-    layout.slices = {m("c2"), m("[Measures].[Count]")};
-    layout.axes[0].nests = {{m("a1")}};
-    result = run(layout);
-    EXPECT_EQ(result->getAxisLength(0), 0);
-    EXPECT_EQ(result->getAxisLength(1), 1);
-    EXPECT_EQ(result->getItemCount(), 0);
-    EXPECT_EQ(result->getMinimum(), 0);
-    EXPECT_EQ(result->getMaximum(), 0);
-}
-
-TEST_F(HandCheckedCube, BadLayoutsAreRefused) {
-    auto other = memcube::CubeBuilder("Other").dimension("A", {"a1"}).measures({"V"}).build();
-    auto expect_invalid = [&](Layout const& layout) {
-        try {
-            run(layout);
-            ADD_FAILURE() << "accepted";
-        } catch (ResultError const& error) {
-            EXPECT_EQ(error.result(), E_INVALIDARG);
+TEST(HandCheckedCube, GridsSumTheFactsUnderTheirCoordinates) {
+    auto cube = makeTinyCube();
+    for (Grid const& grid : kGrids) {
+        memcube::Layout layout = layoutOf(*cube, grid.axes, grid.slices);
+        for (std::size_t a = 0; a < grid.excludeEmpty.size(); ++a) {
+            layout.axes[a].excludeEmpty = grid.excludeEmpty[a];
         }
-    };
-    Layout foreign;
-    foreign.slices = {other->findMember("a1")};
-    expect_invalid(foreign);
-    Layout twice;
-    twice.axes = {{{{m("a1")}}}};
-    twice.slices = {m("a2")};
-    expect_invalid(twice);
-    Layout mixed;
-    mixed.axes = {{{{m("a1"), m("b1")}}}};
-    expect_invalid(mixed);
-    Layout null;
-    null.slices = {nullptr};
-    expect_invalid(null);
+        auto result = cube->evaluate(layout);
+        EXPECT_EQ(readCells(*result), grid.cells) << grid.what;
+        EXPECT_TRUE(grid.axis0.empty() || readAxis(*result, 0) == grid.axis0) << grid.what;
+        // The range of the values, 0 to 0 without any.
+        Cells values = grid.cells;
+        std::erase(values, kEmpty);
+        auto const [low, high] = std::minmax_element(values.begin(), values.end());
+        EXPECT_EQ(result->getAxisCount(), static_cast<LONG>(grid.axes.size())) << grid.what;
+        EXPECT_EQ(result->getAxisLength(result->getAxisCount()), 0);
+        EXPECT_EQ(result->getMinimum(), values.empty() ? 0 : **low) << grid.what;
+        EXPECT_EQ(result->getMaximum(), values.empty() ? 0 : **high) << grid.what;
+    }
+}
+
+TEST(HandCheckedCube, BadLayoutsAreRefused) {
+    auto cube = makeTinyCube();
+    auto other = makeTinyCube();
+    memcube::Layout foreign{{}, {other->findMember("a1")}};
+    for (memcube::Layout const& layout :
+         {foreign, layoutOf(*cube, {{{"a1"}}}, {"a2"}), layoutOf(*cube, {{{"a1", "b1"}}}),
+          layoutOf(*cube, {}, {"no such member"})}) {
+        EXPECT_FALSE(cube->canEvaluate(layout));
+        EXPECT_EQ(refusalOf(*cube, layout), E_INVALIDARG);
+    }
+    EXPECT_TRUE(cube->canEvaluate(layoutOf(*cube, {kA})));
 }
 
 }  // namespace

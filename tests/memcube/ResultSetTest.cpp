@@ -1,11 +1,5 @@
-// Delivery of a result set's axes and cells in chunks, and the references involved.
+// Result sets: axes and cells in chunks, the references involved, and grids too large.
 #include "ResultReader.h"
-
-#include <basekit/BaseError.h>
-#include <memcube/CubeBuilder.h>
-#include <pova/Dimension.h>
-#include <pova/Hierarchy.h>
-#include <pova/MemberSet.h>
 
 #include <gtest/gtest.h>
 
@@ -13,167 +7,105 @@
 
 namespace {
 
-using memcube::Layout;
-using memcube_test::CollectingHandler;
+using namespace memcube_test;
 
-// One dimension of 3000 members m0 .. m2999, one fact of value i on member mi (none on m0).
+constexpr LONG kCells = -100;  // Requests cells rather than an axis.
+constexpr LONG kMax = 2147483647;
+
+std::vector<std::string> numbered(char const* prefix, LONG count) {
+    std::vector<std::string> names;
+    for (LONG i = 0; i < count; ++i) {
+        names.push_back(prefix + std::to_string(i));
+    }
+    return names;
+}
+
+// Dimension M: m0 .. m2999; dimension N: n0 .. n5999. One fact of value i at (mi, n0) for
+// every i but 0. The result: M on axis 0, all of N.
 class LongAxis : public ::testing::Test {
 protected:
     static constexpr LONG kLength = 3000;
 
     LongAxis() {
-        std::vector<std::string> names;
-        for (LONG i = 0; i < kLength; ++i) {
-            names.push_back(std::string("m").append(std::to_string(i)));
-        }
+        auto const names = numbered("m", kLength);
         memcube::CubeBuilder builder("Long");
-        builder.dimension("M", names).measures({"V"});
+        builder.dimension("M", names).dimension("N", numbered("n", 2 * kLength)).measures({"V"});
         for (LONG i = 1; i < kLength; ++i) {
-            builder.fact({names[static_cast<std::size_t>(i)]}, {static_cast<double>(i)});
+            builder.fact({names[static_cast<std::size_t>(i)], "n0"}, {static_cast<double>(i)});
         }
         fCube = builder.build();
-        ZELT_o::Hierarchy* hierarchy = fCube->getDimension(0)->getDefaultHierarchy();
-        auto set = support::adopt(hierarchy->createMemberSet(0, nullptr));
-        Layout layout;
-        layout.axes.resize(1);
-        layout.axes[0].nests.resize(1);
-        set->getMembers(layout.axes[0].nests[0]);
+        memcube::Layout layout;
+        layout.axes = {{{topMembers(*fCube->getDimension(0))}}};
         fResult = fCube->evaluate(layout);
     }
 
-    // (first, count) of each chunk.
-    static std::vector<std::pair<LONG, LONG>> shape(CollectingHandler const& handler) {
-        std::vector<std::pair<LONG, LONG>> result;
-        for (auto const& chunk : handler.chunks) {
-            result.emplace_back(chunk->getFirst(), chunk->getValueCount());
+    // The chunks a request delivers, as "first+count" each, marked "!" when sent as the last.
+    std::string chunks(LONG axis, LONG first, LONG last, std::size_t stopAfter = 0) {
+        CollectingHandler handler(stopAfter);
+        if (axis == kCells) {
+            fResult->requestCellChunks(&handler, first, last);
+        } else {
+            fResult->requestAxisChunks(&handler, axis, first, last);
         }
-        return result;
+        std::string shape;
+        for (std::size_t i = 0; i < handler.chunks.size(); ++i) {
+            shape += (i > 0 ? " " : "") + std::to_string(handler.chunks[i]->getFirst()) + "+" +
+                     std::to_string(handler.chunks[i]->getValueCount()) +
+                     (handler.lastFlags[i] ? "!" : "");
+        }
+        return shape;
     }
 
     support::Ref<memcube::MemCube> fCube;
     support::Ref<ZELT_o::ViewResultSet> fResult;
 };
 
-TEST_F(LongAxis, ChunksHoldAtMost1024ItemsAndTheLastIsMarked) {
-    CollectingHandler cells;
-    fResult->requestCellChunks(&cells, 0, 2147483647);
-    EXPECT_EQ(shape(cells),
-              (std::vector<std::pair<LONG, LONG>>{{0, 1024}, {1024, 1024}, {2048, 952}}));
-    EXPECT_EQ(cells.lastFlags, (std::vector<bool>{false, false, true}));
-
-    CollectingHandler tuples;
-    fResult->requestAxisChunks(&tuples, 0, 1000, 2047);
-    EXPECT_EQ(shape(tuples), (std::vector<std::pair<LONG, LONG>>{{1000, 1024}, {2024, 24}}));
-    EXPECT_EQ(tuples.lastFlags, (std::vector<bool>{false, true}));
+TEST_F(LongAxis, ChunksHoldAtMost1024ItemsOfTheClampedRange) {
+    EXPECT_EQ(chunks(kCells, 0, kMax), "0+1024 1024+1024 2048+952!");
+    EXPECT_EQ(chunks(0, 1000, 2047), "1000+1024 2024+24!");
+    EXPECT_EQ(chunks(kCells, -5, 3), "0+4!");
+    EXPECT_EQ(chunks(kCells, 0, kMax, 1), "0+1024") << "the handler stops the delivery";
+    EXPECT_EQ(chunks(kCells, kLength, kMax) + chunks(kCells, 10, 9), "") << "empty ranges";
+    EXPECT_EQ(chunks(1, 0, 10) + chunks(-1, 0, 10), "") << "axes that are not there";
+    fResult->requestCellChunks(nullptr, 0, 10);  // No handler: nothing to deliver to.
 }
 
-TEST_F(LongAxis, RangesAreClampedAndEmptyRangesDeliverNothing) {
-    CollectingHandler below;
-    fResult->requestCellChunks(&below, -5, 3);
-    EXPECT_EQ(shape(below), (std::vector<std::pair<LONG, LONG>>{{0, 4}}));
-    EXPECT_EQ(below.lastFlags, std::vector<bool>{true});
-
-    CollectingHandler beyond;
-    fResult->requestCellChunks(&beyond, kLength, 2147483647);
-    fResult->requestCellChunks(&beyond, 10, 9);
-    fResult->requestAxisChunks(&beyond, 1, 0, 10);
-    fResult->requestAxisChunks(&beyond, -1, 0, 10);
-    EXPECT_TRUE(beyond.chunks.empty());
-
-    // No handler: nothing to deliver to.
-    fResult->requestCellChunks(nullptr, 0, 10);
-}
-
-TEST_F(LongAxis, DeliveryStopsWhenTheHandlerSaysSo) {
-    CollectingHandler handler(1);
-    fResult->requestCellChunks(&handler, 0, 2147483647);
-    EXPECT_EQ(handler.chunks.size(), 1u);
-    EXPECT_EQ(handler.lastFlags, std::vector<bool>{false});
-}
-
-TEST_F(LongAxis, ChunkValuesAreCellsOrCaptions) {
+TEST_F(LongAxis, ChunksAreCellsOrTuplesAndKeepWhatTheyUse) {
     CollectingHandler cells;
     fResult->requestCellChunks(&cells, 2046, 2049);
-    ZELT_o::Chunk& chunk = *cells.chunks.at(0);
     VARIANT value;
-    ASSERT_TRUE(chunk.getValue(0, &value));
-    EXPECT_EQ(value.vt, VT_R8);
-    EXPECT_EQ(value.dblVal, 2046);
-    EXPECT_FALSE(chunk.getValue(4, &value));
-    EXPECT_FALSE(chunk.getValue(-1, &value));
-
-    CollectingHandler first;
-    fResult->requestCellChunks(&first, 0, 0);
-    ASSERT_TRUE(first.chunks.at(0)->getValue(0, &value));
-    EXPECT_EQ(value.vt, VT_EMPTY) << "no fact on m0";
-    EXPECT_DOUBLE_EQ(fResult->getMinimum(), 1);
-    EXPECT_DOUBLE_EQ(fResult->getMaximum(), kLength - 1);
+    EXPECT_FALSE(cells.chunks.at(0)->getValue(4, &value) || cells.chunks[0]->getValue(-1, &value));
 
     CollectingHandler tuples;
     fResult->requestAxisChunks(&tuples, 0, 7, 8);
     auto* axisChunk = dynamic_cast<ZELT_o::AxisChunk*>(tuples.chunks.at(0).get());
     ASSERT_NE(axisChunk, nullptr);
-    EXPECT_EQ(axisChunk->getAxis(), 0);
-    EXPECT_EQ(axisChunk->getDepth(), 1);
-    EXPECT_EQ(axisChunk->getMember(1, 0)->getUniqueName(), "[M].[m8]");
-    EXPECT_EQ(axisChunk->getMember(2, 0), nullptr);
-    EXPECT_EQ(axisChunk->getMember(0, 1), nullptr);
-    ASSERT_TRUE(axisChunk->getValue(1, &value));
+    EXPECT_TRUE(axisChunk->getAxis() == 0 && axisChunk->getDepth() == 1);
+    EXPECT_TRUE(axisChunk->getMember(2, 0) == nullptr && axisChunk->getMember(0, 1) == nullptr);
+    ASSERT_TRUE(axisChunk->getValue(1, &value));  // The caption of the innermost member.
     ASSERT_EQ(value.vt, VT_BSTR);
     EXPECT_EQ(PovaString(value.bstrVal), "m8");
     VariantClear(&value);
-}
-
-TEST_F(LongAxis, ChunksAndResultsKeepWhatTheyUse) {
-    EXPECT_EQ(fResult->getRefCount(), 1);
-    LONG const cubeCount = fCube->getRefCount();
-    EXPECT_EQ(cubeCount, 2) << "the result set holds the cube";
-
-    CollectingHandler handler;
-    fResult->requestAxisChunks(&handler, 0, 0, 0);
-    ASSERT_EQ(handler.chunks.size(), 1u);
-    EXPECT_EQ(handler.chunks[0]->getRefCount(), 1) << "the handler owns the only reference";
+    EXPECT_FALSE(axisChunk->getValue(2, &value));
 
     // The chunk outlives the result set and the cube's last outside reference.
     fResult.reset();
     fCube.reset();
-    auto* chunk = dynamic_cast<ZELT_o::AxisChunk*>(handler.chunks[0].get());
-    EXPECT_EQ(chunk->getMember(0, 0)->getUniqueName(), "[M].[m0]");
+    EXPECT_EQ(nameOf(axisChunk->getMember(1, 0)), "[M].[m8]");
 }
 
-TEST(ResultSet, TooManyCellsAreRefused) {
-    std::vector<std::string> names;
-    for (int i = 0; i < 5000; ++i) {
-        names.push_back(std::string("x").append(std::to_string(i)));
-    }
-    auto cube = memcube::CubeBuilder("Wide")
-                    .dimension("X", names)
-                    .dimension("Y", names)
-                    .measures({"V"})
-                    .fact({"x1", "x2"}, {5})
-                    .build();
-    auto members = [&](int dimension) {
-        auto set = support::adopt(
-            cube->getDimension(dimension)->getDefaultHierarchy()->createMemberSet(0, nullptr));
-        std::vector<ZELT_o::Member*> list;
-        set->getMembers(list);
-        return list;
-    };
-    Layout layout;
-    layout.axes = {{{members(0)}}, {{members(1)}}};
-    try {
-        cube->evaluate(layout);
-        ADD_FAILURE() << "25 million cells accepted";
-    } catch (ResultError const& error) {
-        EXPECT_EQ(error.result(), E_OUTOFMEMORY);
-    }
-    // Without the empty tuples the same grid is one cell.
-    layout.axes[0].excludeEmpty = true;
-    layout.axes[1].excludeEmpty = true;
-    auto result = cube->evaluate(layout);
-    EXPECT_EQ(result->getItemCount(), 1);
-    EXPECT_EQ(memcube_test::readAxis(*result, 1), std::vector<memcube_test::Tuple>{{"[Y].[x2]"}});
-    EXPECT_EQ(memcube_test::readCells(*result), std::vector<std::optional<double>>{5});
+TEST_F(LongAxis, TooManyCellsAreRefusedUnlessTheEmptyOnesGo) {
+    memcube::Layout layout;
+    layout.axes = {{{topMembers(*fCube->getDimension(0))}},
+                   {{topMembers(*fCube->getDimension(1))}}};
+    EXPECT_FALSE(fCube->canEvaluate(layout));
+    EXPECT_EQ(refusalOf(*fCube, layout), E_OUTOFMEMORY) << "18 million cells";
+    layout.axes[0].excludeEmpty = layout.axes[1].excludeEmpty = true;
+    auto result = fCube->evaluate(layout);
+    EXPECT_EQ(readAxis(*result, 1), std::vector<Tuple>{{"[N].[n0]"}});
+    Cells const cells = readCells(*result);
+    EXPECT_EQ(cells.size(), 2999u);
+    EXPECT_TRUE(cells.front() == 1 && cells.back() == 2999);
 }
 
 }  // namespace

@@ -2,10 +2,7 @@
 #include "ResultReader.h"
 
 #include <memcube/SalesCube.h>
-#include <pova/Dimension.h>
-#include <pova/Hierarchy.h>
 #include <pova/Level.h>
-#include <pova/MemberSet.h>
 
 #include <gtest/gtest.h>
 
@@ -13,89 +10,51 @@
 
 namespace {
 
-using memcube::Layout;
-using memcube_test::readCells;
+using namespace memcube_test;
 
-// Built once: the tests only read it.
-memcube::MemCube& sales() {
-    static support::Ref<memcube::MemCube> cube = memcube::makeSalesCube();
-    return *cube;
-}
-
-std::vector<ZELT_o::Member*> levelMembers(char const* dimension, LONG depth) {
-    ZELT_o::Hierarchy* hierarchy = sales().findDimension(dimension)->getDefaultHierarchy();
-    std::vector<ZELT_o::Level*> levels;
-    hierarchy->getLevels(levels);
-    auto set = support::adopt(levels.at(static_cast<std::size_t>(depth))->getMemberSet());
-    std::vector<ZELT_o::Member*> members;
-    set->getMembers(members);
-    return members;
-}
-
-double sum(std::vector<std::optional<double>> const& cells) {
-    double total = 0;
-    for (auto const& cell : cells) {
-        total += cell.value_or(0);
-    }
-    return total;
-}
-
-TEST(SalesCube, HasTheDocumentedShape) {
-    memcube::MemCube& cube = sales();
-    EXPECT_EQ(cube.getName(), "Sales");
-    EXPECT_EQ(cube.countFacts(), 100000);
-    std::vector<std::string> names;
-    for (LONG i = 0; i < cube.countDimensions(); ++i) {
-        names.push_back(cube.getDimension(i)->getName().string());
-    }
-    EXPECT_EQ(names, (std::vector<std::string>{"Time", "Product", "Region", "Measures"}));
-    EXPECT_EQ(levelMembers("Time", 1).size(), 3u);
-    EXPECT_EQ(levelMembers("Time", 2).size(), 12u);
-    EXPECT_EQ(levelMembers("Time", 3).size(), 36u);
-    EXPECT_EQ(levelMembers("Product", 1).size(), 4u);
-    EXPECT_EQ(levelMembers("Product", 2).size(), 12u);
-    EXPECT_EQ(levelMembers("Product", 3).size(), 48u);
-    EXPECT_EQ(levelMembers("Region", 1).size(), 5u);
-    EXPECT_EQ(levelMembers("Region", 2).size(), 20u);
-    EXPECT_EQ(levelMembers("Measures", 0).size(), 2u);
-    ASSERT_NE(cube.findMember("[Time].[2024].[Q1].[Jan]"), nullptr);
-    EXPECT_EQ(cube.findMember("[Time].[2024].[Q1].[Jan]")->getParent()->getUniqueName(),
+TEST(SalesCube, HasTheDocumentedShapeAndFigures) {
+    auto sales = memcube::makeSalesCube();
+    EXPECT_TRUE(sales->getName() == "Sales" && sales->countFacts() == 100000);
+    std::vector<ZELT_o::Dimension*> dimensions;
+    sales->getDimensions(dimensions);
+    EXPECT_EQ(namesOf(dimensions),
+              (std::vector<std::string>{"[Time]", "[Product]", "[Region]", "[Measures]"}));
+    EXPECT_EQ(nameOf(sales->findMember("[Time].[2024].[Q1].[Jan]")->getParent()),
               "[Time].[2024].[Q1]");
-}
-
-TEST(SalesCube, IsTheSameOnEveryBuild) {
-    // Pinned figures: a change of the generator shows here.
-    Layout layout;
-    layout.slices = {sales().findMember("[Measures].[Units]")};
-    auto units = readCells(*sales().evaluate(layout));
-    layout.slices = {sales().findMember("[Measures].[Sales]")};
-    auto money = readCells(*sales().evaluate(layout));
-    ASSERT_EQ(units.size(), 1u);
-    ASSERT_EQ(money.size(), 1u);
-    EXPECT_DOUBLE_EQ(*units[0], 417424);
-    EXPECT_NEAR(*money[0], 68358167.59, 0.01);
-
+    // Pinned figures, Sales (the default measure) and Units: a change of the generator shows.
+    double const total = *cellsOf(*sales, {}).at(0);
+    EXPECT_NEAR(total, 68358167.59, 0.01);
+    Cells const units = cellsOf(*sales, layoutOf(*sales, {}, {"[Measures].[Units]"}));
+    EXPECT_EQ(units, Cells{417424});
     auto again = memcube::makeSalesCube();
-    layout.slices = {again->findMember("[Measures].[Units]")};
-    EXPECT_EQ(readCells(*again->evaluate(layout)), units);
-}
+    EXPECT_EQ(cellsOf(*again, layoutOf(*again, {}, {"[Measures].[Units]"})), units);
 
-TEST(SalesCube, EveryLevelAddsUpToTheTotal) {
-    Layout total;
-    double const grand = *readCells(*sales().evaluate(total))[0];
-    for (auto [dimension, depth] :
-         {std::pair{"Time", 1}, {"Time", 3}, {"Product", 2}, {"Product", 3}, {"Region", 2}}) {
-        Layout layout;
-        layout.axes = {{{levelMembers(dimension, depth)}}};
-        EXPECT_NEAR(sum(readCells(*sales().evaluate(layout))), grand, 1e-6 * grand)
-            << dimension << " " << depth;
+    // Each level has its documented size and adds up to the total, as do months by cities.
+    auto level = [&](char const* dimension, std::size_t depth) {
+        std::vector<ZELT_o::Level*> levels;
+        sales->findDimension(dimension)->getDefaultHierarchy()->getLevels(levels);
+        return membersOf(*support::adopt(levels.at(depth)->getMemberSet()));
+    };
+    auto sum = [](Cells const& cells) {
+        return std::accumulate(cells.begin(), cells.end(), 0.0, [](double total, auto const& cell) {
+            return total + cell.value_or(0);
+        });
+    };
+    std::tuple<char const*, std::size_t, std::size_t> const sizes[] = {
+        {"Time", 1, 3},     {"Time", 2, 12},    {"Time", 3, 36},  {"Product", 1, 4},
+        {"Product", 2, 12}, {"Product", 3, 48}, {"Region", 1, 5}, {"Region", 2, 20}};
+    for (auto [dimension, depth, size] : sizes) {
+        memcube::Layout layout;
+        layout.axes = {{{level(dimension, depth)}}};
+        EXPECT_EQ(layout.axes[0].nests[0].size(), size) << dimension << " " << depth;
+        EXPECT_NEAR(sum(cellsOf(*sales, layout)), total, 1e-6 * total) << dimension << depth;
     }
-    // A two-axis grid of months by cities, and its empty-cell-free variant.
-    Layout grid;
-    grid.axes = {{{levelMembers("Time", 3)}}, {{levelMembers("Region", 2)}}};
-    auto cells = readCells(*sales().evaluate(grid));
+    EXPECT_EQ(level("Measures", 0).size(), 2u);
+    memcube::Layout grid;
+    grid.axes = {{{level("Time", 3)}}, {{level("Region", 2)}}};
+    Cells const cells = cellsOf(*sales, grid);
     EXPECT_EQ(cells.size(), 36u * 20u);
-    EXPECT_NEAR(sum(cells), grand, 1e-6 * grand);
+    EXPECT_NEAR(sum(cells), total, 1e-6 * total);
 }
 
 }  // namespace

@@ -1,32 +1,17 @@
-// Dimensions, hierarchies, levels, members and member sets of a built cube.
-#include "SmallCubes.h"
+// The parts of a built cube, and how it classifies names for the expression lexer.
+#include "ResultReader.h"
 
 #include <basekit/XmlSupport.h>
-#include <pova/Dimension.h>
-#include <pova/Hierarchy.h>
+#include <pova/Calculation.h>
 #include <pova/Level.h>
-#include <pova/Member.h>
-#include <pova/MemberSet.h>
+#include <pova/Parameter.h>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using memcube_test::makeCalendarCube;
-
-std::vector<std::string> uniqueNames(std::vector<ZELT_o::Member*> const& members) {
-    std::vector<std::string> names;
-    for (ZELT_o::Member* member : members) {
-        names.push_back(member->getUniqueName().string());
-    }
-    return names;
-}
-
-std::vector<std::string> setNames(ZELT_o::MemberSet& set) {
-    std::vector<ZELT_o::Member*> members;
-    set.getMembers(members);
-    return uniqueNames(members);
-}
+using namespace memcube_test;
+using Names = std::vector<std::string>;
 
 class Structure : public ::testing::Test {
 protected:
@@ -35,166 +20,155 @@ protected:
     ZELT_o::Hierarchy* fTimeHierarchy = fTime->getDefaultHierarchy();
 };
 
-TEST_F(Structure, DimensionsInDeclarationOrder) {
-    ASSERT_EQ(fCube->countDimensions(), 3);
-    EXPECT_EQ(fCube->getUniqueName(), "[Calendar]");
-    EXPECT_EQ(fCube->getProviderName(), "memcube");
+TEST_F(Structure, DimensionsHierarchiesAndLevels) {
+    LONG const timeCount = fTime->getRefCount();
+    EXPECT_EQ(nameOf(fCube.get()), "[Calendar]");
     std::vector<ZELT_o::Dimension*> dimensions;
     fCube->getDimensions(dimensions);
-    ASSERT_EQ(dimensions.size(), 3u);
-    for (LONG i = 0; i < 3; ++i) {
-        EXPECT_EQ(dimensions[static_cast<std::size_t>(i)], fCube->getDimension(i));
-        EXPECT_EQ(dimensions[static_cast<std::size_t>(i)]->getOrdinal(), i);
-        EXPECT_EQ(dimensions[static_cast<std::size_t>(i)]->getCube(), fCube.get());
+    EXPECT_EQ(namesOf(dimensions), (Names{"[Time]", "[Store]", "[Measures]"}));
+    for (ZELT_o::Dimension* d : dimensions) {
+        EXPECT_TRUE(fCube->getDimension(d->getOrdinal()) == d && d->getCube() == fCube.get());
     }
-    EXPECT_EQ(fTime->getUniqueName(), "[Time]");
-    EXPECT_FALSE(fTime->isMeasures());
-    EXPECT_TRUE(fCube->getDimension(2)->isMeasures());
-    EXPECT_EQ(fCube->getMeasures(), fCube->getDimension(2));
-    EXPECT_EQ(fCube->getDimension(3), nullptr);
-    EXPECT_EQ(fCube->getDimension(-1), nullptr);
-    EXPECT_EQ(fCube->findDimension("[store]"), fCube->getDimension(1));
-    EXPECT_EQ(fCube->findDimension("Store"), fCube->getDimension(1));
+    EXPECT_TRUE(fCube->getDimension(3) == nullptr && fCube->getDimension(-1) == nullptr);
+    EXPECT_EQ(fCube->getMeasures(), dimensions[2]);
+    EXPECT_EQ(fCube->findDimension("[store]"), dimensions[1]);
+    EXPECT_EQ(fCube->findDimension("Store"), dimensions[1]);
     EXPECT_EQ(fCube->findDimension("[Nowhere]"), nullptr);
-    EXPECT_EQ(fCube->getDocument(), nullptr);
-}
-
-TEST_F(Structure, HierarchiesAreFoundByTheirOwnOrTheirDimensionsName) {
+    // One hierarchy per dimension, of the dimension's name (acceptsName finds it by name).
     std::vector<ZELT_o::Hierarchy*> hierarchies;
     fTime->getHierarchies(hierarchies);
-    EXPECT_EQ(hierarchies, std::vector<ZELT_o::Hierarchy*>{fTimeHierarchy});
-    EXPECT_EQ(fTimeHierarchy->getDimension(), fTime);
-    EXPECT_EQ(fTimeHierarchy->getUniqueName(), "[Time]");
-    EXPECT_EQ(fTime->findHierarchy("[TIME]"), fTimeHierarchy);
-    EXPECT_EQ(fTime->findHierarchy("time"), fTimeHierarchy);
-    EXPECT_EQ(fTime->findHierarchy("[Store]"), nullptr);
-}
+    EXPECT_TRUE(hierarchies == std::vector{fTimeHierarchy} &&
+                fTimeHierarchy->getDimension() == fTime);
+    EXPECT_EQ(nameOf(fTimeHierarchy), "[Time]");
+    EXPECT_EQ(fTime->getRefCount(), timeCount) << "structural getters lend without counting";
+    EXPECT_EQ(fCube->getRefCount(), 1);
 
-TEST_F(Structure, LevelsStartWithTheAllLevel) {
+    // Levels start with the All level; the measures have one of their own.
     std::vector<ZELT_o::Level*> levels;
     fTimeHierarchy->getLevels(levels);
-    ASSERT_EQ(levels.size(), 4u);
-    std::vector<std::string> names;
-    for (std::size_t i = 0; i < levels.size(); ++i) {
-        EXPECT_EQ(levels[i]->getDepth(), static_cast<LONG>(i));
-        EXPECT_EQ(levels[i]->getHierarchy(), fTimeHierarchy);
-        names.push_back(levels[i]->getUniqueName().string());
+    EXPECT_EQ(namesOf(levels),
+              (Names{"[Time].[(All)]", "[Time].[Year]", "[Time].[Quarter]", "[Time].[Month]"}));
+    for (ZELT_o::Level* l : levels) {
+        EXPECT_TRUE(levels.at(l->getDepth()) == l && l->getHierarchy() == fTimeHierarchy);
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"[Time].[(All)]", "[Time].[Year]",
-                                               "[Time].[Quarter]", "[Time].[Month]"}));
-    // Members of a level in hierarchy order; the ragged 2024 Q1 is a quarter.
-    auto quarters = support::adopt(levels[2]->getMemberSet());
-    EXPECT_EQ(quarters->getRefCount(), 1);
-    EXPECT_EQ(setNames(*quarters),
-              (std::vector<std::string>{"[Time].[2023].[Q1]", "[Time].[2023].[Q2]",
-                                        "[Time].[2024].[Q1]"}));
-
-    std::vector<ZELT_o::Level*> measureLevels;
-    fCube->getMeasures()->getDefaultHierarchy()->getLevels(measureLevels);
-    ASSERT_EQ(measureLevels.size(), 1u);
-    EXPECT_EQ(measureLevels[0]->getUniqueName(), "[Measures].[MeasuresLevel]");
+    fCube->getMeasures()->getDefaultHierarchy()->getLevels(levels);
+    EXPECT_EQ(namesOf(levels), Names{"[Measures].[MeasuresLevel]"});
 }
 
-TEST_F(Structure, MembersFormATreeUnderTheAllMember) {
+TEST_F(Structure, MembersAndMemberSets) {
     ZELT_o::Member* all = fTimeHierarchy->getDefaultMember();
-    EXPECT_EQ(all->getUniqueName(), "[Time].[All Time]");
-    EXPECT_EQ(all->getMemberType(), ZELT_o::Member::kAll);
-    EXPECT_EQ(all->getParent(), nullptr);
+    EXPECT_EQ(nameOf(all), "[Time].[All Time]");
+    EXPECT_TRUE(all->getMemberType() == ZELT_o::Member::kAll && all->getParent() == nullptr);
     std::vector<ZELT_o::Member*> children;
     all->getChildren(children);
-    EXPECT_EQ(uniqueNames(children), (std::vector<std::string>{"[Time].[2023]", "[Time].[2024]"}));
-
+    EXPECT_EQ(namesOf(children), (Names{"[Time].[2023]", "[Time].[2024]"}));
     ZELT_o::Member* feb = fTimeHierarchy->findMember("[Time].[2023].[Q1].[Feb]");
     ASSERT_NE(feb, nullptr);
     EXPECT_EQ(feb->getName(), "Feb");
-    EXPECT_EQ(feb->getCaption(), "Feb");
-    EXPECT_EQ(feb->getMemberType(), ZELT_o::Member::kRegular);
-    EXPECT_EQ(feb->getDimension(), fTime);
-    EXPECT_EQ(feb->getHierarchy(), fTimeHierarchy);
-    EXPECT_EQ(feb->getLevel()->getName(), "Month");
+    EXPECT_TRUE(feb->getMemberType() == ZELT_o::Member::kRegular && feb->getDimension() == fTime &&
+                feb->getHierarchy() == fTimeHierarchy);
+    EXPECT_EQ(nameOf(feb->getLevel()), "[Time].[Month]");
     EXPECT_EQ(feb->getParent()->getParent()->getParent(), all);
-    feb->getChildren(children);
-    EXPECT_TRUE(children.empty());
+    // A level's members in hierarchy order; the ragged 2024 Q1 is a quarter.
+    EXPECT_EQ(namesOf(membersOf(*support::adopt(feb->getParent()->getLevel()->getMemberSet()))),
+              (Names{"[Time].[2023].[Q1]", "[Time].[2023].[Q2]", "[Time].[2024].[Q1]"}));
+    ZELT_o::Member* amount = fCube->getMeasures()->getDefaultHierarchy()->getDefaultMember();
+    EXPECT_EQ(nameOf(amount), "[Measures].[Amount]");
+    EXPECT_EQ(amount->getMemberType(), ZELT_o::Member::kMeasure);
 
-    // By name, case-insensitively, with or without brackets; the first in hierarchy order.
-    EXPECT_EQ(fTimeHierarchy->findMember("feb"), feb);
-    EXPECT_EQ(fTimeHierarchy->findMember("[FEB]"), feb);
-    EXPECT_EQ(fTimeHierarchy->findMember("Q1")->getUniqueName(), "[Time].[2023].[Q1]");
-    EXPECT_EQ(fTimeHierarchy->findMember("Mar"), nullptr);
-    EXPECT_EQ(fCube->findMember("South")->getUniqueName(), "[Store].[South]");
+    auto active = support::adopt(fTimeHierarchy->createMemberSet(0, nullptr));
+    EXPECT_TRUE(active->getKind() == 0 && active->getHierarchy() == fTimeHierarchy &&
+                active->getDimension() == fTime);
+    EXPECT_EQ(namesOf(membersOf(*active)), (Names{"[Time].[2023]", "[Time].[2024]"}));
+    EXPECT_EQ(nameOf(active->getMember(1)), "[Time].[2024]");
+    EXPECT_TRUE(active->getMember(2) == nullptr && active->getMember(-1) == nullptr);
+    EXPECT_EQ(support::adopt(fTimeHierarchy->createMemberSet(8, nullptr))->getCount(), 0)
+        << "a selection starts empty";
+    EXPECT_EQ(namesOf(topMembers(*fCube->getMeasures())), Names{"[Measures].[Amount]"});
 
-    ZELT_o::Hierarchy* measures = fCube->getMeasures()->getDefaultHierarchy();
-    EXPECT_EQ(measures->getDefaultMember()->getUniqueName(), "[Measures].[Amount]");
-    EXPECT_EQ(measures->getDefaultMember()->getMemberType(), ZELT_o::Member::kMeasure);
-}
-
-TEST_F(Structure, MemberSetsOfEachKind) {
-    ZELT_o::Member* all = fTimeHierarchy->getDefaultMember();
-    auto active = support::adopt(fTimeHierarchy->createMemberSet(0, all));
-    EXPECT_EQ(active->getKind(), 0);
-    EXPECT_EQ(active->getHierarchy(), fTimeHierarchy);
-    EXPECT_EQ(active->getDimension(), fTime);
-    EXPECT_EQ(setNames(*active), (std::vector<std::string>{"[Time].[2023]", "[Time].[2024]"}));
-    EXPECT_EQ(active->getCount(), 2);
-    EXPECT_EQ(active->getMember(1)->getName(), "2024");
-    EXPECT_EQ(active->getMember(2), nullptr);
-    EXPECT_EQ(active->getMember(-1), nullptr);
-
-    auto selection = support::adopt(fTimeHierarchy->createMemberSet(8, nullptr));
-    EXPECT_EQ(selection->getKind(), 8);
-    EXPECT_EQ(selection->getCount(), 0);
-
-    auto measures =
-        support::adopt(fCube->getMeasures()->getDefaultHierarchy()->createMemberSet(0, nullptr));
-    EXPECT_EQ(setNames(*measures), (std::vector<std::string>{"[Measures].[Amount]"}));
-
-    // An explicit list; members of another hierarchy are refused.
-    ZELT_o::Member* south = fCube->findMember("South");
+    // An explicit list, which queries its members and saves them; not of another hierarchy.
     auto chosen = support::adopt(fCube->createMemberSet(
-        fTimeHierarchy, {fTimeHierarchy->findMember("Apr"), fTimeHierarchy->findMember("2024")}));
-    EXPECT_EQ(setNames(*chosen),
-              (std::vector<std::string>{"[Time].[2023].[Q2].[Apr]", "[Time].[2024]"}));
-    EXPECT_EQ(fCube->createMemberSet(fTimeHierarchy, {south}), nullptr);
+        fTimeHierarchy, {fCube->findMember("Apr"), fCube->findMember("[Time].[2024]")}));
+    auto result = support::adopt(chosen->query(nullptr));  // memcube ignores property lists
+    EXPECT_EQ(readCells(*result), (Cells{40, 80}));
+    XmlSupport xml;
+    xml.createDocument();
+    chosen->save(xml, xml.createElement("Set"));
+    EXPECT_EQ(
+        xml.xml().string(),
+        "<Set Hierarchy=\"[Time]\" Kind=\"0\"><Member UniqueName=\"[Time].[2023].[Q2].[Apr]\"/>"
+        "<Member UniqueName=\"[Time].[2024]\"/></Set>\n");
+    EXPECT_EQ(fCube->createMemberSet(fTimeHierarchy, {fCube->findMember("South")}), nullptr);
     EXPECT_EQ(fCube->createMemberSet(nullptr, {}), nullptr);
 }
 
-TEST_F(Structure, MemberSetQueriesItsMembersAndSavesThem) {
-    auto set = support::adopt(fCube->createMemberSet(
-        fTimeHierarchy, {fTimeHierarchy->findMember("2023"), fTimeHierarchy->findMember("2024")}));
-    // Property lists do not matter to memcube.
-    auto result = support::adopt(set->query(nullptr));
-    ASSERT_TRUE(result);
-    EXPECT_EQ(result->getAxisCount(), 1);
-    EXPECT_EQ(result->getAxisLength(0), 2);
-    EXPECT_DOUBLE_EQ(result->getMinimum(), 70);
-    EXPECT_DOUBLE_EQ(result->getMaximum(), 80);
+struct Classified {
+    char const* text;
+    LONG nameClass;
+    char const* canonical;  // Null: the text is left as it was.
+    bool time;              // Whether the Time dimension accepts the name.
+};
 
-    XmlSupport xml;
-    xml.createDocument();
-    XmlNode element = xml.createElement("Set");
-    set->save(xml, element);
-    EXPECT_EQ(xml.xml().string(),
-              "<Set Hierarchy=\"[Time]\" Kind=\"0\"><Member UniqueName=\"[Time].[2023]\"/>"
-              "<Member UniqueName=\"[Time].[2024]\"/></Set>\n");
+// Members 1 (the first in cube order wins), levels 2, dimensions 4 (a hierarchy shares its
+// dimension's name), measures 5, named sets 6, calculations as members or measures.
+constexpr Classified kNames[] = {
+    {"[time].[2023].[q1]", 1, "[Time].[2023].[Q1]", true},
+    {"Q1", 1, "[Time].[2023].[Q1]", true},
+    {"[Q2]", 1, "[Time].[2023].[Q2]", true},
+    {"  Feb  ", 1, "[Time].[2023].[Q1].[Feb]", true},
+    {"All Store", 1, "[Store].[All Store]", false},
+    {"[Store].[east]]]", 1, "[Store].[East]]]", false},  // A "]" inside a name is doubled.
+    {"[East]]]", 1, "[Store].[East]]]", false},
+    {"[Time].[Quarter]", 2, "[Time].[Quarter]", true},
+    {"Month", 2, "[Time].[Month]", true},
+    {"[Time]", 4, "[Time]", true},
+    {"store", 4, "[Store]", false},
+    {"[Measures].[Amount]", 5, "[Measures].[Amount]", false},
+    {"amount", 5, "[Measures].[Amount]", false},
+    {"[Best Stores]", 6, "[Best Stores]", false},
+    {"best stores", 6, "[Best Stores]", false},
+    {"[Time].[Growth]", 1, "[Time].[Growth]", true},
+    {"growth", 1, "[Time].[Growth]", false},
+    {"[Measures].[Share]", 5, "[Measures].[Share]", false},
+    {"[Time].[1999]", 0, nullptr, false},
+    {"[Time].[2023", 0, nullptr, false},
+    {"", 0, nullptr, false},
+};
+
+TEST_F(Structure, NamesAreClassifiedAndAcceptedByTheirDimension) {
+    fCube->addNamedSet("Best Stores");
+    for (auto [name, dimension] : {std::pair{"Growth", 0}, {"Share", 2}}) {
+        auto calculation = support::adopt(fCube->createCalculation());
+        calculation->setName(name);
+        fCube->getDimension(dimension)->getDefaultHierarchy()->addCalculation(calculation.get());
+    }
+    for (Classified const& c : kNames) {
+        PovaString name(c.text);
+        EXPECT_EQ(fCube->classifyName(name), c.nameClass) << c.text;
+        EXPECT_EQ(name.string(), c.canonical != nullptr ? c.canonical : c.text) << c.text;
+        EXPECT_EQ(fTime->acceptsName(c.text), c.time) << c.text;
+    }
 }
 
-TEST_F(Structure, NamesAreAcceptedByTheirDimension) {
-    for (char const* name : {"[Time]", "Time", "[Time].[Quarter]", "Quarter",
-                             "[Time].[2023].[Q2].[Apr]", "apr", "[Time].[All Time]"}) {
-        EXPECT_TRUE(fTime->acceptsName(name)) << name;
-    }
-    for (char const* name : {"[Store]", "[Store].[North]", "Amount", "[Time].[Nope]", ""}) {
-        EXPECT_FALSE(fTime->acceptsName(name)) << name;
-    }
-}
+class PlainParameter : public ZELT_o::Parameter {
+public:
+    PlainParameter() : ZELT_o::Parameter("PlainParameter", 0) {}
+    void getUniqueName(PovaString& name) const override { name = "Plain"; }
+    void getValue(ZELT_o::ParameterValue** value) const override { *value = nullptr; }
+    void getDefaultValue(ZELT_o::ParameterValue** value) const override { *value = nullptr; }
+    void getType(ParameterType* type) const override { *type = PT_MEMBER; }
+};
 
-TEST_F(Structure, StructuralGettersLendWithoutCounting) {
-    LONG const before = fTime->getRefCount();
-    fCube->getDimension(0);
-    fTime->getDefaultHierarchy();
-    fCube->findDimension("Time");
-    EXPECT_EQ(fTime->getRefCount(), before);
-    EXPECT_EQ(fCube->getRefCount(), 1);
+TEST_F(Structure, TheCubeHoldsTheParametersAttachedToIt) {
+    auto parameter = support::adopt<ZELT_o::Parameter>(new PlainParameter);
+    fCube->addParameter(parameter.get());
+    fCube->addParameter(nullptr);
+    std::vector<ZELT_o::Parameter*> parameters{nullptr};
+    fCube->getParameters(parameters);
+    EXPECT_EQ(parameters, std::vector{parameter.get()});
+    EXPECT_EQ(parameter->getRefCount(), 2);
+    fCube.reset();
+    EXPECT_EQ(parameter->getRefCount(), 1);
 }
 
 }  // namespace
