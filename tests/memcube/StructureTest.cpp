@@ -148,6 +148,11 @@ TEST_F(Structure, NamesAreClassifiedAndAcceptedByTheirDimension) {
         EXPECT_EQ(name.string(), c.canonical != nullptr ? c.canonical : c.text) << c.text;
         EXPECT_EQ(fTime->acceptsName(c.text), c.time) << c.text;
     }
+    // A member whose own name starts with "[" is classified by its bracketed name too.
+    auto odd = memcube::CubeBuilder("X").dimension("D", {"[x]"}).measures({"V"}).build();
+    PovaString bracketed("[[x]]]");
+    EXPECT_EQ(odd->classifyName(bracketed), 1);
+    EXPECT_EQ(bracketed, "[D].[[x]]]");
 }
 
 class PlainParameter : public ZELT_o::Parameter {

@@ -183,12 +183,12 @@ LONG MemCube::classifyName(PovaString& name) const {
         }
     }
     for (auto const& dimension : fDimensions) {
-        if (MemLevel* level = dimension->hierarchy()->findLevel(plain, false)) {
+        if (MemLevel* level = dimension->hierarchy()->findLevel(text, false)) {
             return answer(level->getUniqueName(), 2);
         }
     }
     for (auto const& dimension : fDimensions) {
-        if (MemMember* member = dimension->hierarchy()->findMemberByName(plain)) {
+        if (MemMember* member = dimension->hierarchy()->findMemberByName(text)) {
             return answer(member->getUniqueName(), member_class(*member));
         }
     }
