@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <functional>
+#include <ostream>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -147,6 +148,7 @@ struct ChangeCase {
     char const* script;
     Journal expected;
     Journal next = {};
+    friend void PrintTo(ChangeCase const& c, std::ostream* os) { *os << c.name; }
 };
 
 class ListenerChanges : public ::testing::TestWithParam<ChangeCase> {};

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,7 @@ TEST(RefCount, RefHandleAdoptsRetainsAndReleases) {
 struct TraceCase {
     int verbosity;
     std::size_t created, raised, lowered, destroyed;
+    friend void PrintTo(TraceCase const& c, std::ostream* os) { *os << c.verbosity; }
 };
 
 template <class Base>
