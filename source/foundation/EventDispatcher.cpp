@@ -16,6 +16,7 @@ void EventDispatcher::addListener(ZELT_o::Listener* listener) {
     KobalSynchronized lock(fMutex);
     if (std::find(fListeners.begin(), fListeners.end(), listener) == fListeners.end()) {
         fListeners.push_back(listener);
+        ++fChanges;
     }
 }
 
@@ -24,7 +25,7 @@ void EventDispatcher::removeListener(ZELT_o::Listener* listener) {
     auto it = std::find(fListeners.begin(), fListeners.end(), listener);
     if (it != fListeners.end()) {
         fListeners.erase(it);
-        ++fRemovals;
+        ++fChanges;
     }
 }
 
@@ -49,16 +50,20 @@ void EventDispatcher::sendEvents(bool force) {
     events.swap(fQueue);
     fQueue.swap(fSpare);
 
-    // Listeners may change the list from their callbacks, so each event goes to a snapshot.
+    // Listeners may change the list from their callbacks, so each event goes to a snapshot of
+    // the list as it stands when the event's delivery starts.
     std::vector<ZELT_o::Listener*> snapshot;
+    std::size_t snapshotChanges = fChanges - 1;
     for (std::unique_ptr<Event>& event : events) {
         if (event == nullptr) {
             continue;
         }
-        snapshot.assign(fListeners.begin(), fListeners.end());
-        std::size_t const removals = fRemovals;
+        if (snapshotChanges != fChanges) {
+            snapshot.assign(fListeners.begin(), fListeners.end());
+            snapshotChanges = fChanges;
+        }
         for (ZELT_o::Listener* listener : snapshot) {
-            if (fRemovals != removals &&
+            if (fChanges != snapshotChanges &&
                 std::find(fListeners.begin(), fListeners.end(), listener) == fListeners.end()) {
                 continue;  // removed during this event's delivery
             }

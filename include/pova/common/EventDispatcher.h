@@ -60,9 +60,9 @@ private:
     std::vector<ZELT_o::Listener*> fListeners;   // Guarded by fMutex.
     std::vector<std::unique_ptr<Event>> fQueue;  // Guarded by fMutex.
     std::vector<std::unique_ptr<Event>> fSpare;  // Guarded by fMutex; recycled queue storage.
-    // Guarded by fMutex; counts removals, so that a send checks its snapshot of the listener
-    // list only when a listener was removed meanwhile.
-    std::size_t fRemovals = 0;
+    // Guarded by fMutex; counts the changes of fListeners, so that a send copies the list only
+    // when it changed and checks its copy only when it changed during a delivery.
+    std::size_t fChanges = 0;
     std::atomic<bool> fHeld{false};
 };
 
