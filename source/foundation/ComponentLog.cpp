@@ -13,8 +13,8 @@ constexpr std::size_t kFormatBuffer = 65534;
 constexpr int kFormattedLevel = 6;
 }  // namespace
 
-ComponentLog::ComponentLog(PovaString module, PovaString component)
-    : fModule(std::move(module)), fComponent(std::move(component)) {}
+ComponentLog::ComponentLog(PovaString const& module, PovaString const& component)
+    : fModule(&module), fComponent(&component) {}
 
 ComponentLog::~ComponentLog() = default;
 
@@ -22,7 +22,7 @@ int ComponentLog::verbosity() {
     int level = fVerbosity.load(std::memory_order_relaxed);
     if (level == -1) {
         if (CoreLog* log = moduleLog(); log != nullptr) {
-            level = log->getModuleVerbosity(fModule, fComponent);
+            level = log->getModuleVerbosity(*fModule, *fComponent);
             fVerbosity.store(level, std::memory_order_relaxed);
         }
     }
@@ -30,16 +30,20 @@ int ComponentLog::verbosity() {
 }
 
 void ComponentLog::log(PovaString const& message, int level) {
-    if (verbosity() < level) {
-        return;
+    if (verbosity() >= level) {
+        write(*fModule, *fComponent, message, level);
     }
+}
+
+void ComponentLog::write(PovaString const& module, PovaString const& component,
+                         PovaString const& message, int level) {
     CoreLog* log = moduleLog();
     if (log == nullptr) {
         return;
     }
     LogArgument argument;
     argument.putFile("componentlog").putLine(__LINE__).putDate(kPovaBuildDate);
-    argument.putFunction("ComponentLog::log").putComponent(fComponent).putModule(fModule);
+    argument.putFunction("ComponentLog::log").putComponent(component).putModule(module);
     log->log(argument, kComponentLogMessageCode, level, 1, &message);
 }
 

@@ -4,32 +4,6 @@
 
 namespace common {
 
-namespace {
-
-// Registers the position of a running send so that removeListener can keep it on the listener
-// that follows a removed one; unregisters on every exit, exceptions included.
-class CursorScope {
-public:
-    CursorScope(std::vector<std::size_t*>& cursors, std::size_t* cursor)
-        : fCursors(cursors), fCursor(cursor) {
-        fCursors.push_back(fCursor);
-    }
-    ~CursorScope() {
-        auto it = std::find(fCursors.rbegin(), fCursors.rend(), fCursor);
-        if (it != fCursors.rend()) {
-            fCursors.erase(std::next(it).base());
-        }
-    }
-    CursorScope(CursorScope const&) = delete;
-    CursorScope& operator=(CursorScope const&) = delete;
-
-private:
-    std::vector<std::size_t*>& fCursors;
-    std::size_t* fCursor;
-};
-
-}  // namespace
-
 Event::~Event() = default;
 
 EventDispatcher::EventDispatcher() = default;
@@ -42,21 +16,16 @@ void EventDispatcher::addListener(ZELT_o::Listener* listener) {
     KobalSynchronized lock(fMutex);
     if (std::find(fListeners.begin(), fListeners.end(), listener) == fListeners.end()) {
         fListeners.push_back(listener);
+        ++fChanges;
     }
 }
 
 void EventDispatcher::removeListener(ZELT_o::Listener* listener) {
     KobalSynchronized lock(fMutex);
     auto it = std::find(fListeners.begin(), fListeners.end(), listener);
-    if (it == fListeners.end()) {
-        return;
-    }
-    auto const removed = static_cast<std::size_t>(it - fListeners.begin());
-    fListeners.erase(it);
-    for (std::size_t* cursor : fCursors) {
-        if (removed < *cursor) {
-            --*cursor;
-        }
+    if (it != fListeners.end()) {
+        fListeners.erase(it);
+        ++fChanges;
     }
 }
 
@@ -74,19 +43,30 @@ void EventDispatcher::sendEvents(bool force) {
     if (fQueue.empty()) {
         return;
     }
-    // Take the whole queue at once: events queued by listeners wait for the next send.
+    // Take the whole queue at once: events queued by listeners wait for the next send. Should
+    // a listener throw, the events left here are destroyed on the way out, before the lock is
+    // released.
     std::vector<std::unique_ptr<Event>> events;
     events.swap(fQueue);
     fQueue.swap(fSpare);
 
-    std::size_t next = 0;
-    CursorScope scope(fCursors, &next);
+    // Listeners may change the list from their callbacks, so each event goes to a snapshot of
+    // the list as it stands when the event's delivery starts.
+    std::vector<ZELT_o::Listener*> snapshot;
+    std::size_t snapshotChanges = fChanges - 1;
     for (std::unique_ptr<Event>& event : events) {
         if (event == nullptr) {
             continue;
         }
-        for (next = 0; next < fListeners.size();) {
-            ZELT_o::Listener* listener = fListeners[next++];
+        if (snapshotChanges != fChanges) {
+            snapshot.assign(fListeners.begin(), fListeners.end());
+            snapshotChanges = fChanges;
+        }
+        for (ZELT_o::Listener* listener : snapshot) {
+            if (fChanges != snapshotChanges &&
+                std::find(fListeners.begin(), fListeners.end(), listener) == fListeners.end()) {
+                continue;  // removed during this event's delivery
+            }
             event->deliver(listener);
         }
         event.reset();
@@ -99,7 +79,10 @@ void EventDispatcher::sendEvents(bool force) {
 
 void EventDispatcher::discardEvents() {
     KobalSynchronized lock(fMutex);
-    fQueue.clear();
+    // Destroyed outside the queue, so that an event whose destructor queues another does not
+    // change the queue while it is being cleared.
+    std::vector<std::unique_ptr<Event>> discarded;
+    discarded.swap(fQueue);
 }
 
 std::size_t EventDispatcher::queuedEvents() const {

@@ -1,5 +1,6 @@
-// Small counted classes for the counting tests: they count live instances and can be kept
-// alive past the release that destroys them (destroying delete), so that a release at count 0
+// Small counted classes for the counting tests, one per counting base: they count live
+// instances (and, when given a counter, their own destruction), and ImmortalProbe can be kept
+// alive past the release that destroys it (destroying delete), so that a release at count 0
 // can be observed safely.
 #pragma once
 
@@ -8,36 +9,44 @@
 
 #include <atomic>
 #include <new>
+#include <type_traits>
 
 namespace foundation_test {
 
-inline std::atomic<int> gLiveLegacy{0};
-inline std::atomic<int> gLiveModern{0};
+template <class Base>
+inline std::atomic<int> gLive{0};
 
-class LegacyProbe : public support::LegacyRefCount {
+template <class Base>
+class Probe : public Base {
 public:
-    explicit LegacyProbe(LONG instance = 0) : support::LegacyRefCount("LegacyProbe", instance) {
-        ++gLiveLegacy;
+    static constexpr char const* kName =
+        std::is_same_v<Base, support::LegacyRefCount> ? "LegacyProbe" : "ModernProbe";
+
+    explicit Probe(LONG instance = 0, std::atomic<int>* destroyed = nullptr)
+        : Base(kName, instance), fDestroyed(destroyed) {
+        ++gLive<Base>;
     }
 
 protected:
-    ~LegacyProbe() override { --gLiveLegacy; }
-};
-
-class ModernProbe : public support::RefCount {
-public:
-    explicit ModernProbe(LONG instance = 0) : support::RefCount("ModernProbe", instance) {
-        ++gLiveModern;
+    ~Probe() override {
+        --gLive<Base>;
+        if (fDestroyed != nullptr) {
+            ++*fDestroyed;
+        }
     }
 
-protected:
-    ~ModernProbe() override { --gLiveModern; }
+private:
+    std::atomic<int>* fDestroyed;
 };
+
+using LegacyProbe = Probe<support::LegacyRefCount>;
+using ModernProbe = Probe<support::RefCount>;
 
 // Survives the release that would destroy it: `delete` only records that it was asked for.
-class ImmortalProbe : public support::LegacyRefCount {
+template <class Base>
+class ImmortalProbe : public Base {
 public:
-    ImmortalProbe() : support::LegacyRefCount("ImmortalProbe", 0) {}
+    ImmortalProbe() : Base("ImmortalProbe", 0) {}
 
     void operator delete(ImmortalProbe* probe, std::destroying_delete_t) {
         probe->fDeleteRequests++;

@@ -3,8 +3,14 @@
 //
 // Listeners are neither counted nor owned. All list operations take a recursive mutex, so
 // listeners may be added or removed and events queued from several threads, and a listener may
-// call back into the dispatcher while it is being delivered to. An exception thrown by a
-// listener leaves sendEvents; the rest of that send is dropped.
+// call back into the dispatcher while it is being delivered to.
+//
+// During a send, each event goes to the listeners registered when its delivery starts, in list
+// order. A listener may add or remove listeners (itself included) from any callback: one
+// added during an event's delivery receives the events that follow it in that send, one
+// removed is not called again, not even for the rest of the current event. Events queued
+// during a send wait for the next send. An exception thrown by a listener leaves sendEvents
+// with the lock released; the undelivered events of that send are destroyed.
 #pragma once
 
 #include <basekit/KobalMutex.h>
@@ -32,7 +38,7 @@ public:
 
     // Appends the listener unless it is already there.
     void addListener(ZELT_o::Listener* listener);
-    // Removes the listener if present. Safe during a send: the send goes on with the next one.
+    // Removes the listener if present; safe during a send (see above).
     void removeListener(ZELT_o::Listener* listener);
     // Queues a heap copy of the event.
     void queueEvent(Event const& event);
@@ -54,7 +60,9 @@ private:
     std::vector<ZELT_o::Listener*> fListeners;   // Guarded by fMutex.
     std::vector<std::unique_ptr<Event>> fQueue;  // Guarded by fMutex.
     std::vector<std::unique_ptr<Event>> fSpare;  // Guarded by fMutex; recycled queue storage.
-    std::vector<std::size_t*> fCursors;          // Guarded by fMutex; running sends' positions.
+    // Guarded by fMutex; counts the changes of fListeners, so that a send copies the list only
+    // when it changed and checks its copy only when it changed during a delivery.
+    std::size_t fChanges = 0;
     std::atomic<bool> fHeld{false};
 };
 

@@ -11,7 +11,12 @@ namespace support {
 
 class POVA_API ComponentLog {
 public:
-    ComponentLog(PovaString module, PovaString component);
+    // Both names are kept by address and must outlive the log: static names such as
+    // memoryModule() or interned ones (internedName), so that a log costs no allocation.
+    ComponentLog(PovaString const& module, PovaString const& component);
+    ComponentLog(PovaString&& module, PovaString const& component) = delete;
+    ComponentLog(PovaString const& module, PovaString&& component) = delete;
+    ComponentLog(PovaString&& module, PovaString&& component) = delete;
     virtual ~ComponentLog();
 
     // Writes `message` when the cached verbosity is at least `level`.
@@ -21,13 +26,21 @@ public:
     // The cached verbosity (asked of the log on first use while a log is attached); -1 while
     // no log has answered.
     int verbosity();
+    // The cached verbosity as it stands, without asking: for hot paths that only need to know
+    // whether they may skip tracing.
+    int cachedVerbosity() const { return fVerbosity.load(std::memory_order_relaxed); }
 
-    PovaString const& module() const { return fModule; }
-    PovaString const& component() const { return fComponent; }
+    PovaString const& module() const { return *fModule; }
+    PovaString const& component() const { return *fComponent; }
+
+    // Writes the record log() writes, for a caller that has tested the level itself and may no
+    // longer touch its log (a counted object after its count dropped).
+    static void write(PovaString const& module, PovaString const& component,
+                      PovaString const& message, int level);
 
 private:
-    PovaString fModule;
-    PovaString fComponent;
+    PovaString const* fModule;
+    PovaString const* fComponent;
     std::atomic<int> fVerbosity{-1};
 };
 

@@ -15,12 +15,13 @@ namespace support {
 
 class POVA_API LegacyRefCount : public virtual RefCountBase {
 public:
-    ULONG addRef() override;
-    LONG release() override;
+    // Final, so that calls through a derived class are direct.
+    ULONG addRef() final;
+    LONG release() final;
 
     LONG getInstance() const { return fInstance; }
     LONG getRefCount() const { return fRefCount.load(std::memory_order_relaxed); }
-    PovaString const& getName() const { return fName; }
+    PovaString const& getName() const { return *fName; }
 
 protected:
     // `module` becomes the object's name (the log component of its traces).
@@ -28,18 +29,28 @@ protected:
     ~LegacyRefCount() override;
 
 private:
+    // What a trace line says about its object, copied so that lines can be written without
+    // touching the object.
+    struct TraceSource {
+        PovaString const* name;
+        LONG instance;
+        void const* address;
+    };
+
+    TraceSource traceSource() const { return {fName, fInstance, this}; }
     // Count traces ("raised", "lowered") at verbosity 5.
-    void base_log(int line, char const* format, LONG count);
+    int countVerbosity();
     // Life traces ("Created", "Destroyed") at verbosity 4.
     void base_memory_log(int line, char const* format);
-    void write(int line, char const* function, int verbosity, char const* format, LONG count);
+    static void write(TraceSource const& source, int line, char const* function, int verbosity,
+                      char const* format, LONG count);
 
     std::unique_ptr<KobalMutex> fMutex;
     LONG fInstance;
     std::atomic<LONG> fRefCount{1};  // Changed under *fMutex.
     std::atomic<int> fRefVerbosity{-1};
     std::atomic<int> fMemVerbosity{-1};
-    PovaString fName;
+    PovaString const* fName;  // Interned: outlives the object.
 };
 
 }  // namespace support

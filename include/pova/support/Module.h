@@ -18,6 +18,12 @@ POVA_API PovaString const& interfaceModule();
 // "Pova_Common": the library's component name.
 POVA_API PovaString const& componentName();
 
+// The one PovaString of this UTF-8 text for the life of the process (never destroyed, so it
+// may be used during static destruction). Log names are kept this way so that creating a
+// counted object allocates no name: asking again for a name in use costs a table probe.
+// Thread-safe.
+POVA_API PovaString const& internedName(char const* utf8);
+
 // Message code of trace records.
 inline constexpr unsigned kTraceMessageCode = 0xC2011000u;
 // Message code of ComponentLog records.
