@@ -34,7 +34,7 @@ TEST(FormatCommand, BuildsTheStringFromTheOptions) {
          "#,###.00$;(#,###.00)$\n"},
         {{"--scale", "millions", "--plus", "--no-point"}, "+####,,;-####,,\n"},
         {{"--percent", "--scientific", "--no-point"}, "####E+000%;-####E+000%\n"},
-        {{"--percent", "pct", "--percent-prefix"}, "pct####.;pct-####.\n"},
+        {{"--percent", "pct", "--percent-prefix"}, "\"pct\"####.;\"pct\"-####.\n"},
         {{"--decimals", "3", "--strip-zeros", "--negative", "none", "--scale", "4"},
          "####.###,;####.###,\n"},
         {{"--currency", "\xe2\x82\xac", "--decimals", "-1"},

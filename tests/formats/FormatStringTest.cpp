@@ -80,7 +80,7 @@ std::vector<Case> const& cases() {
              f.currencySymbol = "EUR";
              f.hasPlus = true;
          },
-         "%EUR+####.;%EUR-####."},
+         "%\"EUR\"+####.;%\"EUR\"-####."},
         // Suffix order: parenthesis, currency, percent.
         {"currency_and_percent_suffixes",
          [](NumberFormat& f) {
@@ -89,7 +89,7 @@ std::vector<Case> const& cases() {
              f.currencyIsPrefix = false;
              f.negativeStyle = 1;
          },
-         "####.krpct;(####.)krpct"},
+         "####.\"krpct\";(####.)\"krpct\""},
         // Scale comes after the decimals, the exponent after the scale.
         {"every_piece",
          [](NumberFormat& f) {
