@@ -196,6 +196,7 @@ TEST_F(FormatCommonTest, CopyAndCloneCopyEveryField) {
     original.setIndex(6);
     original.setParentIndex(2);
     original.getChildCommands() = {9};
+    original.getExpression()->SetParent(&original);
     auto check = [&](FormatCommon const& copy) {
         // Saved, they are the same format: every field the XML holds is copied.
         EXPECT_EQ(saveToText(copy), saveToText(original));
@@ -208,6 +209,11 @@ TEST_F(FormatCommonTest, CopyAndCloneCopyEveryField) {
         EXPECT_EQ(copy.getStyle()->getParent(), &copy);
         EXPECT_NE(copy.getStyle()->getFormatObject(), original.getStyle()->getFormatObject());
         EXPECT_NE(copy.getExpression(), original.getExpression());
+        EXPECT_EQ(copy.getExpression()->GetParent(), &copy);
+        EXPECT_TRUE(copy.getDimensions() == original.getDimensions() &&
+                    copy.getDimensionNames() == original.getDimensionNames() &&
+                    copy.getNameList() == original.getNameList() &&
+                    copy.getUserInfo() == original.getUserInfo());
     };
     FormatCommon const copied(original);
     check(copied);
@@ -282,18 +288,19 @@ TEST_F(FormatCommonTest, SavesAttributesVectorsAndTheNumberFormat) {
 TEST_F(FormatCommonTest, SaveLoadSaveGivesTheSameXml) {
     FormatCommon everything;
     fill(everything);
-    for (bool const full : {true, false}) {
-        FormatCommon const plain;
-        std::string const first = saveToText(full ? everything : plain);
-        // A condition loads into the expression the format already has.
+    FormatCommon const plain;
+    for (int round = 0; round < 3; ++round) {
+        std::string const first = saveToText(round < 2 ? everything : plain);
+        // A condition loads into the expression the format has, or into a new one.
         FormatCommon loaded;
         auto existing = support::adopt<Expression>(new ExpressionBase());
-        loaded.setExpression(full ? existing.get() : nullptr);
+        loaded.setExpression(round == 0 ? existing.get() : nullptr);
         loadFromText(loaded, first, fCube.get());
         EXPECT_EQ(saveToText(loaded), first);
         EXPECT_EQ(loaded.getIndex(), -1);  // the loading viewpoint gives the id
-        EXPECT_EQ(loaded.getExpression(), full ? existing.get() : nullptr);
-        EXPECT_EQ(loaded.getStyle()->getFormatObject() != nullptr, full);
+        EXPECT_EQ(loaded.getExpression() != nullptr, round < 2);
+        EXPECT_EQ(loaded.getExpression() == existing.get(), round == 0);
+        EXPECT_EQ(loaded.getStyle()->getFormatObject() != nullptr, round < 2);
     }
 }
 
