@@ -74,10 +74,10 @@ VARIANT raw(VARTYPE vt, void* target = nullptr) {
     return v;
 }
 
-Variant value(std::string_view spec) {
-    std::size_t const colon = spec.find(':');
-    VARIANT v = raw(typeNamed(spec.substr(0, colon)));
-    std::string const text(spec.substr(colon + 1));
+Variant value(std::string_view written) {
+    std::size_t const colon = written.find(':');
+    VARIANT v = raw(typeNamed(written.substr(0, colon)));
+    std::string const text(written.substr(colon + 1));
     std::visit(
         [&]<typename F>(F field) {
             if constexpr (std::is_same_v<F, BSTR VARIANT::*>) {
