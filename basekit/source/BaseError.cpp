@@ -1,7 +1,15 @@
 #include <basekit/BaseError.h>
 #include <basekit/CoreLog.h>
+#include <basekit/MessageCatalog.h>
 
 #include <cstdio>
+
+namespace {
+
+// " (0x" + eight digits + ")": what what() adds to the text.
+constexpr std::size_t kCodeSuffixLength = 13;
+
+}  // namespace
 
 ZELT_o::AnyError::~AnyError() = default;
 
@@ -27,7 +35,7 @@ PovaString BaseError::getInsert(int i) const {
 }
 
 PovaString BaseError::getText(CoreLog* /*log*/) const {
-    return PovaString(fWhat);
+    return PovaString(std::string_view(fWhat).substr(0, fWhat.size() - kCodeSuffixLength));
 }
 
 void BaseError::log(CoreLog* log) const {
@@ -48,33 +56,18 @@ char const* BaseError::what() const noexcept {
     return fWhat.c_str();
 }
 
-// The message catalogue is not part of this system: the text names the code, the module and
-// the inserts, which is what a reader of a log needs.
 void BaseError::update_what() {
-    char head[64];
-    std::snprintf(head, sizeof head, "error 0x%08X", static_cast<unsigned>(fCode));
-    fWhat = head;
-    fWhat += " in ";
-    fWhat += fModule.string();
-    for (std::size_t i = 0; i < fInserts.size(); ++i) {
-        fWhat += i == 0 ? ": " : ", ";
-        fWhat += fInserts[i].string();
-    }
+    fWhat = basekit::messageText(fCode, fModule.string(), fInserts);
+    char code[kCodeSuffixLength + 1];
+    std::snprintf(code, sizeof code, " (0x%08X)", static_cast<unsigned>(fCode));
+    fWhat += code;
 }
 
-char const* ResultError::what() const noexcept {
-    switch (static_cast<std::uint32_t>(fResult)) {
-        case 0x8000FFFFu:
-            return "result 0x8000FFFF (E_UNEXPECTED)";
-        case 0x80004005u:
-            return "result 0x80004005 (E_FAIL)";
-        case 0x80070057u:
-            return "result 0x80070057 (E_INVALIDARG)";
-        case 0x80004001u:
-            return "result 0x80004001 (E_NOTIMPL)";
-        default:
-            return "failure result code";
-    }
+ResultError::ResultError(HRESULT result) : fResult(result) {
+    auto const code = static_cast<std::uint32_t>(result);
+    char const* text = basekit::findMessage(code);
+    std::snprintf(fWhat, sizeof fWhat, "%s (0x%08X)", text != nullptr ? text : "Failure",
+                  static_cast<unsigned>(code));
 }
 
 void throwError(ZELT_o::MessageCode code, char const* module) {

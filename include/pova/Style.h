@@ -125,7 +125,8 @@ public:
     // Replaces the number format by a copy of `from` (defaults when null) and returns it.
     virtual NumberFormat* createFormatObject(NumberFormat const* from) = 0;
     virtual void deleteFormatObject() = 0;
-    // Rebuilds the number format string from the number format ("" without one).
+    // Rebuilds the number format string from the number format ("" without one): a positive
+    // and a negative section, as spreadsheet programs accept them.
     virtual void updateFormatString() = 0;
     virtual bool getInUse() const = 0;
     virtual void setInUse(bool inUse) = 0;

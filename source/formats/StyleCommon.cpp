@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 
 namespace common {
 
@@ -41,6 +42,56 @@ std::u16string scale_text(LONG scaleFactor) {
             return u",,,,";
         default:
             return u"";
+    }
+}
+
+// Characters that a format string shows as they are. Any other character would be read as a
+// format code (digits, "#", ".", ",", "%", "E", letters for dates and colours, "[", "@", "_",
+// "*", ";") or start one (a quote, a backslash).
+bool is_literal(char16_t ch) {
+    constexpr std::u16string_view kPunctuation = u" $-+/():!^&'~{}<>=";
+    constexpr char16_t kNoBreakSpace = 0x00A0;
+    constexpr char16_t kCent = 0x00A2;
+    constexpr char16_t kYen = 0x00A5;
+    constexpr char16_t kCurrencyBlockFirst = 0x20A0;
+    constexpr char16_t kCurrencyBlockLast = 0x20CF;
+    return kPunctuation.find(ch) != std::u16string_view::npos || ch == kNoBreakSpace ||
+           (ch >= kCent && ch <= kYen) || (ch >= kCurrencyBlockFirst && ch <= kCurrencyBlockLast);
+}
+
+// Whether `text` ends with the closing quote of a quoted run (an escaped quote is "\"").
+bool ends_quoted(std::u16string const& text) {
+    return text.size() >= 2 && text.back() == u'"' && text[text.size() - 2] != u'\\';
+}
+
+// Appends a currency or percent symbol so that the format string shows it as it is. A lone
+// "%" stays as it is: it is the percent code the symbol stands for. Other symbols with a
+// character that is not literal are quoted; a quote or backslash in them is escaped outside
+// the quotes. A quoted run right after another continues it, so that no "" appears, which
+// some readers take for an escaped quote.
+void append_symbol(std::u16string& to, std::u16string const& symbol) {
+    if (symbol == u"%" || std::all_of(symbol.begin(), symbol.end(), is_literal)) {
+        to += symbol;
+        return;
+    }
+    bool open = ends_quoted(to);
+    if (open) {
+        to.pop_back();
+    }
+    for (char16_t const ch : symbol) {
+        bool const escaped = ch == u'"' || ch == u'\\';
+        // A quote closes before an escape and opens before any other character.
+        if (open == escaped) {
+            to += u'"';
+            open = !open;
+        }
+        if (escaped) {
+            to += u'\\';
+        }
+        to += ch;
+    }
+    if (open) {
+        to += u'"';
     }
 }
 
@@ -112,10 +163,10 @@ PovaString StyleCommon::buildFormatString(NumberFormat const* format) {
     bool const currency = !f.currencySymbol.empty();
     for (Section* section : {&positive, &negative}) {
         if (percent && f.percentIsPrefix) {
-            section->prefix += f.percentSymbol.wstring();
+            append_symbol(section->prefix, f.percentSymbol.wstring());
         }
         if (currency && f.currencyIsPrefix) {
-            section->prefix += f.currencySymbol.wstring();
+            append_symbol(section->prefix, f.currencySymbol.wstring());
         }
     }
     if (f.negativeStyle == kNegativeMinus) {
@@ -129,10 +180,10 @@ PovaString StyleCommon::buildFormatString(NumberFormat const* format) {
     }
     for (Section* section : {&positive, &negative}) {
         if (currency && !f.currencyIsPrefix) {
-            section->suffix += f.currencySymbol.wstring();
+            append_symbol(section->suffix, f.currencySymbol.wstring());
         }
         if (percent && !f.percentIsPrefix) {
-            section->suffix += f.percentSymbol.wstring();
+            append_symbol(section->suffix, f.percentSymbol.wstring());
         }
     }
     return PovaString(positive.text() + u";" + negative.text());

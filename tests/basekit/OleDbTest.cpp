@@ -10,15 +10,9 @@ namespace {
 static_assert(std::is_aggregate_v<DBBINDING> && std::is_aggregate_v<DBCOLUMNINFO>);
 
 TEST(OleDb, NewColumnIdentifiersAreZero) {
-    DBID id;
-    EXPECT_EQ(id.eKind, DBKIND_GUID_NAME);
-    EXPECT_EQ(id.uGuid.guid, GUID_NULL);
-    EXPECT_EQ(id.uName.pwszName, nullptr);
-
     DBCOLUMNINFO info{};
-    EXPECT_EQ(info.pwszName, nullptr);
-    EXPECT_EQ(info.columnid.eKind, DBKIND_GUID_NAME);
-    EXPECT_EQ(info.columnid.uName.pwszName, nullptr);
+    EXPECT_TRUE(info.pwszName == nullptr && info.columnid.eKind == DBKIND_GUID_NAME &&
+                info.columnid.uGuid.guid == GUID_NULL && info.columnid.uName.pwszName == nullptr);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include "FormatCommand.h"
 #include "Session.h"
 
+#include <basekit/BaseError.h>
+
 #include <unistd.h>
 #include <iostream>
 #include <sstream>
@@ -53,7 +55,9 @@ int runScript(pova_tool::Session& session) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// Errors that escape a command (setting up the sample cube, say) are reported like the
+// errors of a command: the message and its code.
+int main(int argc, char** argv) try {
     std::vector<std::string> const words(argv + 1, argv + argc);
     if (!words.empty() && (words[0] == "--help" || words[0] == "-h")) {
         pova_tool::Session::printHelp(std::cout);
@@ -68,4 +72,10 @@ int main(int argc, char** argv) {
         return runScript(session);
     }
     return session.execute(words, std::cout, std::cerr) ? 0 : 1;
+} catch (BaseError const& error) {
+    std::cerr << "pova: " << error.what() << "\n";
+    return 1;
+} catch (ResultError const& error) {
+    std::cerr << "pova: " << error.what() << "\n";
+    return 1;
 }

@@ -1,4 +1,6 @@
 // BaseError: the error the system throws by value, and ResultError, a thrown plain result code.
+// Both take their text from the message catalog (MessageCatalog.h); what() is that text
+// followed by the code in hexadecimal, for example "... (0xC201120F)".
 #pragma once
 
 #include <basekit/AnyError.h>
@@ -22,6 +24,7 @@ public:
     PovaString module() const override { return fModule; }
     // The code as a result code.
     HRESULT hResult() const override { return static_cast<HRESULT>(fCode); }
+    // The catalog text with the inserts filled in; the log is not needed for it.
     PovaString getText(CoreLog* log) const override;
     int numInserts() const override { return static_cast<int>(fInserts.size()); }
     PovaString getInsert(int i) const override;
@@ -36,7 +39,7 @@ private:
     int fSeverity;
     int fStatus;
     std::vector<PovaString> fInserts;
-    std::string fWhat;
+    std::string fWhat;  // The text, a blank and the code in parentheses.
 
     void update_what();
 };
@@ -44,12 +47,15 @@ private:
 // A structural fault reported as a plain result code (E_UNEXPECTED, E_FAIL and the like).
 class BASEKIT_API ResultError : public std::exception {
 public:
-    explicit ResultError(HRESULT result) : fResult(result) {}
+    explicit ResultError(HRESULT result);
     HRESULT result() const { return fResult; }
-    char const* what() const noexcept override;
+    // For example "Unexpected failure (0x8000FFFF)".
+    char const* what() const noexcept override { return fWhat; }
 
 private:
     HRESULT fResult;
+    // Held in place: a thrown result code allocates nothing.
+    char fWhat[160];
 };
 
 // Throws BaseError(code, module) with severity 1 and completion 0.

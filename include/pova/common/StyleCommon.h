@@ -62,7 +62,9 @@ public:
     void setParentIndex(LONG index) override { fParentIndex = index; }
     std::vector<LONG>& getChildCommands() override { return fChildCommands; }
 
-    // The format string for a number format; "" for null.
+    // The format string for a number format; "" for null. A currency or percent symbol that
+    // holds characters with a meaning in format strings (letters, digits, ".", ",", a "%" in
+    // a longer symbol ...) is quoted, so that the string shows it as it is.
     static PovaString buildFormatString(NumberFormat const* format);
     // Reading a format string back into fields is not supported: always throws
     // ResultError(E_NOTIMPL).
