@@ -230,14 +230,17 @@ public:
     ~COSLexer() override;
 
     // Scans the next token and returns its code; the token text and the number are read
-    // afterwards through getTokenText() and takeNumber().
+    // afterwards through tokenText() (or getTokenText()) and takeNumber().
     virtual int nextToken();
 
 private:
     int keyword_or_word(OLECHAR initial);
     int braced_name();
     int parameter_reference();
-    int word(OLECHAR initial);
+    int word();
+    // With lookup on and a cube: the token of the token text's name class (the token text
+    // becomes the cube's canonical spelling), or 0 when the cube does not know the name.
+    int classify();
     // The token of a name of class 1 to 6, or 0.
     static int token_for_class(LONG nameClass);
 };
