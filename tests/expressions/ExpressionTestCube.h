@@ -5,6 +5,7 @@
 
 #include <basekit/PovaString.h>
 #include <pova/Cube.h>
+#include <pova/Member.h>
 #include <pova/Parameter.h>
 #include <pova/ParameterValue.h>
 #include <pova/support/Ref.h>

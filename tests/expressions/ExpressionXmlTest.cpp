@@ -66,8 +66,8 @@ TEST(ExpressionXml, InvalidNumbersAreErrorsAndLeaveTheNodeAlone) {
         "<Expression ExpressionType=\"99999999999\"/>",
         "<Expression ExpressionType=\"142\" ExpressionValue=\"nonsense\"/>",
         "<Expression ExpressionType=\"143\" ExpressionValue=\"maybe\"/>",
-        "<Expression ExpressionType=\"164\"><Vector UniqueName=\"ExpressionVector\">"
-        "<Expression ExpressionType=\"142\" ExpressionValue=\"1x\"/></Vector></Expression>",
+        ("<Expression ExpressionType=\"164\"><Vector UniqueName=\"ExpressionVector\">"
+         "<Expression ExpressionType=\"142\" ExpressionValue=\"1x\"/></Vector></Expression>"),
     };
     Tree const tree = parse("Abs( 1 )");
     for (char const* element : elements) {
