@@ -5,6 +5,9 @@
 // Errors are thrown as BaseError with module "Lexer": 0x2017068 for a word the cube does not
 // know (or any word while lookup is on and there is no cube), 0xC2018005 for an unknown
 // parameter (also logged), 0xC2018003 for a parameter whose type cannot stand in an expression.
+//
+// Every call into the cube and the parameters it offers is made under one process-wide lock,
+// so that a provider's cube need not be thread-safe while lexers run in several threads.
 #pragma once
 
 #include <pova/pova_export.h>

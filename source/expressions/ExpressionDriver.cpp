@@ -208,8 +208,6 @@ Mappings make_mappings() {
     return map;
 }
 
-Mappings const gMappings = make_mappings();
-
 }  // namespace
 
 int ExpressionDriver::next_token(EXPRESSION_YYSTYPE& value) {
@@ -224,7 +222,9 @@ int ExpressionDriver::next_token(EXPRESSION_YYSTYPE& value) {
         value.number = fLexer->takeNumber();
         return TOKEN_NUMBER;
     }
-    Mapping const& mapping = gMappings[static_cast<std::size_t>(token)];
+    // Made on first use, so that loading the library runs nothing.
+    static Mappings const mappings = make_mappings();
+    Mapping const& mapping = mappings[static_cast<std::size_t>(token)];
     if (mapping.terminal == TOKEN_NAME || mapping.terminal == TOKEN_PARAMETER) {
         // Names and parameter references become their nodes here, straight from the lexer's
         // text: the name is copied once, into the node.
