@@ -27,7 +27,8 @@ class Viewpoint;
 
 class POVA_API Expression : public support::RefCount {
 public:
-    // Node kinds (see ExpressionKinds.def). Loaded trees may carry numbers outside this list.
+    // Node kinds (see ExpressionKinds.def). Trees built node by node may carry numbers outside
+    // this list; loading rejects them.
     enum ExpressionType : LONG {
 #define POVA_EXPRESSION_KIND(number, name, ...) k##name = number,
 #include <pova/ExpressionKinds.def>
@@ -36,7 +37,9 @@ public:
     // Writes the node and its subtree into `element`; `index` is its position among its
     // siblings.
     virtual void save(XmlSupport& xml, LONG const& index, XmlNode element) = 0;
-    // Reads the node and its subtree from the iterator's current element.
+    // Replaces the node's content by the node and subtree of the iterator's current element.
+    // An element that is missing or holds an invalid number is E_UNEXPECTED, and the node is
+    // left as it was.
     virtual void load(NodeListIterator& iterator, Cube* cube) = 0;
     // A deep copy with one reference for the caller.
     virtual Expression* clone() = 0;
@@ -54,9 +57,10 @@ public:
     // The filter, format or sort that holds the root.
     virtual void SetParent(ContextSpecification* context) = 0;
     virtual ContextSpecification* GetParent() const = 0;
-    // Parses `text` into this node. With `lookup`, names are classified by the cube and a word
-    // the cube does not know is an error; without it every name is a plain name. Returns true
-    // when the text was accepted; errors are thrown as BaseError and leave the node empty.
+    // Parses `text` into this node, replacing whatever it held. With `lookup`, names are
+    // classified by the cube and a word the cube does not know is an error; without it every
+    // name is a plain name. Returns true when the text was accepted; errors are thrown as
+    // BaseError and leave the node empty.
     virtual bool setTextAndCreateTree(PovaString const& text, Cube* cube, bool lookup) = 0;
     // The tree's text. A parameter reference replaced for one use turns back into the
     // reference here.

@@ -1,6 +1,7 @@
 #include "expressions/COSLexer.h"
 
 #include <basekit/BaseError.h>
+#include <basekit/KobalMutex.h>
 #include <pova/Cube.h>
 #include <pova/Parameter.h>
 #include <pova/support/Module.h>
@@ -26,6 +27,8 @@ constexpr Keyword kA[] = {
     {"DDCALCULATEDMEMBERS", COSLexer::kAddCalculatedMembers},
     {"LLMEMBERS", COSLexer::kAllMembers},
     {"SCENDANTS", COSLexer::kAscendants},
+    // The keyword Ascendants prints (kind 131), read back as ASCENDANTS.
+    {"NCENDANTS", COSLexer::kAscendants},
     {"NCESTORS", COSLexer::kAncestors},
     {"NCESTOR", COSLexer::kAncestor},
     {"RRAY", COSLexer::kArray},
@@ -252,6 +255,16 @@ constexpr std::span<Keyword const> kGroups[26] = {
     kN, kO, kP, kQ, kR, kS, kT, kU, kV, kW, kX, kY, {},
 };
 
+// A provider's cube need not be safe to call from several threads, while parses run in
+// parallel: every call the lexer makes into a cube (and the parameters it offers) is made under
+// this lock. Recursive, so that a provider may parse an expression while it answers one.
+KobalRecursiveMutex& provider_mutex() {
+    static KobalRecursiveMutex mutex;
+    return mutex;
+}
+
+using ProviderLock = KobalSynchronized<KobalRecursiveMutex>;
+
 [[noreturn]] void throw_lexer_error(ZELT_o::MessageCode code, PovaString const& insert) {
     BaseError error(code, "Lexer");
     error.addInsert(insert);
@@ -335,7 +348,7 @@ int COSLexer::nextToken() {
     if (isLetter(c)) {
         return keyword_or_word(c);
     }
-    return word(c);
+    return word();
 }
 
 int COSLexer::keyword_or_word(OLECHAR initial) {
@@ -345,7 +358,7 @@ int COSLexer::keyword_or_word(OLECHAR initial) {
             return keyword.token;
         }
     }
-    return word(initial);
+    return word();
 }
 
 int COSLexer::token_for_class(LONG nameClass) {
@@ -367,90 +380,104 @@ int COSLexer::token_for_class(LONG nameClass) {
     }
 }
 
-int COSLexer::braced_name() {
-    OLECHAR c = getCharacter();
-    while (isBlank(c)) {
-        c = getCharacter();
-    }
-    std::u16string name;
-    // "}}" stands for one "}" in the name; a single "}" or the end closes it. A zero character
-    // ends the text here as it does between tokens.
-    while (c != 0) {
-        if (c == u'}') {
-            OLECHAR const next = getCharacter();
-            if (next != u'}') {
-                ungetCharacter();
-                break;
-            }
-        }
-        name += c;
-        c = getCharacter();
-    }
-    if (c == 0) {
-        ungetCharacter();
-    }
-    while (!name.empty() && isBlank(name.back())) {
-        name.pop_back();
-    }
-    fTokenText = PovaString(std::move(name));
+int COSLexer::classify() {
     if (!fLookupOn || fContext == nullptr) {
-        return kName;
+        return 0;
     }
-    PovaString canonical = fTokenText;
-    int const token = token_for_class(fContext->classifyName(canonical));
-    if (token == 0) {
-        return kName;
+    PovaString canonical(tokenText());
+    int token = 0;
+    {
+        ProviderLock const lock(provider_mutex());
+        token = token_for_class(fContext->classifyName(canonical));
     }
-    fTokenText = std::move(canonical);
+    if (token != 0) {
+        set_token_text(canonical.wstring());
+    }
     return token;
 }
 
-int COSLexer::word(OLECHAR initial) {
-    std::u16string text(1, initial);
-    for (;;) {
-        OLECHAR const c = getCharacter();
-        if (c == 0 || isBlank(c) || isOperator(c)) {
-            ungetCharacter();
+// The name runs up to a "}" that is not doubled ("}}" stands for one "}"), or to the end of
+// the text; a zero character ends the text here as it does between tokens.
+int COSLexer::braced_name() {
+    std::u16string const& text = fText.wstring();
+    std::size_t at = fPosition;
+    while (at < text.size() && isBlank(text[at])) {
+        ++at;
+    }
+    std::size_t const start = at;
+    bool doubled = false;
+    while (at < text.size() && text[at] != 0) {
+        if (text[at] == u'}') {
+            if (at + 1 < text.size() && text[at + 1] == u'}') {
+                doubled = true;
+                at += 2;
+                continue;
+            }
             break;
         }
-        text += c;
+        ++at;
     }
-    PovaString word(std::move(text));
-    if (!fLookupOn) {
-        // The grammar builds a plain name from it.
-        fTokenText = std::move(word);
-        return kName;
+    bool const closed = at < text.size() && text[at] == u'}';
+    fAtEnd = fAtEnd || at + (closed ? 1 : 0) >= text.size();
+    fPosition = closed ? at + 1 : at;
+    std::size_t end = at;
+    while (end > start && isBlank(text[end - 1])) {
+        --end;
     }
-    int token = 0;
-    if (fContext != nullptr) {
-        PovaString canonical = word;
-        token = token_for_class(fContext->classifyName(canonical));
-        if (token != 0) {
-            fTokenText = std::move(canonical);
-            return token;
+    if (doubled) {
+        std::u16string name;
+        name.reserve(end - start);
+        for (std::size_t i = start; i < end; ++i) {
+            name += text[i];
+            if (text[i] == u'}') {
+                ++i;
+            }
         }
+        set_token_text(name);
+    } else {
+        set_token_text(start, end - start);
     }
-    throw_lexer_error(kUnknownWord, word);
+    int const token = classify();
+    return token != 0 ? token : kName;
 }
 
-int COSLexer::parameter_reference() {
-    std::u16string name;
-    for (;;) {
-        OLECHAR const c = getCharacter();
-        if (c == 0) {
-            ungetCharacter();
-            break;
-        }
-        if (c == u'>') {
-            OLECHAR const next = getCharacter();
-            if (next == u'>') {
-                break;
-            }
-            ungetCharacter();
-        }
-        name += c;
+// The word runs from the character already read up to an operator character, a blank or the
+// end of the text.
+int COSLexer::word() {
+    std::u16string const& text = fText.wstring();
+    std::size_t const start = fPosition - 1;
+    std::size_t at = fPosition;
+    while (at < text.size() && text[at] != 0 && !isBlank(text[at]) && !isOperator(text[at])) {
+        ++at;
     }
-    fTokenText = PovaString(std::move(name));
+    fAtEnd = fAtEnd || at >= text.size();
+    fPosition = at;
+    set_token_text(start, at - start);
+    if (!fLookupOn) {
+        // The grammar builds a plain name from it.
+        return kName;
+    }
+    if (int const token = classify(); token != 0) {
+        return token;
+    }
+    throw_lexer_error(kUnknownWord, PovaString(tokenText()));
+}
+
+// The name runs up to the first ">>" (a single ">" stays part of it) or to the end of the text.
+int COSLexer::parameter_reference() {
+    std::u16string const& text = fText.wstring();
+    std::size_t const start = fPosition;
+    std::size_t at = start;
+    while (at < text.size() && text[at] != 0 &&
+           !(text[at] == u'>' && at + 1 < text.size() && text[at + 1] == u'>')) {
+        ++at;
+    }
+    bool const closed = at < text.size() && text[at] == u'>';
+    fAtEnd = fAtEnd || at + (closed ? 2 : 0) >= text.size();
+    fPosition = closed ? at + 2 : at;
+    set_token_text(start, at - start);
+    PovaString const name(tokenText());
+    ProviderLock const lock(provider_mutex());
     std::vector<ZELT_o::Parameter*> parameters;
     if (fContext != nullptr) {
         fContext->getParameters(parameters);
@@ -461,7 +488,7 @@ int COSLexer::parameter_reference() {
         }
         PovaString uniqueName;
         parameter->getUniqueName(uniqueName);
-        if (uniqueName.strcmp(fTokenText, true) != 0) {
+        if (uniqueName.strcmp(name, true) != 0) {
             continue;
         }
         ZELT_o::Parameter::ParameterType type{};
@@ -478,11 +505,11 @@ int COSLexer::parameter_reference() {
             case 6:
                 return kNumericParameter;
             default:
-                throw_lexer_error(kWrongParameterType, fTokenText);
+                throw_lexer_error(kWrongParameterType, name);
         }
     }
     BaseError error(kUnknownParameter, "Lexer");
-    error.addInsert(fTokenText);
+    error.addInsert(name);
     error.log(support::moduleLog());
     throw error;
 }

@@ -5,6 +5,9 @@
 // Errors are thrown as BaseError with module "Lexer": 0x2017068 for a word the cube does not
 // know (or any word while lookup is on and there is no cube), 0xC2018005 for an unknown
 // parameter (also logged), 0xC2018003 for a parameter whose type cannot stand in an expression.
+//
+// Every call into the cube and the parameters it offers is made under one process-wide lock,
+// so that a provider's cube need not be thread-safe while lexers run in several threads.
 #pragma once
 
 #include <pova/pova_export.h>
@@ -230,14 +233,17 @@ public:
     ~COSLexer() override;
 
     // Scans the next token and returns its code; the token text and the number are read
-    // afterwards through getTokenText() and takeNumber().
+    // afterwards through tokenText() (or getTokenText()) and takeNumber().
     virtual int nextToken();
 
 private:
     int keyword_or_word(OLECHAR initial);
     int braced_name();
     int parameter_reference();
-    int word(OLECHAR initial);
+    int word();
+    // With lookup on and a cube: the token of the token text's name class (the token text
+    // becomes the cube's canonical spelling), or 0 when the cube does not know the name.
+    int classify();
     // The token of a name of class 1 to 6, or 0.
     static int token_for_class(LONG nameClass);
 };

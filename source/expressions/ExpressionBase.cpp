@@ -130,6 +130,39 @@ void ExpressionBase::setStringValue(OLECHAR const* value) {
     fStringValue = copy_string(value);
 }
 
+void ExpressionBase::assignStringValue(std::u16string_view value) {
+    auto copy = std::make_unique_for_overwrite<OLECHAR[]>(value.size() + 1);
+    std::char_traits<OLECHAR>::copy(copy.get(), value.data(), value.size());
+    copy[value.size()] = 0;
+    fStringValue = std::move(copy);
+}
+
+void ExpressionBase::clear_content() {
+    std::vector<ZELT_o::Expression*> children;
+    children.swap(fChildren);
+    release_nodes(std::move(children));
+    fType = kEmpty;
+    VariantClear(fValue.get());
+    fStringValue.reset();
+    fRestorePending = false;
+    fSavedName.reset();
+}
+
+void ExpressionBase::take_content(ExpressionBase& from) {
+    clear_content();
+    fType = std::exchange(from.fType, kEmpty);
+    std::swap(*fValue, *from.fValue);
+    fStringValue = std::move(from.fStringValue);
+    fRestorePending = std::exchange(from.fRestorePending, false);
+    fSavedName = std::move(from.fSavedName);
+    fChildren.swap(from.fChildren);
+    for (ZELT_o::Expression* child : fChildren) {
+        if (child != nullptr) {
+            child->SetParentExpression(this);
+        }
+    }
+}
+
 bool ExpressionBase::operator==(ZELT_o::Expression& other) {
     if (fType != other.getType() || fText != other.getText()) {
         return false;

@@ -36,8 +36,45 @@ struct Frame {
     kinds::Suffix suffix;
     std::u16string_view keyword;
     std::size_t step = 0;
-    // Where the second operand of an infix node begins in the output.
-    std::size_t operand = 0;
+};
+
+// The text being printed, only ever appended to, so that printing stays linear in the size of
+// the text. After an infix keyword that ends in a letter a blank is owed to an operand that
+// starts with a word character; whether it does shows only when the operand writes its first
+// character, so the blank is written then.
+class Output {
+public:
+    void append(std::u16string_view text) {
+        if (!text.empty()) {
+            pay_owed_blank(text.front());
+            fText += text;
+        }
+    }
+    void append(OLECHAR c) {
+        pay_owed_blank(c);
+        fText += c;
+    }
+    // The next character written, if it starts a word, is kept apart from the text so far.
+    void separateNextWord() {
+        fBlankOwed = !fText.empty() && PovaFormatLexer::isLetter(fText.back());
+    }
+    // The operand that was owed a blank is over, whether or not it wrote anything.
+    void forgetOwedBlank() { fBlankOwed = false; }
+    bool endsWithWordCharacter() const { return !fText.empty() && is_word_character(fText.back()); }
+    std::u16string take() { return std::move(fText); }
+
+private:
+    void pay_owed_blank(OLECHAR next) {
+        if (fBlankOwed) {
+            fBlankOwed = false;
+            if (is_word_character(next)) {
+                fText += u' ';
+            }
+        }
+    }
+
+    std::u16string fText;
+    bool fBlankOwed = false;
 };
 
 }  // namespace
@@ -94,14 +131,14 @@ std::u16string_view ExpressionBase::keyword(std::u16string& scratch) {
 
 // The forms are written with an explicit stack of nodes, so that any depth can be printed.
 PovaString ExpressionBase::getTextFromTree() {
-    std::u16string out;
+    Output out;
     std::u16string scratch;
     std::vector<Frame> stack;
 
     auto enter = [&](ZELT_o::Expression* expression) {
         auto* node = dynamic_cast<ExpressionBase*>(expression);
         if (node == nullptr) {
-            out += expression->getTextFromTree().wstring();
+            out.append(expression->getTextFromTree().wstring());
             return;
         }
         std::u16string_view const keyword = node->keyword(scratch);
@@ -109,9 +146,9 @@ PovaString ExpressionBase::getTextFromTree() {
         kinds::Form const form = info != nullptr ? info->form : kinds::Form::Function;
         if (form == kinds::Form::Leaf) {
             // Leaves are written at once: their keyword may live in `scratch`.
-            out += u' ';
-            out += keyword;
-            out += u' ';
+            out.append(u' ');
+            out.append(keyword);
+            out.append(u' ');
             return;
         }
         if (form == kinds::Form::Empty) {
@@ -134,35 +171,27 @@ PovaString ExpressionBase::getTextFromTree() {
         switch (frame.form) {
             case kinds::Form::PassThrough:
                 // " " first child " "
-                if (step == 0) {
-                    out += u' ';
-                    next = child(0);
-                } else {
-                    out += u' ';
-                    done = true;
-                }
+                out.append(u' ');
+                next = step == 0 ? child(0) : nullptr;
+                done = step > 0;
                 break;
             case kinds::Form::Call:
                 // " " first child "(" second child ") "
                 if (step == 0) {
-                    out += u' ';
+                    out.append(u' ');
                     next = child(0);
                 } else if (step == 1) {
-                    out += u'(';
+                    out.append(u'(');
                     next = child(1);
                 } else {
-                    out += u") ";
+                    out.append(u") ");
                     done = true;
                 }
                 break;
             case kinds::Form::IsNull:
-                if (step == 0) {
-                    out += u' ';
-                    next = child(0);
-                } else {
-                    out += u" Is Null ";
-                    done = true;
-                }
+                out.append(step == 0 ? u" " : u" Is Null ");
+                next = step == 0 ? child(0) : nullptr;
+                done = step > 0;
                 break;
             case kinds::Form::Infix:
                 // first child, keyword, second child. A blank goes between the keyword and an
@@ -172,42 +201,38 @@ PovaString ExpressionBase::getTextFromTree() {
                 } else if (step == 0) {
                     next = child(0);
                 } else if (step == 1) {
-                    if (!out.empty() && !frame.keyword.empty() && is_word_character(out.back()) &&
+                    if (!frame.keyword.empty() && out.endsWithWordCharacter() &&
                         is_word_character(frame.keyword.front())) {
-                        out += u' ';
+                        out.append(u' ');
                     }
-                    out += frame.keyword;
-                    frame.operand = out.size();
+                    out.append(frame.keyword);
+                    out.separateNextWord();
                     next = child(1);
                     done = next == nullptr;
                 } else {
-                    if (frame.operand > 0 && frame.operand < out.size() &&
-                        PovaFormatLexer::isLetter(out[frame.operand - 1]) &&
-                        is_word_character(out[frame.operand])) {
-                        out.insert(frame.operand, 1, u' ');
-                    }
                     done = true;
+                }
+                if (done) {
+                    out.forgetOwedBlank();
                 }
                 break;
             case kinds::Form::Parenthesis:
                 if (children.empty()) {
                     done = true;
-                } else if (step == 0) {
-                    out += u" ( ";
-                    next = child(0);
                 } else {
-                    out += u" ) ";
-                    done = true;
+                    out.append(step == 0 ? u" ( " : u" ) ");
+                    next = step == 0 ? child(0) : nullptr;
+                    done = step > 0;
                 }
                 break;
             case kinds::Form::Property:
                 if (step == 0) {
-                    out += u' ';
-                    out += frame.keyword;
-                    out += u"( ";
+                    out.append(u' ');
+                    out.append(frame.keyword);
+                    out.append(u"( ");
                     next = child(0);
                 } else {
-                    out += u" )";
+                    out.append(u" )");
                     done = true;
                 }
                 break;
@@ -215,11 +240,11 @@ PovaString ExpressionBase::getTextFromTree() {
                 if (children.empty()) {
                     done = true;
                 } else if (step == 0) {
-                    out += frame.keyword;
-                    out += u" ( ";
+                    out.append(frame.keyword);
+                    out.append(u" ( ");
                     next = child(0);
                 } else {
-                    out += u" ) ";
+                    out.append(u" ) ");
                     done = true;
                 }
                 break;
@@ -228,17 +253,17 @@ PovaString ExpressionBase::getTextFromTree() {
                 // keyword " (" children, separated by "," unless an empty argument follows,
                 // suffix ") "
                 if (step == 0) {
-                    out += frame.keyword;
-                    out += u" (";
+                    out.append(frame.keyword);
+                    out.append(u" (");
                 }
                 if (step < children.size()) {
                     if (step > 0 && !is_empty_argument(children[step])) {
-                        out += u',';
+                        out.append(u',');
                     }
                     next = children[step];
                 } else {
-                    out += kinds::suffixText(frame.suffix);
-                    out += u") ";
+                    out.append(kinds::suffixText(frame.suffix));
+                    out.append(u") ");
                     done = true;
                 }
                 break;
@@ -249,13 +274,13 @@ PovaString ExpressionBase::getTextFromTree() {
             enter(next);
         }
     }
-    return PovaString(std::move(out));
+    return PovaString(out.take());
 }
 
 bool ExpressionBase::setTextAndCreateTree(PovaString const& text, ZELT_o::Cube* cube, bool lookup) {
-    if (fType != kEmpty) {
-        RemoveAllChildren();
-    }
+    // Whatever the node held goes first, whatever its kind: children added node by node leave
+    // the kind empty.
+    clear_content();
     fText = text;
     if (text.empty()) {
         return true;
@@ -265,17 +290,8 @@ bool ExpressionBase::setTextAndCreateTree(PovaString const& text, ZELT_o::Cube* 
         lexer.setLookup(lookup);
         support::Ref<ExpressionBase> tree = grammar::ExpressionDriver::parseText(lexer);
         // The root takes over the top node's content, so that callers keep their node.
-        fType = tree->fType;
-        fValue = tree->fValue;
-        fStringValue = std::move(tree->fStringValue);
-        fRestorePending = false;
-        fSavedName.reset();
-        std::vector<ZELT_o::Expression*> children;
-        children.swap(tree->fChildren);
-        for (ZELT_o::Expression* child : children) {
-            child->SetParentExpression(this);
-        }
-        fChildren = std::move(children);
+        take_content(*tree);
+        grammar::ExpressionDriver::recycle(std::move(tree));
         return true;
     } catch (BaseError const& error) {
         RemoveAllChildren();

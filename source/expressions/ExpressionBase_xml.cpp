@@ -7,6 +7,8 @@
 #include <basekit/XmlSupport.h>
 #include <pova/support/Ref.h>
 
+#include "expressions/ExpressionKinds.h"
+
 #include <tuple>
 #include <utility>
 
@@ -36,6 +38,12 @@ bool saves_name(LONG kind) {
         default:
             return false;
     }
+}
+
+// Whether the element has the attribute, valid or not.
+bool present(NodeListIterator const& values, PovaString const& name) {
+    PovaString text;
+    return values.read(name, text);
 }
 
 double number_of(VARIANT const& value) {
@@ -97,41 +105,45 @@ void ExpressionBase::save(XmlSupport& xml, LONG const& index, XmlNode element) {
     }
 }
 
-bool ExpressionBase::load_node(XmlNode element, std::vector<XmlNode>& children) {
+void ExpressionBase::load_node(XmlNode element, std::vector<XmlNode>& children) {
     NodeListIterator values(XmlNodeList{element});
     LONG type = fType;
-    values.read(kExpressionType, type);
+    if (present(values, kExpressionType) &&
+        (!values.read(kExpressionType, type) || expression_kinds::find(type) == nullptr)) {
+        throwResult(E_UNEXPECTED);
+    }
     fType = static_cast<ExpressionType>(type);
     values.read(kExpressionText, fText);
     if (fType == kBoolean) {
+        bool value = false;
+        if (present(values, kExpressionValue) && !values.read(kExpressionValue, value)) {
+            throwResult(E_UNEXPECTED);
+        }
         VariantClear(fValue.get());
         fValue->vt = VT_BOOL;
-        bool value = false;
-        values.read(kExpressionValue, value);
         fValue->boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
     } else if (fType == kNumber) {
-        VariantClear(fValue.get());
-        fValue->vt = VT_R8;
         PovaString text;
         double number = 0;
-        if (!values.read(kExpressionValue, text) ||
-            !StringConverters::convertStringToReal(text, number)) {
-            values.read(kExpressionValue, number);
+        if (values.read(kExpressionValue, text) &&
+            !StringConverters::convertStringToReal(text, number) &&
+            !values.read(kExpressionValue, number)) {
+            throwResult(E_UNEXPECTED);
         }
+        VariantClear(fValue.get());
+        fValue->vt = VT_R8;
         fValue->dblVal = number;
     } else if (saves_name(fType)) {
         PovaString name;
         values.read(kExpressionText, name);
         fStringValue = name.strdup();
     }
-    bool found = false;
     for (XmlNode const& child : element.childNodes()) {
         PovaString uniqueName;
         if (!child.isElement() || !child.getAttribute(kUniqueName, uniqueName) ||
             uniqueName != kExpressionVector) {
             continue;
         }
-        found = true;
         children.clear();
         for (XmlNode const& grandchild : child.childNodes()) {
             if (grandchild.isElement()) {
@@ -139,26 +151,23 @@ bool ExpressionBase::load_node(XmlNode element, std::vector<XmlNode>& children) 
             }
         }
     }
-    return found;
 }
 
-// Read with a work list rather than by recursion, so that any depth can be loaded.
+// Read into a new tree with a work list rather than by recursion, so that any depth can be
+// loaded and a failure leaves this node as it was.
 void ExpressionBase::load(NodeListIterator& iterator, ZELT_o::Cube* /*cube*/) {
     XmlNode const element = iterator.iter();
     if (!element) {
         throwResult(E_UNEXPECTED);
     }
-    std::vector<std::pair<ExpressionBase*, XmlNode>> pending{{this, element}};
+    auto const root = support::adopt(new ExpressionBase(nullptr));
+    std::vector<std::pair<ExpressionBase*, XmlNode>> pending{{root.get(), element}};
+    std::vector<XmlNode> children;
     while (!pending.empty()) {
         auto const [node, source] = pending.back();
         pending.pop_back();
-        std::vector<XmlNode> children;
-        if (!node->load_node(source, children)) {
-            continue;
-        }
-        std::vector<ZELT_o::Expression*> previous;
-        previous.swap(node->fChildren);
-        release_nodes(std::move(previous));
+        children.clear();
+        node->load_node(source, children);
         node->fChildren.reserve(children.size());
         for (XmlNode const& childElement : children) {
             auto child = support::adopt(new ExpressionBase(node));
@@ -166,6 +175,8 @@ void ExpressionBase::load(NodeListIterator& iterator, ZELT_o::Cube* /*cube*/) {
             pending.emplace_back(child.detach(), childElement);
         }
     }
+    take_content(*root);
+    fText = root->fText;
 }
 
 }  // namespace common

@@ -20,13 +20,15 @@ namespace {
 constexpr ZELT_o::MessageCode kSyntaxError = 0x2017068;
 constexpr ZELT_o::MessageCode kSignError = 0x2017067;
 
-bool is_bare(Node const& node, LONG kind) {
-    return node && node->getType() == kind && node->getExpressions().empty();
+bool is_bare(Expression const* node, LONG kind) {
+    return node != nullptr && node->getType() == kind &&
+           const_cast<Expression*>(node)->getExpressions().empty();
 }
 
-bool is_descendants_flag(Node const& node) {
-    return node && node->getType() >= Expression::kSelf &&
-           node->getType() <= Expression::kSelfBeforeAfter && node->getExpressions().empty();
+bool is_descendants_flag(Expression const* node) {
+    return node != nullptr && node->getType() >= Expression::kSelf &&
+           node->getType() <= Expression::kSelfBeforeAfter &&
+           const_cast<Expression*>(node)->getExpressions().empty();
 }
 
 // The keyword a token stands for, for error texts.
@@ -74,139 +76,165 @@ double scaled(double mantissa, double exponent) {
 
 }  // namespace
 
-ExpressionDriver::ExpressionDriver() : fParser(*this) {}
+namespace {
+
+// The top node of a parse hands its content over to the caller's root, so that callers keep
+// their node; it then serves as the first node of the next parse on the same thread, which
+// saves making and destroying a node per parse.
+thread_local Node tSpare;
+
+}  // namespace
+
+void ExpressionDriver::recycle(Node top) {
+    if (!tSpare && top && top->getRefCount() == 1 && top->getType() == Expression::kEmpty &&
+        top->getExpressions().empty() && top->getStringValue() == nullptr &&
+        top->GetParentExpression() == nullptr && top->GetParent() == nullptr &&
+        top->getText().empty()) {
+        tSpare = std::move(top);
+    }
+}
 
 Node ExpressionDriver::parseText(COSLexer& lexer) {
-    thread_local ExpressionDriver cached;
-    if (cached.fBusy) {
-        ExpressionDriver own;
-        return own.parse(lexer);
-    }
-    return cached.parse(lexer);
+    ExpressionDriver driver;
+    driver.fSpare = std::move(tSpare);
+    return driver.parse(lexer);
 }
 
 Node ExpressionDriver::parse(COSLexer& lexer) {
-    struct Session {
-        ExpressionDriver& driver;
-        ~Session() {
-            driver.fBusy = false;
-            driver.fLexer = nullptr;
-            driver.fTree.reset();
-        }
-    } const session{*this};
-    fBusy = true;
     fLexer = &lexer;
-    if (fParser.parse() != 0 || !fTree) {
-        syntax_error("syntax error");
+    int const result = expression_yyparse(*this);
+    if (fFailure) {
+        std::rethrow_exception(fFailure);
+    }
+    if (result != 0 || !fTree) {
+        semantic_error(kSyntaxError,
+                       PovaString(fSyntaxError.empty() ? "syntax error" : fSyntaxError.c_str()));
     }
     return std::move(fTree);
 }
 
+void ExpressionDriver::fail() noexcept {
+    if (!fFailure) {
+        fFailure = std::current_exception();
+    }
+}
+
+void ExpressionDriver::syntax_error(char const* message) {
+    if (fSyntaxError.empty()) {
+        fSyntaxError = message;
+    }
+}
+
 namespace {
 
-using Token = ExpressionParser::token;
-
-// What the parser receives for a lexer token: a terminal and, for most, a number (a node kind
-// or a keyword's code).
+// What the parser receives for a lexer token: a terminal and, for most, a number (a node kind,
+// a keyword's code or a suffix).
 struct Mapping {
-    Token::token_kind_type terminal = Token::OTHER;
+    expression_yytokentype terminal = TOKEN_OTHER;
     int value = 0;
 };
 
-std::array<Mapping, COSLexer::kLastToken + 1> make_mappings() {
-    std::array<Mapping, COSLexer::kLastToken + 1> map{};
+using Mappings = std::array<Mapping, COSLexer::kLastToken + 1>;
+
+Mappings make_mappings() {
+    Mappings map{};
     for (int token = 0; token <= COSLexer::kLastToken; ++token) {
         Mapping& m = map[static_cast<std::size_t>(token)];
         m.value = token;
         if (LONG const leaf = kinds::leafKind(token); leaf >= 0) {
-            m = Mapping{Token::LEAF, static_cast<int>(leaf)};
+            m = Mapping{TOKEN_LEAF, static_cast<int>(leaf)};
         }
         if (kinds::takesArguments(token)) {
-            m = Mapping{Token::FUNCTION, token};
+            m = Mapping{TOKEN_FUNCTION, token};
         }
     }
-    auto set = [&](int token, Token::token_kind_type terminal, int value) {
+    auto set = [&](int token, expression_yytokentype terminal, int value) {
         map[static_cast<std::size_t>(token)] = Mapping{terminal, value};
     };
-    auto infix = [&](int token, Token::token_kind_type terminal) {
+    auto infix = [&](int token, expression_yytokentype terminal) {
         set(token, terminal, static_cast<int>(kinds::infixKind(token)));
+    };
+    auto suffix = [&](int token, kinds::Suffix value) {
+        set(token, TOKEN_SUFFIX, static_cast<int>(value));
     };
     for (int token : {COSLexer::kEqual, COSLexer::kNotEqual, COSLexer::kLess, COSLexer::kLessEqual,
                       COSLexer::kGreater, COSLexer::kGreaterEqual}) {
-        infix(token, Token::COMPARE);
+        infix(token, TOKEN_COMPARE);
     }
-    infix(COSLexer::kIs, Token::IS);
-    infix(COSLexer::kExists, Token::EXISTS);
-    infix(COSLexer::kAnd, Token::AND);
-    infix(COSLexer::kOr, Token::OR);
-    infix(COSLexer::kXor, Token::OR);
-    infix(COSLexer::kEqv, Token::EQV);
-    infix(COSLexer::kImp, Token::IMP);
-    infix(COSLexer::kPlus, Token::PLUS);
-    infix(COSLexer::kMinus, Token::MINUS);
-    infix(COSLexer::kStar, Token::STAR);
-    infix(COSLexer::kSlash, Token::SLASH);
-    infix(COSLexer::kBackslash, Token::BACKSLASH);
-    infix(COSLexer::kPercent, Token::PERCENT);
-    infix(COSLexer::kCaret, Token::CARET);
-    set(COSLexer::kNot, Token::NOT, Expression::kNot);
-    set(COSLexer::kTrue, Token::BOOLEAN, 1);
-    set(COSLexer::kFalse, Token::BOOLEAN, 0);
-    set(COSLexer::kOpen, Token::OPEN, 0);
-    set(COSLexer::kClose, Token::CLOSE, 0);
-    set(COSLexer::kComma, Token::COMMA, 0);
-    set(COSLexer::kE, Token::EXPONENT, 0);
-    set(COSLexer::kRecursive, Token::SUFFIX, static_cast<int>(Marker::Recursive));
-    set(COSLexer::kPost, Token::SUFFIX, static_cast<int>(Marker::Post));
-    set(COSLexer::kExcludeEmpty, Token::SUFFIX, static_cast<int>(Marker::ExcludeEmpty));
-    set(COSLexer::kIncludeEmpty, Token::SUFFIX, static_cast<int>(Marker::IncludeEmpty));
+    infix(COSLexer::kIs, TOKEN_IS);
+    infix(COSLexer::kExists, TOKEN_EXISTS);
+    infix(COSLexer::kAnd, TOKEN_AND);
+    infix(COSLexer::kOr, TOKEN_OR);
+    infix(COSLexer::kXor, TOKEN_OR);
+    infix(COSLexer::kEqv, TOKEN_EQV);
+    infix(COSLexer::kImp, TOKEN_IMP);
+    infix(COSLexer::kPlus, TOKEN_PLUS);
+    infix(COSLexer::kMinus, TOKEN_MINUS);
+    infix(COSLexer::kStar, TOKEN_STAR);
+    infix(COSLexer::kSlash, TOKEN_SLASH);
+    infix(COSLexer::kBackslash, TOKEN_BACKSLASH);
+    infix(COSLexer::kPercent, TOKEN_PERCENT);
+    infix(COSLexer::kCaret, TOKEN_CARET);
+    infix(COSLexer::kColon, TOKEN_COLON);
+    set(COSLexer::kNot, TOKEN_NOT, Expression::kNot);
+    set(COSLexer::kTrue, TOKEN_BOOLEAN, 1);
+    set(COSLexer::kFalse, TOKEN_BOOLEAN, 0);
+    set(COSLexer::kOpen, TOKEN_OPEN, 0);
+    set(COSLexer::kClose, TOKEN_CLOSE, 0);
+    set(COSLexer::kComma, TOKEN_COMMA, 0);
+    set(COSLexer::kE, TOKEN_EXPONENT, 0);
+    suffix(COSLexer::kRecursive, kinds::Suffix::Recursive);
+    suffix(COSLexer::kPost, kinds::Suffix::Post);
+    suffix(COSLexer::kExcludeEmpty, kinds::Suffix::ExcludeEmpty);
+    suffix(COSLexer::kIncludeEmpty, kinds::Suffix::IncludeEmpty);
     // The short period keywords stand for their spelled-out forms.
-    set(COSLexer::kYtd, Token::FUNCTION, COSLexer::kYToD);
-    set(COSLexer::kQtd, Token::FUNCTION, COSLexer::kQToD);
-    set(COSLexer::kMtd, Token::FUNCTION, COSLexer::kMToD);
-    set(COSLexer::kWtd, Token::FUNCTION, COSLexer::kWToD);
+    set(COSLexer::kYtd, TOKEN_FUNCTION, COSLexer::kYToD);
+    set(COSLexer::kQtd, TOKEN_FUNCTION, COSLexer::kQToD);
+    set(COSLexer::kMtd, TOKEN_FUNCTION, COSLexer::kMToD);
+    set(COSLexer::kWtd, TOKEN_FUNCTION, COSLexer::kWToD);
     // Names by the class the cube gave them; a name the cube did not classify is a plain
     // name. Sets share their kind with dimensions and hierarchies: every name kind built here
     // keeps its name in the saved XML.
-    set(COSLexer::kName, Token::NAME, Expression::kQuotedName);
-    set(COSLexer::kMemberName, Token::NAME, Expression::kMemberName);
-    set(COSLexer::kMeasureName, Token::NAME, Expression::kMemberName);
-    set(COSLexer::kDimensionName, Token::NAME, Expression::kDimensionName);
-    set(COSLexer::kHierarchyName, Token::NAME, Expression::kDimensionName);
-    set(COSLexer::kSetName, Token::NAME, Expression::kDimensionName);
-    set(COSLexer::kLevelName, Token::NAME, Expression::kLevelName);
+    set(COSLexer::kName, TOKEN_NAME, Expression::kQuotedName);
+    set(COSLexer::kMemberName, TOKEN_NAME, Expression::kMemberName);
+    set(COSLexer::kMeasureName, TOKEN_NAME, Expression::kMemberName);
+    set(COSLexer::kDimensionName, TOKEN_NAME, Expression::kDimensionName);
+    set(COSLexer::kHierarchyName, TOKEN_NAME, Expression::kDimensionName);
+    set(COSLexer::kSetName, TOKEN_NAME, Expression::kDimensionName);
+    set(COSLexer::kLevelName, TOKEN_NAME, Expression::kLevelName);
     for (int token = COSLexer::kNumericParameter; token <= COSLexer::kStringParameter; ++token) {
-        set(token, Token::PARAMETER, 0);
+        set(token, TOKEN_PARAMETER, Expression::kParameterReference);
     }
     return map;
 }
 
 }  // namespace
 
-ExpressionParser::symbol_type ExpressionDriver::next_token() {
-    static std::array<Mapping, COSLexer::kLastToken + 1> const mappings = make_mappings();
+int ExpressionDriver::next_token(EXPRESSION_YYSTYPE& value) {
     int const token = fLexer->nextToken();
     if (token < COSLexer::kEnd || token > COSLexer::kLastToken) {
         semantic_error(kSyntaxError, PovaString::build("token %d", token));
     }
     if (token == COSLexer::kEnd) {
-        return ExpressionParser::make_YYEOF();
+        return TOKEN_YYEOF;
     }
     if (token == COSLexer::kNumber) {
-        return ExpressionParser::make_NUMBER(fLexer->takeNumber());
+        value.number = fLexer->takeNumber();
+        return TOKEN_NUMBER;
     }
+    // Made on first use, so that loading the library runs nothing.
+    static Mappings const mappings = make_mappings();
     Mapping const& mapping = mappings[static_cast<std::size_t>(token)];
-    if (mapping.terminal == Token::NAME) {
-        return ExpressionParser::make_NAME(NameToken{fLexer->takeTokenText(), mapping.value});
+    if (mapping.terminal == TOKEN_NAME || mapping.terminal == TOKEN_PARAMETER) {
+        // Names and parameter references become their nodes here, straight from the lexer's
+        // text: the name is copied once, into the node.
+        Node node = make(mapping.value);
+        node->assignStringValue(fLexer->tokenText());
+        value.node = node.detach();
+    } else {
+        value.code = mapping.value;
     }
-    if (mapping.terminal == Token::PARAMETER) {
-        return ExpressionParser::make_PARAMETER(fLexer->takeTokenText());
-    }
-    return ExpressionParser::symbol_type(mapping.terminal, mapping.value);
-}
-
-void ExpressionDriver::syntax_error(std::string const& message) {
-    semantic_error(kSyntaxError, PovaString(message));
+    return mapping.terminal;
 }
 
 void ExpressionDriver::semantic_error(ZELT_o::MessageCode code, PovaString const& insert) {
@@ -215,14 +243,25 @@ void ExpressionDriver::semantic_error(ZELT_o::MessageCode code, PovaString const
     throw error;
 }
 
-Node ExpressionDriver::make(LONG kind) {
-    Node node = Node::adopt(new ExpressionBase(nullptr));
+ExpressionDriver::~ExpressionDriver() {
+    recycle(std::move(fSpare));
+}
+
+Node ExpressionDriver::make(LONG kind, std::size_t children) {
+    Node node = fSpare ? std::move(fSpare) : Node::adopt(new ExpressionBase(nullptr));
     node->setType(static_cast<Expression::ExpressionType>(kind));
+    if (children > 0) {
+        node->getExpressions().reserve(children);
+    }
     return node;
 }
 
-void ExpressionDriver::append(Node& parent, Node child) {
-    parent->AddNewChild(child.detach());
+// A null child stands for an empty argument in an argument list.
+void ExpressionDriver::append(ExpressionBase& parent, Node child) {
+    parent.getExpressions().push_back(child.get());
+    if (ExpressionBase* const added = child.detach(); added != nullptr) {
+        added->SetParentExpression(&parent);
+    }
 }
 
 void ExpressionDriver::accept(Node tree) {
@@ -243,28 +282,28 @@ bool ExpressionDriver::ends_with_number(ExpressionBase* node) {
     return node != nullptr;
 }
 
-Node ExpressionDriver::infix(int kind, Node left, Node right) {
+ExpressionBase* ExpressionDriver::infix(int kind, Node left, Node right) {
     // "5%%x" is a percentage followed by the % operator; printed, a "%" after a number would
     // read as a percentage again, so the number is kept in parentheses.
     if (kind == Expression::kPercent && ends_with_number(left.get())) {
-        left = parenthesis(std::move(left));
+        left = Node::adopt(parenthesis(std::move(left)));
     }
-    Node node = make(kind);
-    append(node, std::move(left));
-    append(node, std::move(right));
-    return node;
+    Node node = make(kind, 2);
+    append(*node, std::move(left));
+    append(*node, std::move(right));
+    return node.detach();
 }
 
-Node ExpressionDriver::is(int kind, Node left, Node right) {
-    if (is_bare(right, Expression::kNull)) {
-        Node node = make(Expression::kIsNull);
-        append(node, std::move(left));
-        return node;
+ExpressionBase* ExpressionDriver::is(int kind, Node left, Node right) {
+    if (is_bare(right.get(), Expression::kNull)) {
+        Node node = make(Expression::kIsNull, 1);
+        append(*node, std::move(left));
+        return node.detach();
     }
     return infix(kind, std::move(left), std::move(right));
 }
 
-Node ExpressionDriver::prefix(LONG kind, Node operand, char const* sign) {
+ExpressionBase* ExpressionDriver::prefix(LONG kind, Node operand, char const* sign) {
     if (operand->getType() == Expression::kParenthesis && operand->getExpressions().size() == 1) {
         std::vector<Expression*>& children = operand->getExpressions();
         auto* inner = dynamic_cast<ExpressionBase*>(children.front());
@@ -276,12 +315,12 @@ Node ExpressionDriver::prefix(LONG kind, Node operand, char const* sign) {
     if (sign != nullptr) {
         check_sign_operand(*operand, sign);
     }
-    Node node = make(kind);
-    append(node, std::move(operand));
-    return node;
+    Node node = make(kind, 1);
+    append(*node, std::move(operand));
+    return node.detach();
 }
 
-Node ExpressionDriver::unary_plus(Node operand) {
+ExpressionBase* ExpressionDriver::unary_plus(Node operand) {
     ExpressionBase* checked = operand.get();
     if (checked->getType() == Expression::kParenthesis && checked->getExpressions().size() == 1) {
         if (auto* inner = dynamic_cast<ExpressionBase*>(checked->getExpressions().front());
@@ -290,7 +329,7 @@ Node ExpressionDriver::unary_plus(Node operand) {
         }
     }
     check_sign_operand(*checked, "+");
-    return operand;
+    return operand.detach();
 }
 
 void ExpressionDriver::check_sign_operand(ExpressionBase& operand, char const* sign) {
@@ -322,7 +361,7 @@ void ExpressionDriver::check_sign_operand(ExpressionBase& operand, char const* s
     }
 }
 
-Node ExpressionDriver::number(double value, double exponent) {
+ExpressionBase* ExpressionDriver::number(double value, double exponent) {
     double const number = scaled(value, exponent);
     if (!std::isfinite(number)) {
         semantic_error(kSyntaxError, PovaString("number out of range"));
@@ -331,141 +370,114 @@ Node ExpressionDriver::number(double value, double exponent) {
     VARIANT& held = node->getValue();
     held.vt = VT_R8;
     held.dblVal = number;
-    return node;
+    return node.detach();
 }
 
-Node ExpressionDriver::boolean(bool value) {
+ExpressionBase* ExpressionDriver::boolean(bool value) {
     Node node = make(Expression::kBoolean);
     VARIANT& held = node->getValue();
     held.vt = VT_BOOL;
     held.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-    return node;
+    return node.detach();
 }
 
-Node ExpressionDriver::name(NameToken const& token) {
-    Node node = make(token.kind);
-    node->setStringValue(token.text.c_str());
-    return node;
+ExpressionBase* ExpressionDriver::leaf(int kind) {
+    return make(kind).detach();
 }
 
-Node ExpressionDriver::parameter(PovaString const& name) {
-    Node node = make(Expression::kParameterReference);
-    node->setStringValue(name.c_str());
-    return node;
+ExpressionBase* ExpressionDriver::operator_argument(int token) {
+    return make(kinds::leafKind(token)).detach();
 }
 
-Node ExpressionDriver::leaf(int kind) {
-    return make(kind);
+ExpressionBase* ExpressionDriver::parenthesis(Node inner) {
+    Node node = make(Expression::kParenthesis, 1);
+    append(*node, std::move(inner));
+    return node.detach();
 }
 
-Argument ExpressionDriver::operator_argument(int token) {
-    return Argument{make(kinds::leafKind(token)), Marker::Node};
+ExpressionBase* ExpressionDriver::call(LONG kind, Node callee, Node argument) {
+    Node node = make(kind, 2);
+    append(*node, std::move(callee));
+    append(*node, std::move(argument));
+    return node.detach();
 }
 
-Node ExpressionDriver::parenthesis(Node inner) {
-    Node node = make(Expression::kParenthesis);
-    append(node, std::move(inner));
-    return node;
+// Most argument lists are short: room for four arguments is made at once.
+ExpressionBase* ExpressionDriver::list(Node first) {
+    Node node = make(Expression::kEmpty, 4);
+    append(*node, std::move(first));
+    return node.detach();
 }
 
-Node ExpressionDriver::call(LONG kind, Node callee, Node argument) {
-    Node node = make(kind);
-    append(node, std::move(callee));
-    append(node, std::move(argument));
-    return node;
+ExpressionBase* ExpressionDriver::extend(Node list, Node argument) {
+    append(*list, std::move(argument));
+    return list.detach();
 }
 
-Node ExpressionDriver::function(int token, Arguments arguments) {
+ExpressionBase* ExpressionDriver::function(int token, Node arguments, int suffixCode) {
+    std::vector<Expression*>& list = arguments->getExpressions();
     // "f ( )" is a list of one empty argument.
-    if (arguments.size() == 1 && arguments.front().marker == Marker::Empty) {
-        arguments.clear();
+    if (list.size() == 1 && list.front() == nullptr) {
+        list.clear();
     }
-    if (token == COSLexer::kDescendants) {
+    auto const suffix = static_cast<kinds::Suffix>(suffixCode);
+    if (token == COSLexer::kDescendants && suffix == kinds::Suffix::None) {
         return descendants(std::move(arguments));
     }
-    kinds::Suffix suffix = kinds::Suffix::None;
-    if (!arguments.empty()) {
-        switch (arguments.back().marker) {
-            case Marker::Recursive:
-                suffix = kinds::Suffix::Recursive;
-                break;
-            case Marker::Post:
-                suffix = kinds::Suffix::Post;
-                break;
-            case Marker::ExcludeEmpty:
-                suffix = kinds::Suffix::ExcludeEmpty;
-                break;
-            case Marker::IncludeEmpty:
-                suffix = kinds::Suffix::IncludeEmpty;
-                break;
-            case Marker::Node:
-            case Marker::Empty:
-                break;
-        }
-        if (suffix != kinds::Suffix::None) {
-            arguments.pop_back();
-        }
-    }
-    for (Argument const& argument : arguments) {
-        if (argument.marker != Marker::Node) {
-            semantic_error(kSyntaxError, keyword_of(token) + ": misplaced or empty argument");
-        }
+    if (std::find(list.begin(), list.end(), nullptr) != list.end()) {
+        semantic_error(kSyntaxError, keyword_of(token) + ": empty argument");
     }
     LONG kind = -1;
     // A closing ALL is the suffix where the keyword has such a form, else an argument.
-    if (suffix == kinds::Suffix::None && !arguments.empty() &&
-        is_bare(arguments.back().node, Expression::kAll) &&
+    if (suffix == kinds::Suffix::None && !list.empty() && is_bare(list.back(), Expression::kAll) &&
         kinds::hasSuffix(token, kinds::Suffix::All)) {
-        kind = kinds::functionKind(token, kinds::Suffix::All, arguments.size() - 1);
+        kind = kinds::functionKind(token, kinds::Suffix::All, list.size() - 1);
         if (kind >= 0) {
-            arguments.pop_back();
+            Expression* const all = list.back();
+            list.pop_back();
+            all->release();
         }
     }
     if (kind < 0) {
-        kind = kinds::functionKind(token, suffix, arguments.size());
+        kind = kinds::functionKind(token, suffix, list.size());
     }
     if (kind < 0) {
         semantic_error(kSyntaxError,
-                       keyword_of(token) + PovaString::build(": %zu arguments", arguments.size()));
+                       keyword_of(token) + PovaString::build(": %zu arguments", list.size()));
     }
-    Node node = make(kind);
-    for (Argument& argument : arguments) {
-        append(node, std::move(argument.node));
-    }
-    return node;
+    arguments->setType(static_cast<Expression::ExpressionType>(kind));
+    return arguments.detach();
 }
 
 // Descendants always has three children: the member or set, the level or distance, and the
 // flag; an absent level or flag is an empty leaf, which prints as nothing, so that the printed
 // text reads back into the same tree.
-Node ExpressionDriver::descendants(Arguments arguments) {
-    std::size_t const count = arguments.size();
-    bool valid = count >= 1 && count <= 3 && arguments[0].marker == Marker::Node;
+ExpressionBase* ExpressionDriver::descendants(Node arguments) {
+    std::vector<Expression*>& list = arguments->getExpressions();
+    std::size_t const count = list.size();
+    bool valid = count >= 1 && count <= 3 && list[0] != nullptr;
     for (std::size_t i = 1; valid && i < count; ++i) {
-        Marker const marker = arguments[i].marker;
-        valid = marker == Marker::Node || (marker == Marker::Empty && i == 1 && count == 3);
+        valid = list[i] != nullptr || (i == 1 && count == 3);
     }
     if (valid && count == 3) {
-        valid = is_descendants_flag(arguments[2].node);
+        valid = is_descendants_flag(list[2]);
     }
     if (!valid) {
         semantic_error(kSyntaxError, PovaString("Descendants: wrong arguments"));
     }
-    Node node = make(Expression::kDescendants);
-    append(node, std::move(arguments[0].node));
-    Node level;
-    Node flag;
-    if (count == 2 && is_descendants_flag(arguments[1].node)) {
-        flag = std::move(arguments[1].node);
-    } else if (count >= 2) {
-        level = std::move(arguments[1].node);
-        if (count == 3) {
-            flag = std::move(arguments[2].node);
+    if (count == 2 && is_descendants_flag(list[1])) {
+        list.insert(list.begin() + 1, nullptr);
+    }
+    list.resize(3, nullptr);
+    for (std::size_t i = 1; i < 3; ++i) {
+        if (list[i] == nullptr) {
+            Node empty = make(i == 1 ? Expression::kEmptyArgument : Expression::kEmptyFlag);
+            empty->SetParentExpression(arguments.get());
+            list[i] = empty.detach();
         }
     }
-    append(node, level ? std::move(level) : make(Expression::kEmptyArgument));
-    append(node, flag ? std::move(flag) : make(Expression::kEmptyFlag));
-    return node;
+    arguments->setType(Expression::kDescendants);
+    return arguments.detach();
 }
 
 }  // namespace common::grammar

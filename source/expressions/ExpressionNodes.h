@@ -1,33 +1,25 @@
-// Semantic values of the expression grammar.
+// Semantic values of the expression grammar and their ownership.
 #pragma once
 
 #include <pova/common/ExpressionBase.h>
 #include <pova/support/Ref.h>
 
-#include <vector>
+#include <utility>
 
 namespace common::grammar {
 
-class ExpressionDriver;
-
-// A subtree being built; released with the parser's stack when a parse fails.
+// A subtree being built.
 using Node = support::Ref<ExpressionBase>;
 
-// What an argument of a keyword's argument list is: an expression (or bare operator), nothing
-// (an empty argument), or a suffix keyword.
-enum class Marker { Node, Empty, Recursive, Post, ExcludeEmpty, IncludeEmpty };
+// Takes the reference a slot of the parser's stack owns, leaving the slot empty, so that the
+// stack's cleanup does not release it again if the action goes on to throw.
+inline Node take(ExpressionBase*& slot) {
+    return Node::adopt(std::exchange(slot, nullptr));
+}
 
-struct Argument {
-    Node node;
-    Marker marker = Marker::Node;
-};
-
-using Arguments = std::vector<Argument>;
-
-// A name as the parser receives it: its text and the kind of node it makes.
-struct NameToken {
-    PovaString text;
-    int kind = 0;
-};
+// Releases a node left on the parser's stack.
+inline void discard(ExpressionBase*& slot) {
+    take(slot).reset();
+}
 
 }  // namespace common::grammar

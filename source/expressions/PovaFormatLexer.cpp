@@ -17,6 +17,7 @@ PovaFormatLexer::PovaFormatLexer(PovaString const& text, ZELT_o::Cube* cube)
 PovaFormatLexer::~PovaFormatLexer() = default;
 
 OLECHAR const* PovaFormatLexer::getTokenText() const {
+    fTokenText = PovaString(tokenText());
     return fTokenText.c_str();
 }
 

@@ -9,7 +9,8 @@
 #include <pova/pova_export.h>
 
 #include <cstddef>
-#include <utility>
+#include <string>
+#include <string_view>
 
 namespace ZELT_o {
 class Cube;
@@ -42,8 +43,13 @@ public:
     // and no letter follows; on a match the position moves past them.
     virtual bool matchKeywordSuffix(char const* rest);
 
-    // Hands over the text of the last name, braced name or parameter token, leaving it empty.
-    PovaString takeTokenText() { return std::move(fTokenText); }
+    // The text of the last name, braced name or parameter token, valid until the next token.
+    // Unlike getTokenText() it copies nothing.
+    std::u16string_view tokenText() const {
+        std::u16string_view const source = fTokenInBuffer ? std::u16string_view(fTokenBuffer)
+                                                          : std::u16string_view(fText.wstring());
+        return source.substr(fTokenStart, fTokenLength);
+    }
 
     // Character classes of the scanners.
     static bool isBlank(OLECHAR c) { return c == u' ' || c == u'\r' || c == u'\t'; }
@@ -55,12 +61,33 @@ public:
     }
 
 protected:
+    // The token text is the piece [start, start + length) of the scanned text.
+    void set_token_text(std::size_t start, std::size_t length) {
+        fTokenInBuffer = false;
+        fTokenStart = start;
+        fTokenLength = length;
+    }
+    // The token text is `text`, kept in the lexer's buffer.
+    void set_token_text(std::u16string_view text) {
+        fTokenBuffer.assign(text);
+        fTokenInBuffer = true;
+        fTokenStart = 0;
+        fTokenLength = text.size();
+    }
+
     ZELT_o::Cube* fContext;
     bool fLookupOn;
     PovaString fText;
     // Index of the next character in fText.
     std::size_t fPosition;
-    PovaString fTokenText;
+    // The token text is kept as a piece of fText where it can be, so that scanning a name
+    // copies nothing; names that are rewritten (unescaped, made canonical) go to the buffer.
+    bool fTokenInBuffer = false;
+    std::size_t fTokenStart = 0;
+    std::size_t fTokenLength = 0;
+    std::u16string fTokenBuffer;
+    // The zero-terminated copy getTokenText() hands out.
+    mutable PovaString fTokenText;
     double fNumber;
     bool fAtEnd;
     int fReadsPastEnd;

@@ -3,116 +3,78 @@
 #include "ExpressionTestHelpers.h"
 #include "support/CapturingLog.h"
 
+#include <memcube/SalesCube.h>
+#include <pova/Member.h>
+
 #include <gtest/gtest.h>
 
 using namespace expression_test;
 using ZELT_o::Expression;
+using Value = TestParameterValue;
 
 namespace {
 
-// A cube offering one parameter `p` of `type` holding `value`.
-struct OneParameter {
-    support::Ref<TestCube> cube = support::adopt(new TestCube());
-    TestParameter* parameter;
-
-    OneParameter(LONG type, support::Ref<ZELT_o::ParameterValue> value)
-        : parameter(cube->addParameter("P", type)) {
-        parameter->setValue(std::move(value));
-    }
-};
-
-// Resolves "<<p>>" against the parameter and returns the substituted node.
-Tree resolved(OneParameter& setup) {
-    Tree tree = leaf(Expression::kParameterReference, "p");
-    std::vector<ZELT_o::Parameter*> used;
-    tree->resolveParameters(setup.cube.get(), used);
-    EXPECT_EQ(used, (std::vector<ZELT_o::Parameter*>{setup.parameter}));
-    return tree;
-}
-
-BaseError resolveError(OneParameter& setup) {
-    Tree tree = leaf(Expression::kParameterReference, "p");
-    std::vector<ZELT_o::Parameter*> used;
-    return caughtError([&] { tree->resolveParameters(setup.cube.get(), used); });
-}
-
-TEST(ExpressionParameters, EachTypeRowSubstitutesItsValue) {
-    auto member = support::adopt(new TestMember("[Region].[South]"));
+// Each row: a parameter "P" of a type with a value (or only a default), and what "<<p>>"
+// becomes, or the error (severity 2, logged) resolving it raises.
+TEST(ExpressionParameters, EachTypeAndValueSubstitutesOrFails) {
+    support::Ref<memcube::MemCube> const sales = memcube::makeSalesCube();
+    ZELT_o::Member* const member = sales->findMember("[Region].[France]");
     struct Case {
         LONG type;
         support::Ref<ZELT_o::ParameterValue> value;
-        Expression::ExpressionType kind;
-        char const* name;
+        support::Ref<ZELT_o::ParameterValue> fallback;
+        char const* expected;
     };
     Case const cases[] = {
-        {2, TestParameterValue::string("Total"), Expression::kQuotedName, "Total"},
-        {3, TestParameterValue::string("Total"), Expression::kQuotedName, "Total"},
-        {4, TestParameterValue::string("[Region].[North]"), Expression::kMemberName,
-         "[Region].[North]"},
-        {11, TestParameterValue::member(member.get()), Expression::kMemberName, "[Region].[South]"},
-        {6, TestParameterValue::integer(2024), Expression::kNumber, "2024"},
-        {6, TestParameterValue::real(1.5), Expression::kNumber, "1.5"},
+        {2, Value::make(Value::kString, "Total"), nullptr, "193[Total]"},
+        {3, Value::make(Value::kString, "Total"), nullptr, "193[Total]"},
+        {2, nullptr, Value::make(Value::kString, "fallback"), "193[fallback]"},
+        {4, Value::make(Value::kString, "[Region].[North]"), nullptr, "124[[Region].[North]]"},
+        {11, Value::make(Value::kMember, {}, 0, member), nullptr, "124[[Region].[France]]"},
+        {6, Value::make(Value::kInteger, {}, 2024), nullptr, "142[2024]"},
+        {6, Value::make(Value::kDouble, {}, 1.5), nullptr, "142[1.5]"},
+        // A member set stands as the reference itself.
+        {5, Value::make(Value::kMemberSet), nullptr, "197[p]"},
+        {0, Value::make(Value::kString, "x"), nullptr, "!C2018003[p]"},
+        {1, Value::make(Value::kInteger, {}, 1), nullptr, "!C2018003[p]"},
+        {7, Value::make(Value::kString, "x"), nullptr, "!C2018003[p]"},
+        {12, Value::make(Value::kString, "x"), nullptr, "!C2018003[p]"},
+        {2, Value::make(Value::kInteger, {}, 1), nullptr, "!C2018004[p]"},
+        {4, Value::make(Value::kDouble, {}, 1), nullptr, "!C2018004[p]"},
+        {6, Value::make(Value::kString, "1"), nullptr, "!C2018004[p]"},
+        {2, nullptr, nullptr, "!C201A20E[P]"},
     };
     for (Case const& c : cases) {
-        OneParameter setup(c.type, c.value);
-        Tree const tree = resolved(setup);
-        EXPECT_EQ(tree->getType(), c.kind) << c.type;
-        EXPECT_EQ(PovaString(tree->getStringValue()), PovaString(c.name)) << c.type;
-        EXPECT_TRUE(tree->isRestorePending()) << c.type;
+        std::string const row = std::to_string(c.type) + " " + c.expected;
+        auto const cube = support::adopt(new TestCube());
+        TestParameter* const parameter = cube->addParameter("P", c.type, c.value);
+        parameter->fDefault = c.fallback;
+        Tree const tree = build("197[p]");
+        std::vector<ZELT_o::Parameter*> used;
+        if (c.expected[0] == '!') {
+            testing_support::CapturingLog log;
+            BaseError const error = caughtError([&] { tree->resolveParameters(cube.get(), used); });
+            EXPECT_EQ(describe(error), c.expected) << row;
+            EXPECT_EQ(error.level(), 2) << row;
+            EXPECT_EQ(error.status(), 0) << row;
+            ASSERT_EQ(log.records().size(), 1u) << row;
+            EXPECT_EQ(log.records().front().code, error.code()) << row;
+            continue;
+        }
+        tree->resolveParameters(cube.get(), used);
+        EXPECT_EQ(used, (std::vector<ZELT_o::Parameter*>{parameter})) << row;
+        EXPECT_EQ(shape(tree.get()), c.expected) << row;
+        EXPECT_EQ(tree->isRestorePending(), c.type != 5) << row;
+        if (c.type == 6) {
+            EXPECT_EQ(tree->getValue().vt,
+                      c.value->getValueType() == Value::kInteger ? VT_I4 : VT_R8)
+                << row;
+        }
         // The next text generation turns the node back into the reference.
-        EXPECT_EQ(tree->getTextFromTree(), PovaString(" <<p>> ")) << c.type;
-        EXPECT_EQ(tree->getType(), Expression::kParameterReference);
-        EXPECT_EQ(PovaString(tree->getStringValue()), PovaString("p"));
-        EXPECT_FALSE(tree->isRestorePending());
+        EXPECT_EQ(tree->getTextFromTree(), PovaString(" <<p>> ")) << row;
+        EXPECT_EQ(shape(tree.get()), "197[p]") << row;
+        EXPECT_FALSE(tree->isRestorePending()) << row;
     }
-    OneParameter number(6, TestParameterValue::integer(7));
-    Tree const seven = resolved(number);
-    EXPECT_EQ(seven->getValue().vt, VT_I4);
-    EXPECT_EQ(seven->getValue().lVal, 7);
-    // A member set stands as the reference.
-    OneParameter set(5, TestParameterValue::memberSet());
-    Tree const same = resolved(set);
-    EXPECT_EQ(same->getType(), Expression::kParameterReference);
-    EXPECT_FALSE(same->isRestorePending());
-}
-
-TEST(ExpressionParameters, WrongTypesAndValuesAreSeverityTwoErrorsAndLogged) {
-    struct Case {
-        LONG type;
-        support::Ref<ZELT_o::ParameterValue> value;
-        ZELT_o::MessageCode code;
-    };
-    Case const cases[] = {
-        {0, TestParameterValue::string("x"), 0xC2018003},
-        {1, TestParameterValue::integer(1), 0xC2018003},
-        {7, TestParameterValue::string("x"), 0xC2018003},
-        {12, TestParameterValue::string("x"), 0xC2018003},
-        {2, TestParameterValue::integer(1), 0xC2018004},
-        {4, TestParameterValue::real(1), 0xC2018004},
-        {6, TestParameterValue::string("1"), 0xC2018004},
-    };
-    for (Case const& c : cases) {
-        testing_support::CapturingLog log;
-        OneParameter setup(c.type, c.value);
-        BaseError const error = resolveError(setup);
-        EXPECT_EQ(error.code(), c.code) << c.type;
-        EXPECT_EQ(error.level(), 2) << c.type;
-        EXPECT_EQ(error.status(), 0) << c.type;
-        EXPECT_EQ(error.getInsert(0), PovaString("p")) << c.type;
-        ASSERT_EQ(log.records().size(), 1u) << c.type;
-        EXPECT_EQ(log.records().front().code, c.code) << c.type;
-    }
-}
-
-TEST(ExpressionParameters, DefaultValueStandsInAndAMissingValueIsAnError) {
-    OneParameter setup(2, nullptr);
-    setup.parameter->setDefaultValue(TestParameterValue::string("fallback"));
-    EXPECT_EQ(PovaString(resolved(setup)->getStringValue()), PovaString("fallback"));
-    OneParameter none(2, nullptr);
-    BaseError const error = resolveError(none);
-    EXPECT_EQ(error.code(), 0xC201A20Eu);
-    EXPECT_EQ(error.getInsert(0), PovaString("P"));
-    EXPECT_EQ(error.level(), 2);
 }
 
 TEST(ExpressionParameters, ResolvingWalksTheWholeTreeChildrenFirst) {
@@ -123,9 +85,7 @@ TEST(ExpressionParameters, ResolvingWalksTheWholeTreeChildrenFirst) {
     tree->resolveParameters(cube.get(), used);
     std::vector<PovaString> names;
     for (ZELT_o::Parameter* parameter : used) {
-        PovaString name;
-        parameter->getUniqueName(name);
-        names.push_back(name);
+        parameter->getUniqueName(names.emplace_back());
     }
     EXPECT_EQ(names, (std::vector<PovaString>{"Year", "Label", "Region", "Year"}));
     EXPECT_EQ(shape(tree.get()),
@@ -133,46 +93,37 @@ TEST(ExpressionParameters, ResolvingWalksTheWholeTreeChildrenFirst) {
     EXPECT_EQ(tree->getTextFromTree(),
               PovaString("IIf ( <<Year>> > 2000 , <<label>> , <<Region>> ) + <<YEAR>> "));
 
-    // An unknown name: 0xC2018005, logged, severity 2.
+    // An unknown name: 0xC2018005, logged, severity 2; without a viewpoint there are no
+    // parameters.
     testing_support::CapturingLog log;
-    Tree unknown = leaf(Expression::kParameterReference, "Nobody");
+    Tree unknown = build("197[Nobody]");
     BaseError const error = caughtError([&] { unknown->resolveParameters(cube.get(), used); });
-    EXPECT_EQ(error.code(), 0xC2018005u);
+    EXPECT_EQ(describe(error), "!C2018005[Nobody]");
     EXPECT_EQ(error.level(), 2);
-    EXPECT_EQ(error.getInsert(0), PovaString("Nobody"));
     EXPECT_EQ(log.records().size(), 1u);
-    // Without a viewpoint there are no parameters.
     EXPECT_EQ(caughtError([&] {
                   unknown->resolveParameters(static_cast<ZELT_o::Viewpoint*>(nullptr), used);
               }).code(),
               0xC2018005u);
 }
 
-TEST(ExpressionParameters, ReplaceParameterIsPermanent) {
+TEST(ExpressionParameters, ReplaceParameterIsPermanentAndReplaceNodeLastsOnePrint) {
     auto const cube = makeSalesCube();
     Tree tree = parse("<<Label>> = <<Year>> AND <<label>> <> 1", cube.get(), true);
     std::vector<ZELT_o::Parameter*> parameters;
     cube->getParameters(parameters);
-    for (ZELT_o::Parameter* parameter : parameters) {
-        PovaString name;
-        parameter->getUniqueName(name);
-        if (name == PovaString("Label")) {
-            tree->replaceParameter(parameter);
-        }
-    }
+    tree->replaceParameter(parameters[4]);
     EXPECT_EQ(tree->getTextFromTree(), PovaString(" { Total } = <<Year>> AND { Total } <> 1 "));
     EXPECT_EQ(tree->getTextFromTree(), PovaString(" { Total } = <<Year>> AND { Total } <> 1 "));
-}
 
-TEST(ExpressionParameters, ReplaceNodeAppliesOnlyToReferencesUntilTheNextPrint) {
-    Tree reference = leaf(Expression::kParameterReference, "p");
+    Tree reference = build("197[p]");
     reference->replaceNode(Expression::kMemberName, u"[Time].[2024]");
-    EXPECT_EQ(reference->getType(), Expression::kMemberName);
-    EXPECT_EQ(PovaString(reference->getStringValue()), PovaString("[Time].[2024]"));
+    EXPECT_EQ(shape(reference.get()), "124[[Time].[2024]]");
     EXPECT_EQ(reference->getTextFromTree(), PovaString(" <<p>> "));
-    Tree other = leaf(Expression::kQuotedName, "q");
+    // Other nodes are left alone.
+    Tree other = build("193[q]");
     other->replaceNode(Expression::kMemberName, u"x");
-    EXPECT_EQ(other->getType(), Expression::kQuotedName);
+    EXPECT_EQ(shape(other.get()), "193[q]");
     EXPECT_FALSE(other->isRestorePending());
 }
 

@@ -1,12 +1,13 @@
 // Print, parse, print: the printed text of any tree the parser builds reads back into a tree
-// that prints the same. Checked on a corpus of hand-written expressions and on random trees.
+// that prints the same; saved and loaded, the tree is the same. Checked on the corpus of
+// hand-written expressions, which holds every kind the grammar builds, and on random trees.
 #include "ExpressionTestCube.h"
 #include "ExpressionTestHelpers.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
+#include <algorithm>
+#include <iterator>
 #include <random>
 #include <set>
 #include <string>
@@ -14,29 +15,37 @@
 
 using namespace expression_test;
 using ZELT_o::Expression;
+using Kind = Expression::ExpressionType;
 
 namespace {
 
-std::vector<std::string> corpus() {
-    std::filesystem::path const path =
-        std::filesystem::path(__FILE__).parent_path() / "corpus" / "expressions.txt";
-    std::ifstream in(path);
-    EXPECT_TRUE(in.good()) << path;
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line[0] != '#') {
-            lines.push_back(line);
-        }
+// The kinds the grammar builds: those the table gives a token and those of rules of their own.
+std::set<LONG> grammarKinds() {
+    std::set<LONG> kinds = {14,  18,  123, 124, 138, 142, 143, 153,
+                            157, 190, 193, 194, 197, 198, 209, 214};
+#define POVA_EXPRESSION_KIND(number, name, keyword, text, form, suffix, token, minArgs, maxArgs) \
+    if (std::string(#token) != "NoToken") {                                                      \
+        kinds.insert(number);                                                                    \
     }
-    return lines;
+#include <pova/ExpressionKinds.def>
+    return kinds;
+}
+
+void collectKinds(Expression* tree, std::set<LONG>& kinds) {
+    kinds.insert(tree->getType());
+    for (Expression* child : tree->getExpressions()) {
+        collectKinds(child, kinds);
+    }
 }
 
 TEST(ExpressionRoundTrip, CorpusParsesAndPrintsToAFixpoint) {
-    auto const cube = makeShapeCube();
+    auto const cube = makeSalesCube();
     std::vector<std::string> const lines = corpus();
     EXPECT_GE(lines.size(), 200u);
+    std::set<LONG> seen;
     for (std::string const& line : lines) {
         Tree const tree = parse(PovaString(line), cube.get(), true);
+        collectKinds(tree.get(), seen);
         PovaString const once = tree->getTextFromTree();
         Tree const again = parse(once, cube.get(), true);
         PovaString const twice = again->getTextFromTree();
@@ -44,344 +53,150 @@ TEST(ExpressionRoundTrip, CorpusParsesAndPrintsToAFixpoint) {
         // Kinds that print alike may come back as each other once; from then on the tree
         // stays the same.
         EXPECT_EQ(shape(parse(twice, cube.get(), true).get()), shape(again.get())) << line;
+        // Saved, loaded and saved again, it is the same.
+        PovaString const xml = saved(*tree);
+        Tree const back = loaded(xml);
+        EXPECT_EQ(shape(back.get()), shape(tree.get())) << line;
+        EXPECT_EQ(saved(*back), xml) << line;
     }
+    std::set<LONG> const kinds = grammarKinds();
+    std::vector<LONG> missing;
+    std::set_difference(kinds.begin(), kinds.end(), seen.begin(), seen.end(),
+                        std::back_inserter(missing));
+    EXPECT_EQ(missing, std::vector<LONG>{});
 }
 
-// Kinds and their grammar facts, read from the kind table.
-struct KindFacts {
-    LONG number;
-    char const* form;
-    char const* suffix;
-    bool hasToken;
-    int minArgs;
-    int maxArgs;
-    char const* token;
-};
-
-std::vector<KindFacts> const& kindFacts() {
-    static std::vector<KindFacts> const facts = {
-#define POVA_EXPRESSION_KIND(number, name, keyword, text, form, suffix, token, minArgs, maxArgs) \
-    {number, #form, #suffix, std::string(#token) != "NoToken", minArgs, maxArgs, #token},
-#include <pova/ExpressionKinds.def>
-    };
-    return facts;
-}
-
-// Builds random trees the way the grammar would: operands of an operator bind at least as
-// tightly as the operator requires, so that printing and parsing again gives the same tree.
-class TreeGenerator {
+// Random trees built the way the grammar builds them, so that printing one and parsing the text
+// gives the same tree back: each operand binds at least as tightly as its place requires.
+// Precedence levels: 1 IMP, 2 EQV, 3 OR XOR, 4 AND, 5 NOT, 6 comparisons Is EXISTS, 7 + -,
+// 8 * / \ %, 9 unary minus, 10 ^, 11 :, 12 primaries.
+class Generator {
 public:
-    explicit TreeGenerator(unsigned seed) : fRandom(seed) {
-        for (KindFacts const& k : kindFacts()) {
-            std::string const form = k.form;
-            if (!k.hasToken) {
-                continue;
-            }
-            if (form == "Function" || form == "Property" || form == "Wrapped") {
-                fFunctions.push_back(k);
-            } else if (form == "Leaf" && !is_operator_leaf(k.number)) {
-                fFlags.push_back(k.number);
-            }
-        }
-    }
+    explicit Generator(unsigned seed) : fRandom(seed) {}
 
-    std::set<LONG> const& seen() const { return fSeen; }
-
-    // An expression whose operator binds at least as tightly as `level` (see kLevels).
     Tree expression(int depth, int level) {
-        if (depth <= 0) {
-            return primary(0);
-        }
-        int const choice = pick(0, 9);
-        if (choice < 4) {
+        int const choice = depth <= 0 ? 0 : pick(0, 9);
+        if (choice < 4 || level > 11) {
             return primary(depth);
         }
-        if (choice < 6) {
-            // Levels 5 and 9 have prefix operators only.
-            int chosen = pick(std::max(level, 1), 10);
-            if (chosen == 5 || chosen == 9) {
-                ++chosen;
-            }
-            return binary(depth, chosen);
+        if (choice == 4 && level <= 5) {
+            return node(Expression::kNot, {expression(depth - 1, 0)});
         }
-        if (choice == 6 && level <= 5) {
-            return prefix(Expression::kNot, depth);
+        if (choice == 5 && level <= 9) {
+            // A sign may not stand before a flag or a set-like name, but may before one in
+            // parentheses.
+            Tree operand = expression(depth - 1, 0);
+            bool const flag = operand->getExpressions().empty() &&
+                              kUnsigned.find(operand->getType()) != kUnsigned.end();
+            return node(Expression::kNegate,
+                        {flag ? node(Expression::kParenthesis, {operand}) : operand});
         }
-        if (choice == 7 && level <= 9) {
-            return negate(depth);
+        if (choice == 6 && level <= 6) {
+            return node(Expression::kIsNull, {expression(depth - 1, 6)});
         }
-        if (choice == 8 && level <= 6) {
-            return mark(number_node(Expression::kIsNull, {expression(depth - 1, 6)}));
-        }
-        return primary(depth);
+        int const op = pick(std::max(level, 1), 11);
+        return binary(depth, op == 5 || op == 9 ? op + 1 : op);
     }
 
 private:
-    // Precedence levels: 1 IMP, 2 EQV, 3 OR XOR, 4 AND, 5 NOT, 6 comparisons Is EXISTS,
-    // 7 + -, 8 * / \ %, 9 unary minus, 10 ^, 11 primaries.
     Tree binary(int depth, int level) {
-        static std::vector<std::vector<Expression::ExpressionType>> const operators = {
-            {},
-            {Expression::kImp},
-            {Expression::kEqv},
-            {Expression::kOr, Expression::kXor},
-            {Expression::kAnd},
-            {},
-            {Expression::kEqual, Expression::kNotEqual, Expression::kLess, Expression::kLessEqual,
-             Expression::kGreater, Expression::kGreaterEqual, Expression::kIs, Expression::kExists},
-            {Expression::kAdd, Expression::kSubtract},
-            {Expression::kMultiply, Expression::kDivide, Expression::kIntegerDivide,
-             Expression::kPercent},
-            {},
-            {Expression::kPower},
-        };
-        std::vector<Expression::ExpressionType> const& choices =
-            operators[static_cast<std::size_t>(level)];
-        Expression::ExpressionType kind =
-            choices[static_cast<std::size_t>(pick(0, static_cast<int>(choices.size()) - 1))];
+        // clang-format off
+        static std::vector<std::vector<LONG>> const operators = {
+            {}, {156}, {155}, {152, 154}, {151}, {}, {145, 146, 147, 148, 149, 150, 21, 208},
+            {158, 159}, {160, 161, 162, 144}, {}, {163}, {180}};
+        // clang-format on
+        auto kind = Kind(one_of(operators[static_cast<std::size_t>(level)]));
         if (kind == Expression::kPower) {
-            // Right-associative: a primary on the left, anything from unary minus up on the
-            // right.
-            return mark(number_node(kind, {primary(depth - 1), expression(depth - 1, 9)}));
+            return node(kind, {expression(depth - 1, 11), expression(depth - 1, 9)});
         }
         Tree left = expression(depth - 1, level);
         Tree right = expression(depth - 1, level + 1);
-        // "n %" would read as a percentage: the left operand of % must not end in a number.
-        if (kind == Expression::kPercent && ends_with_number(left)) {
+        // "n %" would read as a percentage; "x Is Null" is the is-null form.
+        std::string const text = left->getTextFromTree().string();
+        char const last = text.empty() ? ' ' : text[text.find_last_not_of(' ')];
+        if (kind == Expression::kPercent && last >= '0' && last <= '9') {
             kind = Expression::kMultiply;
         }
-        // "x Is Null" is the is-null form.
         if (kind == Expression::kIs && right->getType() == Expression::kNull) {
             kind = Expression::kEqual;
         }
-        return mark(number_node(kind, {left, right}));
+        return node(kind, {left, right});
     }
 
-    Tree prefix(Expression::ExpressionType kind, int depth) {
-        return mark(number_node(kind, {expression(depth - 1, 0)}));
-    }
-
-    Tree negate(int depth) {
-        Tree operand = expression(depth - 1, 0);
-        switch (operand->getType()) {
-            case Expression::kDimensionName:
-            case Expression::kLevelName:
-                operand = mark(number_node(Expression::kParenthesis, {operand}));
-                break;
-            default:
-                if (is_flag(operand->getType())) {
-                    operand = mark(number_node(Expression::kParenthesis, {operand}));
-                }
-                break;
-        }
-        return mark(number_node(Expression::kNegate, {operand}));
-    }
-
+    // Leaves, parentheses and keyword calls of one to three arguments.
     Tree primary(int depth) {
-        int const choice = pick(0, depth > 0 ? 13 : 6);
-        switch (choice) {
-            case 0:
-                return number_leaf();
-            case 1: {
-                Tree truth = mark(leaf(Expression::kBoolean));
-                truth->getValue().vt = VT_BOOL;
-                truth->getValue().boolVal = pick(0, 1) != 0 ? VARIANT_TRUE : VARIANT_FALSE;
-                return truth;
-            }
-            case 2:
-            case 3:
-                return name();
-            case 4:
-                return parameter();
-            case 5:
-                return mark(
-                    leaf(static_cast<Expression::ExpressionType>(fFlags[static_cast<std::size_t>(
-                        pick(0, static_cast<int>(fFlags.size()) - 1))])));
-            case 6:
-                return mark(leaf(Expression::kExistsFlag));
-            case 7:
-                return mark(number_node(Expression::kParenthesis, {expression(depth - 1, 0)}));
-            case 8:
-                return mark(number_node(Expression::kCall, {name(), expression(depth - 1, 0)}));
-            case 9:
-                return mark(
-                    number_node(Expression::kCallB, {parameter(), expression(depth - 1, 0)}));
-            case 10:
-                return descendants(depth);
-            default:
-                return function(depth);
+        // clang-format off
+        static std::vector<std::string> const leaves = {
+            "142[0]", "142[2.5]", "142[1234]", "142[0.001]", "142[1e+20]", "142[1.5e-07]",
+            "142[0.1]", "143[True]", "143[False]", "124[[Time].[2024]]", "124[[Measures].[Sales]]",
+            "124[[Product].[Bikes].[Road}Bikes]]", "194[[Time].[Year]]", "123[[Time].[Calendar]]",
+            "123[[Top Products]]", "193[unknown name]", "193[a}}b]", "193", "197[Year]",
+            "197[Region]", "197[Products]", "197[Label]", "209", "185", "32", "122", "196", "202",
+            "215"};
+        // clang-format on
+        int const choice = pick(0, depth > 0 ? 3 : 0);
+        if (choice == 0) {
+            return build(one_of(leaves));
         }
-    }
-
-    Tree function(int depth) {
-        KindFacts const& k =
-            fFunctions[static_cast<std::size_t>(pick(0, static_cast<int>(fFunctions.size()) - 1))];
-        if (k.number == Expression::kDescendants) {
-            return descendants(depth);
+        if (choice == 1) {
+            return node(Expression::kParenthesis, {expression(depth - 1, 0)});
         }
-        int const most = k.maxArgs < 0 ? k.minArgs + 3 : k.maxArgs;
-        int const count = pick(k.minArgs, most);
-        Tree node = mark(leaf(static_cast<Expression::ExpressionType>(k.number)));
-        bool const takesAll = has_all_form(k.token);
+        static std::vector<std::pair<LONG, int>> const keywords = {
+            {164, 1}, {112, 3}, {58, 2}, {131, 1}, {204, 1}, {221, 1}, {89, 2}};
+        auto const [kind, count] = one_of(keywords);
+        Tree call = node(Kind(kind), {});
         for (int i = 0; i < count; ++i) {
-            Tree argument = pick(0, 9) == 0 ? operator_leaf() : expression(depth - 1, 0);
-            // A closing bare ALL would read as the suffix of keywords that have one.
-            if (takesAll && i == count - 1 && argument->getType() == Expression::kAll) {
-                argument = number_leaf();
-            }
-            add(node.get(), argument);
+            Tree argument = expression(depth - 1, 0);
+            // A closing bare ALL would read as the suffix of Union.
+            bool const all = i + 1 == count && argument->getType() == Expression::kAll;
+            add(call, all ? build("142[7]") : argument);
         }
-        return node;
+        return call;
     }
 
-    Tree descendants(int depth) {
-        Tree node = mark(leaf(Expression::kDescendants));
-        add(node.get(), expression(depth - 1, 0));
-        bool const hasLevel = pick(0, 1) != 0;
-        bool const hasFlag = pick(0, 1) != 0;
-        Tree level = hasLevel ? expression(depth - 1, 0) : mark(leaf(Expression::kEmptyArgument));
-        if (hasLevel && is_descendants_flag(level->getType())) {
-            level = number_leaf();
-        }
-        add(node.get(), level);
-        add(node.get(), hasFlag ? mark(leaf(static_cast<Expression::ExpressionType>(
-                                      pick(Expression::kSelf, Expression::kSelfBeforeAfter))))
-                                : mark(leaf(Expression::kEmptyFlag)));
-        return node;
+    static void add(Tree const& parent, Tree const& child) {
+        child->addRef();
+        parent->AddNewChild(child.get());
     }
 
-    Tree number_leaf() {
-        static double const values[] = {
-            0, 1, 2.5, 1234, 0.001, 1e20, 1.5e-7, 123456789012345678.0, 0.1, 42};
-        return mark(number(values[pick(0, 9)]));
-    }
-
-    Tree name() {
-        struct Name {
-            Expression::ExpressionType kind;
-            char const* text;
-        };
-        static Name const names[] = {
-            {Expression::kMemberName, "[Time].[2024]"},
-            {Expression::kMemberName, "[Product].[Bikes].[Road}Bikes]"},
-            {Expression::kMemberName, "[Measures].[Sales]"},
-            {Expression::kLevelName, "[Time].[Year]"},
-            {Expression::kDimensionName, "[Time].[Calendar]"},
-            {Expression::kDimensionName, "[Product]"},
-            {Expression::kDimensionName, "[Top Products]"},
-            {Expression::kQuotedName, "unknown name"},
-            {Expression::kQuotedName, "a}}b"},
-            {Expression::kQuotedName, ""},
-        };
-        Name const& n = names[pick(0, 9)];
-        return mark(leaf(n.kind, n.text));
-    }
-
-    Tree parameter() {
-        static char const* const names[] = {"Year", "Region", "Products", "Label", "threshold"};
-        return mark(leaf(Expression::kParameterReference, names[pick(0, 4)]));
-    }
-
-    Tree operator_leaf() {
-        return mark(leaf(static_cast<Expression::ExpressionType>(
-            pick(Expression::kPlusOperator, Expression::kPercentOperator))));
-    }
-
-    Tree number_node(Expression::ExpressionType kind, std::initializer_list<Tree> children) {
-        Tree node = leaf(kind);
+    static Tree node(Kind kind, std::initializer_list<Tree> children) {
+        Tree tree = newTree();
+        tree->setType(kind);
         for (Tree const& child : children) {
-            add(node.get(), child);
+            add(tree, child);
         }
-        return node;
+        return tree;
     }
 
-    Tree mark(Tree node) {
-        fSeen.insert(node->getType());
-        return node;
-    }
-
-    static bool ends_with_number(Tree const& tree) {
-        std::string const text = tree->getTextFromTree().string();
-        std::size_t const last = text.find_last_not_of(' ');
-        return last != std::string::npos && text[last] >= '0' && text[last] <= '9';
-    }
-
-    static bool is_operator_leaf(LONG kind) {
-        return kind >= Expression::kPlusOperator && kind <= Expression::kPercentOperator;
-    }
-
-    static bool is_descendants_flag(LONG kind) {
-        return kind >= Expression::kSelf && kind <= Expression::kSelfBeforeAfter;
-    }
-
-    static bool is_flag(LONG kind) {
-        return (kind >= Expression::kAsc && kind <= Expression::kBDesc) ||
-               is_descendants_flag(kind) || kind == Expression::kAll ||
-               kind == Expression::kNameProperty || kind == Expression::kUniqueNameProperty ||
-               kind == Expression::kCaptionProperty || kind == Expression::kExistsFlag ||
-               kind == Expression::kInherit;
-    }
-
-    static bool has_all_form(char const* token) {
-        for (KindFacts const& k : kindFacts()) {
-            if (std::string(k.token) == token && std::string(k.suffix) == "All") {
-                return true;
-            }
-        }
-        return false;
+    template <class T>
+    T one_of(std::vector<T> const& choices) {
+        return choices[static_cast<std::size_t>(pick(0, static_cast<int>(choices.size()) - 1))];
     }
 
     int pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(fRandom); }
 
+    // The kinds before which a sign is refused.
+    std::set<LONG> const kUnsigned = {32,  33,  34,  35,  115, 116, 117, 118, 119, 120, 121,
+                                      122, 123, 194, 196, 202, 203, 205, 207, 209, 215};
     std::mt19937 fRandom;
-    std::vector<KindFacts> fFunctions;
-    std::vector<LONG> fFlags;
-    std::set<LONG> fSeen;
 };
-
-// Integer division prints as division and reads back as it.
-std::string printAlike(std::string shape) {
-    for (std::size_t at = shape.find("162("); at != std::string::npos; at = shape.find("162(")) {
-        shape.replace(at, 4, "161(");
-    }
-    return shape;
-}
 
 TEST(ExpressionRoundTrip, RandomTreesPrintParseAndPrintTheSame) {
     auto const cube = makeSalesCube();
-    TreeGenerator generator(20240601);
-    constexpr int kTrees = 5000;
-    for (int i = 0; i < kTrees; ++i) {
+    Generator generator(20240601);
+    for (int i = 0; i < 5000; ++i) {
         Tree const tree = generator.expression(1 + i % 8, 0);
         PovaString const once = tree->getTextFromTree();
         Tree const parsed = parse(once, cube.get(), true);
-        PovaString const twice = parsed->getTextFromTree();
-        ASSERT_EQ(twice, once) << "tree " << i << ": " << shape(tree.get());
-        ASSERT_EQ(shape(parsed.get()), printAlike(shape(tree.get())))
-            << "tree " << i << ": " << once.string();
-    }
-    // Every kind the grammar builds was built.
-    std::set<LONG> expected = {Expression::kCall,          Expression::kCallB,
-                               Expression::kIsNull,        Expression::kDescendants,
-                               Expression::kEmptyArgument, Expression::kEmptyFlag,
-                               Expression::kNumber,        Expression::kBoolean,
-                               Expression::kParenthesis,   Expression::kParameterReference,
-                               Expression::kNot,           Expression::kNegate,
-                               Expression::kExistsFlag,    Expression::kQuotedName,
-                               Expression::kMemberName,    Expression::kDimensionName,
-                               Expression::kLevelName};
-    for (KindFacts const& k : kindFacts()) {
-        if (k.hasToken) {
-            expected.insert(k.number);
+        ASSERT_EQ(parsed->getTextFromTree(), once) << "tree " << i << ": " << shape(tree.get());
+        // Integer division prints as division and reads back as it.
+        std::string expected = shape(tree.get());
+        for (std::size_t at = expected.find("162("); at != std::string::npos;
+             at = expected.find("162(")) {
+            expected.replace(at, 3, "161");
         }
+        ASSERT_EQ(shape(parsed.get()), expected) << "tree " << i << ": " << once.string();
     }
-    std::vector<LONG> missing;
-    for (LONG kind : expected) {
-        if (generator.seen().count(kind) == 0) {
-            missing.push_back(kind);
-        }
-    }
-    EXPECT_TRUE(missing.empty()) << "kinds never generated: " << ::testing::PrintToString(missing);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Small stand-ins for the provider objects the expression code talks to: a cube that
-// classifies names from a table and offers parameters, and parameters, values and members
-// that hold what a test gives them.
+// classifies names and offers parameters, and parameters and values that hold what a test
+// gives them.
 #pragma once
 
 #include <basekit/PovaString.h>
@@ -15,59 +15,35 @@
 
 namespace expression_test {
 
-class TestMember : public ZELT_o::Member {
-public:
-    explicit TestMember(PovaString uniqueName);
-
-    PovaString getName() const override { return fUniqueName; }
-    PovaString getUniqueName() const override { return fUniqueName; }
-    PovaString getCaption() const override { return fUniqueName; }
-    LONG getMemberType() const override { return kRegular; }
-    ZELT_o::Hierarchy* getHierarchy() const override { return nullptr; }
-    ZELT_o::Level* getLevel() const override { return nullptr; }
-    ZELT_o::Member* getParent() const override { return nullptr; }
-    void getChildren(std::vector<ZELT_o::Member*>& /*children*/) const override {}
-    void addListener(Listener* /*listener*/) override {}
-    void removeListener(Listener* /*listener*/) override {}
-    void save(XmlSupport& /*xml*/, XmlNode /*element*/) const override {}
-    ZELT_o::Dimension* getDimension() const override { return nullptr; }
-
-private:
-    PovaString fUniqueName;
-};
-
+// A value of `kind` holding the text, the number (as integer and double) or the member.
 class TestParameterValue : public ZELT_o::ParameterValue {
 public:
-    static support::Ref<TestParameterValue> string(PovaString text);
-    static support::Ref<TestParameterValue> integer(LONG number);
-    static support::Ref<TestParameterValue> real(double number);
-    static support::Ref<TestParameterValue> member(ZELT_o::Member* member);
-    static support::Ref<TestParameterValue> memberSet();
+    static support::Ref<ZELT_o::ParameterValue> make(ParamValueType kind, PovaString text = {},
+                                                     double number = 0,
+                                                     ZELT_o::Member* member = nullptr);
 
     ParamValueType getValueType() const override { return fKind; }
     void getValue(PovaString& value) const override { value = fText; }
-    void getValue(LONG& value) const override { value = fInteger; }
-    void getValue(double& value) const override { value = fDouble; }
+    void getValue(LONG& value) const override { value = static_cast<LONG>(fNumber); }
+    void getValue(double& value) const override { value = fNumber; }
     void getValue(ZELT_o::Member** member) const override;
 
 private:
-    TestParameterValue();
+    TestParameterValue() : ZELT_o::ParameterValue("TestParameterValue", 0) {}
 
     ParamValueType fKind = kNone;
     PovaString fText;
-    LONG fInteger = 0;
-    double fDouble = 0;
+    double fNumber = 0;
     support::Ref<ZELT_o::Member> fMember;
 };
 
 class TestParameter : public ZELT_o::Parameter {
 public:
-    TestParameter(PovaString uniqueName, LONG type);
+    TestParameter(PovaString uniqueName, LONG type)
+        : ZELT_o::Parameter("TestParameter", 0), fUniqueName(std::move(uniqueName)), fType(type) {}
 
-    void setValue(support::Ref<ZELT_o::ParameterValue> value) { fValue = std::move(value); }
-    void setDefaultValue(support::Ref<ZELT_o::ParameterValue> value) {
-        fDefault = std::move(value);
-    }
+    support::Ref<ZELT_o::ParameterValue> fValue;
+    support::Ref<ZELT_o::ParameterValue> fDefault;
 
     void getUniqueName(PovaString& name) const override { name = fUniqueName; }
     void getValue(ZELT_o::ParameterValue** value) const override;
@@ -77,20 +53,22 @@ public:
 private:
     PovaString fUniqueName;
     LONG fType;
-    support::Ref<ZELT_o::ParameterValue> fValue;
-    support::Ref<ZELT_o::ParameterValue> fDefault;
 };
 
 // A cube that classifies the names of its table (case-insensitively, giving the canonical
-// spelling of the table) and offers the parameters it holds.
+// spelling of the table), then every bracketed name by its shape: "[Measures].[x]" is a
+// measure, a name ending in "[Year]", "[Quarter]", "[Month]", "[Category]" or "[Country]" a
+// level, "[Named Set ...]" a set, "[x].[Hierarchy]" a hierarchy, "[x]" a dimension, and any
+// other dotted bracketed name a member. It offers the parameters it holds.
 class TestCube : public ZELT_o::Cube {
 public:
-    TestCube();
+    TestCube() : ZELT_o::Cube("TestCube", 0) {}
 
     // Name classes: 1 member, 2 level, 3 hierarchy, 4 dimension, 5 measure, 6 set.
     void addName(PovaString const& name, LONG nameClass);
-    // Adds a parameter of that type (and holds it); returns it.
-    TestParameter* addParameter(PovaString const& uniqueName, LONG type);
+    // Adds a parameter of that type holding `value` (and holds it); returns it.
+    TestParameter* addParameter(PovaString const& uniqueName, LONG type,
+                                support::Ref<ZELT_o::ParameterValue> value = nullptr);
 
     PovaString getName() const override { return "TestCube"; }
     PovaString getUniqueName() const override { return "[TestCube]"; }
@@ -106,43 +84,25 @@ public:
     LONG countDimensions() const override { return 0; }
     ZELT_o::Dimension* getDimension(LONG /*ordinal*/) const override { return nullptr; }
     void getDimensions(std::vector<ZELT_o::Dimension*>& /*dimensions*/) const override {}
-    ZELT_o::Dimension* findDimension(PovaString const& /*uniqueName*/) const override {
-        return nullptr;
-    }
+    ZELT_o::Dimension* findDimension(PovaString const& /*name*/) const override { return nullptr; }
     ZELT_o::Document* getDocument() const override { return nullptr; }
     bool getDefaultExcludeEmpty() const override { return false; }
     LONG classifyName(PovaString& name) const override;
     void getParameters(std::vector<ZELT_o::Parameter*>& parameters) const override;
     bool hasCalculations() const override { return false; }
     ZELT_o::Calculation* createCalculation() override { return nullptr; }
-    ZELT_o::Calculation* findCalculation(PovaString const& /*uniqueName*/) const override {
+    ZELT_o::Calculation* findCalculation(PovaString const& /*name*/) const override {
         return nullptr;
     }
     void saveCalculations(XmlSupport& /*xml*/, XmlNode /*element*/) const override {}
 
 private:
-    struct Entry {
-        PovaString canonical;
-        LONG nameClass;
-    };
-    // Keyed by the upper-case name.
-    std::map<PovaString, Entry> fNames;
+    // Keyed by the upper-case name: the canonical spelling and the class.
+    std::map<PovaString, std::pair<PovaString, LONG>> fNames;
     std::vector<support::Ref<TestParameter>> fParameters;
 };
 
-// A cube that also knows every bracketed name by its shape: "[Measures].[x]" is a measure,
-// a name ending in a level of Time, Product or Region ("[Year]", "[Quarter]", "[Month]",
-// "[Category]", "[Country]") a level, "[Named Set ...]" a set, "[x].[Hierarchy]" a
-// hierarchy, "[x]" a dimension, and any other dotted bracketed name a member.
-class ShapeCube : public TestCube {
-public:
-    LONG classifyName(PovaString& name) const override;
-};
-
-// The cube most tests use: a few names of every class and one parameter of each type that can
-// stand in an expression.
+// The cube most tests use: a few names of every class and parameters of every type.
 support::Ref<TestCube> makeSalesCube();
-// The same with a ShapeCube.
-support::Ref<TestCube> makeShapeCube();
 
 }  // namespace expression_test

@@ -1,8 +1,89 @@
 #include "ExpressionTestHelpers.h"
 
-#include <vector>
+#include <basekit/NodeListIterator.h>
+#include <basekit/XmlSupport.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
 namespace expression_test {
+
+namespace {
+
+std::vector<std::string> lines_of(char const* name) {
+    std::ifstream in(std::filesystem::path(__FILE__).parent_path() / "corpus" / name);
+    EXPECT_TRUE(in.good()) << name;
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string trimmed(std::string const& text) {
+    std::size_t const first = text.find_first_not_of(' ');
+    return first == std::string::npos ? ""
+                                      : text.substr(first, text.find_last_not_of(' ') + 1 - first);
+}
+
+std::string unquoted(std::string const& text) {
+    std::string const raw = trimmed(text);
+    if (raw.size() < 2 || raw.front() != '"' || raw.back() != '"') {
+        return raw;
+    }
+    std::string result;
+    for (std::size_t i = 1; i + 1 < raw.size(); ++i) {
+        char c = raw[i];
+        if (c == '\\' && i + 2 < raw.size()) {
+            c = raw[++i];
+            c = c == 't' ? '\t' : c == 'r' ? '\r' : c == 'n' ? '\n' : c;
+        }
+        result += c;
+    }
+    return result;
+}
+
+// Reads a node of a shape from `at` on.
+Tree build_node(std::string const& text, std::size_t& at) {
+    Tree node = newTree();
+    char* end = nullptr;
+    auto const kind = static_cast<LONG>(std::strtol(text.c_str() + at, &end, 10));
+    at = static_cast<std::size_t>(end - text.c_str());
+    node->setType(static_cast<ZELT_o::Expression::ExpressionType>(kind));
+    if (at < text.size() && text[at] == '[') {
+        std::size_t close = at + 1;
+        for (int depth = 1; close < text.size(); ++close) {
+            depth += text[close] == '[' ? 1 : text[close] == ']' ? -1 : 0;
+            if (depth == 0) {
+                break;
+            }
+        }
+        std::string const value = text.substr(at + 1, close - at - 1);
+        at = close + 1;
+        VARIANT& held = node->getValue();
+        if (kind == ZELT_o::Expression::kNumber) {
+            held.vt = VT_R8;
+            held.dblVal = std::strtod(value.c_str(), nullptr);
+        } else if (kind == ZELT_o::Expression::kBoolean) {
+            held.vt = VT_BOOL;
+            held.boolVal = value == "True" ? VARIANT_TRUE : VARIANT_FALSE;
+        } else {
+            node->setStringValue(PovaString(value).c_str());
+        }
+    }
+    if (at < text.size() && text[at] == '(') {
+        do {
+            ++at;
+            node->AddNewChild(build_node(text, at).detach());
+        } while (at < text.size() && text[at] == ',');
+        ++at;
+    }
+    return node;
+}
+
+}  // namespace
 
 Tree parse(PovaString const& text, ZELT_o::Cube* cube, bool lookup) {
     Tree tree = newTree();
@@ -14,8 +95,19 @@ Tree parse(PovaString const& text, ZELT_o::Cube* cube, bool lookup) {
     return tree;
 }
 
-std::string printed(PovaString const& text, ZELT_o::Cube* cube, bool lookup) {
-    return parse(text, cube, lookup)->getTextFromTree().string();
+PovaString saved(ZELT_o::Expression& tree) {
+    XmlSupport xml;
+    xml.createDocument();
+    tree.save(xml, 0, xml.createElement("Expression"));
+    return xml.xml();
+}
+
+Tree loaded(PovaString const& text, Tree tree) {
+    XmlSupport xml;
+    EXPECT_TRUE(xml.readXml(text));
+    NodeListIterator iterator(XmlNodeList{xml.documentElement()});
+    tree->load(iterator, nullptr);
+    return tree;
 }
 
 BaseError caughtError(std::function<void()> const& action) {
@@ -28,59 +120,67 @@ BaseError caughtError(std::function<void()> const& action) {
     return BaseError(0, "none");
 }
 
-BaseError parseError(PovaString const& text, ZELT_o::Cube* cube, bool lookup) {
-    Tree tree = newTree();
-    BaseError error = caughtError([&] { tree->setTextAndCreateTree(text, cube, lookup); });
-    // A failed parse leaves no partial tree behind.
-    EXPECT_EQ(tree->getType(), ZELT_o::Expression::kEmpty) << text.string();
-    EXPECT_TRUE(tree->getExpressions().empty()) << text.string();
-    return error;
-}
-
-Tree leaf(ZELT_o::Expression::ExpressionType kind, char const* name) {
-    Tree node = newTree();
-    node->setType(kind);
-    if (name != nullptr) {
-        node->setStringValue(PovaString(name).c_str());
-    }
-    return node;
-}
-
-Tree number(double value) {
-    Tree node = leaf(ZELT_o::Expression::kNumber);
-    node->getValue().vt = VT_R8;
-    node->getValue().dblVal = value;
-    return node;
-}
-
-common::ExpressionBase* add(common::ExpressionBase* parent, Tree child) {
-    parent->AddNewChild(child.detach());
-    return parent;
+std::string describe(BaseError const& error) {
+    char code[16];
+    std::snprintf(code, sizeof code, "!%X", static_cast<unsigned>(error.code()));
+    std::string const insert = error.getInsert(0).string();
+    return insert.empty() ? code : std::string(code) + "[" + insert + "]";
 }
 
 std::string shape(ZELT_o::Expression* tree) {
     std::string text = std::to_string(tree->getType());
+    VARIANT const& value = tree->getValue();
     if (tree->getStringValue() != nullptr && *tree->getStringValue() != 0) {
-        text += '[';
-        text += PovaString(tree->getStringValue()).string();
-        text += ']';
+        text += '[' + PovaString(tree->getStringValue()).string() + ']';
     } else if (tree->getType() == ZELT_o::Expression::kNumber) {
         char buffer[32];
-        std::snprintf(buffer, sizeof buffer, "[%g]", tree->getValue().dblVal);
+        std::snprintf(buffer, sizeof buffer, "[%g]", value.dblVal);
         text += buffer;
+    } else if (value.vt == VT_BOOL) {
+        text += value.boolVal != 0 ? "[True]" : "[False]";
     }
     std::vector<ZELT_o::Expression*> const& children = tree->getExpressions();
-    if (!children.empty()) {
-        text += "(";
-        for (std::size_t i = 0; i < children.size(); ++i) {
-            if (i > 0) {
-                text += ',';
-            }
-            text += shape(children[i]);
-        }
-        text += ")";
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        text += (i == 0 ? "(" : ",") + shape(children[i]) + (i + 1 == children.size() ? ")" : "");
     }
     return text;
+}
+
+Tree build(std::string const& shape) {
+    std::size_t at = 0;
+    return build_node(shape, at);
+}
+
+bool Case::has(char const* option) const {
+    return tag.find(std::string("/") + option) != std::string::npos;
+}
+
+std::vector<Case> cases(std::string const& test) {
+    std::vector<Case> found;
+    std::vector<std::string> const lines = lines_of("cases.txt");
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string const& line = lines[i];
+        std::size_t const space = line.find(' ');
+        std::size_t const arrow = line.rfind(" => ");
+        if (line.empty() || line[0] == '#' || line.compare(0, test.size(), test) != 0 ||
+            space == std::string::npos || arrow == std::string::npos) {
+            continue;
+        }
+        found.push_back(Case{line.substr(0, space), unquoted(line.substr(space, arrow - space)),
+                             unquoted(line.substr(arrow + 4)), static_cast<int>(i + 1)});
+    }
+    EXPECT_FALSE(found.empty()) << test;
+    return found;
+}
+
+std::vector<std::string> corpus() {
+    std::vector<std::string> lines;
+    for (std::string const& line : lines_of("expressions.txt")) {
+        if (!line.empty() && line[0] != '#') {
+            lines.push_back(line);
+        }
+    }
+    return lines;
 }
 
 }  // namespace expression_test

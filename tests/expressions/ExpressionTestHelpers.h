@@ -1,4 +1,5 @@
-// Helpers shared by the expression tests: parsing into a fresh root, and catching errors.
+// Helpers shared by the expression tests: parsing into a fresh root, catching errors, trees
+// written and read as shapes, and the data-driven cases of corpus/cases.txt.
 #pragma once
 
 #include <basekit/BaseError.h>
@@ -10,6 +11,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 // Shows strings as text in test failures.
 inline void PrintTo(PovaString const& text, std::ostream* out) {
@@ -26,20 +28,35 @@ inline Tree newTree() {
 
 // Parses `text` into a new root; a failure is a test failure.
 Tree parse(PovaString const& text, ZELT_o::Cube* cube = nullptr, bool lookup = false);
-// The printed text of `text` parsed.
-std::string printed(PovaString const& text, ZELT_o::Cube* cube = nullptr, bool lookup = false);
+// The tree saved to XML, and `tree` (a new root by default) loaded from XML text.
+PovaString saved(ZELT_o::Expression& tree);
+Tree loaded(PovaString const& xml, Tree tree = newTree());
 // The BaseError `action` throws; a test failure when it throws none.
 BaseError caughtError(std::function<void()> const& action);
-// Parses and returns the error.
-BaseError parseError(PovaString const& text, ZELT_o::Cube* cube = nullptr, bool lookup = false);
+// An error as the cases write it: "!" and the code in hexadecimal, then the first insert, if
+// any, in brackets.
+std::string describe(BaseError const& error);
 
-// A node of `kind` holding `name` (names, parameter references), or a number.
-Tree leaf(ZELT_o::Expression::ExpressionType kind, char const* name = nullptr);
-Tree number(double value);
-// Appends new children to `parent`; returns `parent`'s raw pointer for chaining.
-common::ExpressionBase* add(common::ExpressionBase* parent, Tree child);
-// The structure of a tree as "kind(child,child)", names and numbers shown in brackets (an
-// empty name is not shown).
+// A tree's structure as "kind[value](child,child)": the value is the name (when not empty),
+// the number or True/False.
 std::string shape(ZELT_o::Expression* tree);
+// The tree a shape describes, built node by node.
+Tree build(std::string const& shape);
+
+// One line of corpus/cases.txt: "tag input => expected". The tag names the test and its
+// options after slashes ("parse/cube/lookup"); input and expected are the trimmed text or a
+// quoted string with \t, \r, \n, \\ and \" escapes.
+struct Case {
+    std::string tag;
+    std::string input;
+    std::string expected;
+    int line;
+
+    bool has(char const* option) const;
+};
+// The cases whose tag starts with `test`.
+std::vector<Case> cases(std::string const& test);
+// The lines of corpus/expressions.txt.
+std::vector<std::string> corpus();
 
 }  // namespace expression_test

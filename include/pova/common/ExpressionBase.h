@@ -4,8 +4,9 @@
 //
 // Every walk over a tree (printing, cloning, saving, loading, parameter substitution and
 // destruction) keeps its own work list instead of recursing, so trees of any depth are safe.
-// Ownership and threading are those of ZELT_o::Expression. Parsing needs no lock: each parse
-// has its own lexer and parser state.
+// Ownership and threading are those of ZELT_o::Expression. Parses run in parallel: each has its
+// own lexer and parser state, and only the lexer's calls into the cube are serialised, by one
+// process-wide lock (a provider's cube need not be thread-safe).
 #pragma once
 
 #include <basekit/OleAuto.h>
@@ -58,6 +59,8 @@ public:
     VARIANT& getValue() override { return *fValue; }
     OLECHAR const* getStringValue() const override { return fStringValue.get(); }
     void setStringValue(OLECHAR const* value) override;
+    // Stores a copy of `value` (which needs no terminating zero) as the string value.
+    void assignStringValue(std::u16string_view value);
     void resolveParameters(ZELT_o::Viewpoint* viewpoint,
                            std::vector<ZELT_o::Parameter*>& used) override;
     void resolveParameters(ZELT_o::Cube* cube, std::vector<ZELT_o::Parameter*>& used) override;
@@ -85,6 +88,12 @@ protected:
 
 private:
     void reserve_children();
+    // Releases the children and forgets kind, value, string value and a pending restore; the
+    // text stays.
+    void clear_content();
+    // Takes over kind, value, string value, restore state and children of `from` (whose
+    // children then name this node as their parent); the text stays.
+    void take_content(ExpressionBase& from);
     // A copy of this node's own fields, without children.
     ExpressionBase* copy_node() const;
     // The node's own text (its keyword); turns a substituted parameter back first. Text that is
@@ -92,9 +101,9 @@ private:
     std::u16string_view keyword(std::u16string& scratch);
     void restore_parameter();
     void save_node(XmlSupport& xml, LONG index, XmlNode element) const;
-    // Reads the node's own fields and the elements of its children; false when the element
-    // has no child list.
-    bool load_node(XmlNode element, std::vector<XmlNode>& children);
+    // Reads the node's own fields and the elements of its children. A number attribute that
+    // is present but not a valid number (or kind) is E_UNEXPECTED.
+    void load_node(XmlNode element, std::vector<XmlNode>& children);
     // Releases the nodes, and the subtrees of those that go away, without recursing.
     static void release_nodes(std::vector<ZELT_o::Expression*> nodes);
 
