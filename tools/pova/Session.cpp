@@ -153,6 +153,8 @@ void Session::printHelp(std::ostream& out) {
     }
     out << "  " << std::left << std::setw(40) << "format [OPTIONS]"
         << "print the number format string the options describe (format --help)\n";
+    out << "  " << std::left << std::setw(40) << "refused COMMAND"
+        << "in a script: run a command that is expected to be refused\n";
     out << "  " << std::left << std::setw(40) << "help"
         << "this list\n";
 }

@@ -47,6 +47,15 @@ int runScript(pova_tool::Session& session) {
         if (!interactive) {
             std::cout << "> " << line << std::endl;
         }
+        // "refused COMMAND": a command the session expects to be refused, as a demonstration
+        // of an error; its message is shown, and it counts as a failure only if it succeeds.
+        if (words[0] == "refused" && words.size() > 1) {
+            std::ostringstream message;
+            bool const done = session.execute({words.begin() + 1, words.end()}, std::cout, message);
+            std::cout << (done ? "not refused\n" : "refused as expected: " + message.str());
+            failures += done ? 1 : 0;
+            continue;
+        }
         failures += session.execute(words, std::cout, std::cerr) ? 0 : 1;
         std::cout << std::flush;
     }
