@@ -1,17 +1,19 @@
 #include "ExpressionTestCube.h"
 
+#include <cstdlib>
+#include <regex>
 #include <string>
 
 namespace expression_test {
 
 support::Ref<ZELT_o::ParameterValue> TestParameterValue::make(ParamValueType kind, PovaString text,
-                                                              double number,
                                                               ZELT_o::Member* member) {
     auto value = support::adopt(new TestParameterValue());
     value->fKind = kind;
-    value->fText = std::move(text);
-    value->fNumber = number;
-    value->fMember = support::retain(member);
+    bool const number = kind == kInteger || kind == kDouble;
+    value->fText = kind == kString ? text : PovaString();
+    value->fNumber = number ? std::atof(text.string().c_str()) : 0;
+    value->fMember = support::retain(kind == kMember ? member : nullptr);
     return value;
 }
 
@@ -45,34 +47,23 @@ LONG TestCube::classifyName(PovaString& name) const {
         name = it->second.first;
         return it->second.second;
     }
-    // "[a].[b].[c]" as its bracketed parts; anything else is not a name of this cube.
+    // Only bracketed names, "[a]" or "[a].[b]...", are names of this cube.
+    static std::regex const bracketed(R"(\[[^\]]*\](\.\[[^\]]*\])*)");
+    static std::regex const level(R"(.*\.\[(Year|Quarter|Month|Category|Country)\])");
     std::string const text = name.string();
-    std::vector<std::string> parts;
-    for (std::size_t start = 0;;) {
-        std::size_t const close = text.find("].", start);
-        std::size_t const end = close == std::string::npos ? text.size() : close + 1;
-        std::string part = text.substr(start, end - start);
-        if (part.size() < 2 || part.front() != '[' || part.back() != ']') {
-            return 0;
-        }
-        parts.push_back(std::move(part));
-        if (close == std::string::npos) {
-            break;
-        }
-        start = close + 2;
+    if (!std::regex_match(text, bracketed)) {
+        return 0;
     }
-    if (parts.size() == 1) {
-        return parts[0].rfind("[Named Set", 0) == 0 ? 6 : 4;
+    if (text.find("].[") == std::string::npos) {
+        return text.rfind("[Named Set", 0) == 0 ? 6 : 4;
     }
-    if (parts.front() == "[Measures]") {
+    if (text.rfind("[Measures].", 0) == 0) {
         return 5;
     }
-    for (char const* level : {"[Year]", "[Quarter]", "[Month]", "[Category]", "[Country]"}) {
-        if (parts.back() == level) {
-            return 2;
-        }
+    if (std::regex_match(text, level)) {
+        return 2;
     }
-    return parts.back() == "[Hierarchy]" ? 3 : 1;
+    return text.ends_with(".[Hierarchy]") ? 3 : 1;
 }
 
 void TestCube::getParameters(std::vector<ZELT_o::Parameter*>& parameters) const {
@@ -90,8 +81,8 @@ support::Ref<TestCube> makeSalesCube() {
     cube->addName("[Time].[Calendar]", 3);
     cube->addName("[Top Products]", 6);
     cube->addName("Sales", 5);
-    cube->addParameter("Year", 6, Value::make(Value::kInteger, {}, 2024));
-    cube->addParameter("Threshold", 6, Value::make(Value::kDouble, {}, 1.5));
+    cube->addParameter("Year", 6, Value::make(Value::kInteger, "2024"));
+    cube->addParameter("Threshold", 6, Value::make(Value::kDouble, "1.5"));
     cube->addParameter("Region", 4, Value::make(Value::kString, "[Region].[North]"));
     cube->addParameter("Products", 5, Value::make(Value::kMemberSet));
     cube->addParameter("Label", 2, Value::make(Value::kString, "Total"));

@@ -15,11 +15,11 @@
 
 namespace expression_test {
 
-// A value of `kind` holding the text, the number (as integer and double) or the member.
+// A value of `kind` that `text` gives: a string holds the text, a number (as integer and
+// double) the number it spells, a member `member`.
 class TestParameterValue : public ZELT_o::ParameterValue {
 public:
     static support::Ref<ZELT_o::ParameterValue> make(ParamValueType kind, PovaString text = {},
-                                                     double number = 0,
                                                      ZELT_o::Member* member = nullptr);
 
     ParamValueType getValueType() const override { return fKind; }

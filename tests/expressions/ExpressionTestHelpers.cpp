@@ -12,24 +12,12 @@ namespace expression_test {
 
 namespace {
 
-std::vector<std::string> lines_of(char const* name) {
-    std::ifstream in(std::filesystem::path(__FILE__).parent_path() / "corpus" / name);
-    EXPECT_TRUE(in.good()) << name;
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-std::string trimmed(std::string const& text) {
-    std::size_t const first = text.find_first_not_of(' ');
-    return first == std::string::npos ? ""
-                                      : text.substr(first, text.find_last_not_of(' ') + 1 - first);
-}
-
+// The trimmed text, or the string it quotes with the escapes undone.
 std::string unquoted(std::string const& text) {
-    std::string const raw = trimmed(text);
+    std::size_t const first = text.find_first_not_of(' ');
+    std::string const raw = first == std::string::npos
+                                ? ""
+                                : text.substr(first, text.find_last_not_of(' ') + 1 - first);
     if (raw.size() < 2 || raw.front() != '"' || raw.back() != '"') {
         return raw;
     }
@@ -53,13 +41,9 @@ Tree build_node(std::string const& text, std::size_t& at) {
     at = static_cast<std::size_t>(end - text.c_str());
     node->setType(static_cast<ZELT_o::Expression::ExpressionType>(kind));
     if (at < text.size() && text[at] == '[') {
-        std::size_t close = at + 1;
-        for (int depth = 1; close < text.size(); ++close) {
-            depth += text[close] == '[' ? 1 : text[close] == ']' ? -1 : 0;
-            if (depth == 0) {
-                break;
-            }
-        }
+        // Names hold brackets of their own: the value runs to the last "]" before the next
+        // child or the end.
+        std::size_t const close = text.rfind(']', text.find_first_of("(,)", at));
         std::string const value = text.substr(at + 1, close - at - 1);
         at = close + 1;
         VARIANT& held = node->getValue();
@@ -120,6 +104,16 @@ BaseError caughtError(std::function<void()> const& action) {
     return BaseError(0, "none");
 }
 
+HRESULT caughtResult(std::function<void()> const& action) {
+    try {
+        action();
+    } catch (ResultError const& error) {
+        return error.result();
+    }
+    ADD_FAILURE() << "no result code thrown";
+    return 0;
+}
+
 std::string describe(BaseError const& error) {
     char code[16];
     std::snprintf(code, sizeof code, "!%X", static_cast<unsigned>(error.code()));
@@ -157,27 +151,27 @@ bool Case::has(char const* option) const {
 
 std::vector<Case> cases(std::string const& test) {
     std::vector<Case> found;
-    std::vector<std::string> const lines = lines_of("cases.txt");
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::string const& line = lines[i];
+    for (auto const& [number, line] : corpus("cases.txt")) {
         std::size_t const space = line.find(' ');
         std::size_t const arrow = line.rfind(" => ");
-        if (line.empty() || line[0] == '#' || line.compare(0, test.size(), test) != 0 ||
-            space == std::string::npos || arrow == std::string::npos) {
-            continue;
+        if (line.compare(0, test.size(), test) == 0 && space != std::string::npos &&
+            arrow != std::string::npos) {
+            found.push_back(Case{line.substr(0, space), unquoted(line.substr(space, arrow - space)),
+                                 unquoted(line.substr(arrow + 4)), number});
         }
-        found.push_back(Case{line.substr(0, space), unquoted(line.substr(space, arrow - space)),
-                             unquoted(line.substr(arrow + 4)), static_cast<int>(i + 1)});
     }
     EXPECT_FALSE(found.empty()) << test;
     return found;
 }
 
-std::vector<std::string> corpus() {
-    std::vector<std::string> lines;
-    for (std::string const& line : lines_of("expressions.txt")) {
+std::vector<std::pair<int, std::string>> corpus(char const* name) {
+    std::ifstream in(std::filesystem::path(__FILE__).parent_path() / "corpus" / name);
+    EXPECT_TRUE(in.good()) << name;
+    std::vector<std::pair<int, std::string>> lines;
+    int number = 1;
+    for (std::string line; std::getline(in, line); ++number) {
         if (!line.empty() && line[0] != '#') {
-            lines.push_back(line);
+            lines.emplace_back(number, line);
         }
     }
     return lines;

@@ -11,6 +11,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Shows strings as text in test failures.
@@ -33,6 +34,8 @@ PovaString saved(ZELT_o::Expression& tree);
 Tree loaded(PovaString const& xml, Tree tree = newTree());
 // The BaseError `action` throws; a test failure when it throws none.
 BaseError caughtError(std::function<void()> const& action);
+// The code of the ResultError `action` throws; a test failure (and 0) when it throws none.
+HRESULT caughtResult(std::function<void()> const& action);
 // An error as the cases write it: "!" and the code in hexadecimal, then the first insert, if
 // any, in brackets.
 std::string describe(BaseError const& error);
@@ -56,7 +59,7 @@ struct Case {
 };
 // The cases whose tag starts with `test`.
 std::vector<Case> cases(std::string const& test);
-// The lines of corpus/expressions.txt.
-std::vector<std::string> corpus();
+// The lines of a file of corpus/ that are neither empty nor comments, with their numbers.
+std::vector<std::pair<int, std::string>> corpus(char const* name);
 
 }  // namespace expression_test
