@@ -69,8 +69,7 @@ Tree build_node(std::string const& text, std::size_t& at) {
 
 }  // namespace
 
-Tree parse(PovaString const& text, ZELT_o::Cube* cube, bool lookup) {
-    Tree tree = newTree();
+Tree parse(PovaString const& text, ZELT_o::Cube* cube, bool lookup, Tree tree) {
     try {
         EXPECT_TRUE(tree->setTextAndCreateTree(text, cube, lookup));
     } catch (BaseError const& error) {

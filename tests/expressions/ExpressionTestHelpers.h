@@ -27,8 +27,9 @@ inline Tree newTree() {
     return support::adopt(new common::ExpressionBase());
 }
 
-// Parses `text` into a new root; a failure is a test failure.
-Tree parse(PovaString const& text, ZELT_o::Cube* cube = nullptr, bool lookup = false);
+// Parses `text` into `tree` (a new root by default); a failure is a test failure.
+Tree parse(PovaString const& text, ZELT_o::Cube* cube = nullptr, bool lookup = false,
+           Tree tree = newTree());
 // The tree saved to XML, and `tree` (a new root by default) loaded from XML text.
 PovaString saved(ZELT_o::Expression& tree);
 Tree loaded(PovaString const& xml, Tree tree = newTree());
