@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
+#include <regex>
 #include <string>
 
 using namespace expression_test;
@@ -24,14 +24,13 @@ TEST(ExpressionParameters, Cases) {
                                             "Double", "Member", "MemberSet"};
     for (Case const& c : cases("param")) {
         testing::ScopedTrace const trace("corpus/cases.txt", c.line, c.input);
-        std::istringstream in(c.input);
-        LONG type = 0;
-        std::string name;
-        std::string text;
-        in >> type >> name;
-        std::getline(in >> std::ws, text);
+        // The type, the kind of the value and the value.
+        std::smatch input;
+        ASSERT_TRUE(std::regex_match(c.input, input, std::regex(R"((\d+) ?(\w*) ?(.*))")));
+        auto const type = static_cast<LONG>(std::stol(input[1]));
+        std::string const text = input[3];
         auto const kind = static_cast<Value::ParamValueType>(
-            std::find(kinds.begin(), kinds.end(), name) - kinds.begin());
+            std::find(kinds.begin(), kinds.end(), input[2]) - kinds.begin());
         ZELT_o::Member* const member = sales->findMember(PovaString(text));
         support::Ref<ZELT_o::ParameterValue> const value =
             kind == Value::kNone ? nullptr : Value::make(kind, PovaString(text), member);

@@ -63,6 +63,38 @@ TEST(ExpressionRoundTrip, CorpusParsesAndPrintsToAFixpoint) {
     EXPECT_EQ(unseen, std::set<LONG>{});
 }
 
+// Ten thousand levels of nesting parse, print, copy, save, load and go away without deep
+// recursion. Each level adds the same few elements and attributes to the saved XML, so that
+// its size grows with the depth as the text does.
+TEST(ExpressionRoundTrip, DeepTreesAreSafeAndSaveLinearly) {
+    constexpr int kDepth = 10000;
+    auto roundTrip = [](std::string const& text) {
+        Tree const tree = parse(PovaString(text));
+        PovaString const once = tree->getTextFromTree();
+        EXPECT_EQ(parse(once)->getTextFromTree(), once);
+        EXPECT_EQ(support::adopt(tree->clone())->getTextFromTree(), once);
+        return tree;
+    };
+    auto savedSize = [&](int depth) {
+        Tree const tree = roundTrip(std::string(static_cast<std::size_t>(depth), '-') + "1");
+        PovaString const xml = saved(*tree);
+        EXPECT_EQ(saved(*loaded(xml)), xml);
+        return static_cast<double>(xml.size());
+    };
+    std::string chain = "1";
+    for (int i = 0; i < 3 * kDepth; ++i) {
+        chain += "+1";
+    }
+    roundTrip(chain);
+    roundTrip(std::string(kDepth, '(') + "1" + std::string(kDepth, ')'));
+    double const ratio = savedSize(kDepth) / savedSize(kDepth / 10);
+    EXPECT_GT(ratio, 9.5);
+    EXPECT_LT(ratio, 10.5);
+    EXPECT_THROW(
+        newTree()->setTextAndCreateTree(PovaString(std::string(kDepth, '(')), nullptr, false),
+        BaseError);
+}
+
 // Random trees built the way the grammar builds them, so that printing one and parsing the text
 // gives the same tree back: each operand binds at least as tightly as its place requires.
 // Precedence levels: 1 IMP, 2 EQV, 3 OR XOR, 4 AND, 5 NOT, 6 comparisons Is EXISTS, 7 + -,

@@ -10,9 +10,8 @@ support::Ref<ZELT_o::ParameterValue> TestParameterValue::make(ParamValueType kin
                                                               ZELT_o::Member* member) {
     auto value = support::adopt(new TestParameterValue());
     value->fKind = kind;
-    bool const number = kind == kInteger || kind == kDouble;
     value->fText = kind == kString ? text : PovaString();
-    value->fNumber = number ? std::atof(text.string().c_str()) : 0;
+    value->fNumber = kind == kInteger || kind == kDouble ? std::atof(text.string().c_str()) : 0;
     value->fMember = support::retain(kind == kMember ? member : nullptr);
     return value;
 }
@@ -47,23 +46,20 @@ LONG TestCube::classifyName(PovaString& name) const {
         name = it->second.first;
         return it->second.second;
     }
-    // Only bracketed names, "[a]" or "[a].[b]...", are names of this cube.
-    static std::regex const bracketed(R"(\[[^\]]*\](\.\[[^\]]*\])*)");
-    static std::regex const level(R"(.*\.\[(Year|Quarter|Month|Category|Country)\])");
-    std::string const text = name.string();
-    if (!std::regex_match(text, bracketed)) {
-        return 0;
+    // Bracketed names, "[a]" or "[a].[b]...", by their shape: the first that matches.
+    static std::pair<std::regex, LONG> const shapes[] = {
+        {std::regex(R"(\[Named Set[^\]]*\])"), 6},
+        {std::regex(R"(\[[^\]]*\])"), 4},
+        {std::regex(R"(\[Measures\](\.\[[^\]]*\])+)"), 5},
+        {std::regex(R"((\[[^\]]*\]\.)+\[(Year|Quarter|Month|Category|Country)\])"), 2},
+        {std::regex(R"((\[[^\]]*\]\.)+\[Hierarchy\])"), 3},
+        {std::regex(R"(\[[^\]]*\](\.\[[^\]]*\])+)"), 1}};
+    for (auto const& [pattern, nameClass] : shapes) {
+        if (std::regex_match(name.string(), pattern)) {
+            return nameClass;
+        }
     }
-    if (text.find("].[") == std::string::npos) {
-        return text.rfind("[Named Set", 0) == 0 ? 6 : 4;
-    }
-    if (text.rfind("[Measures].", 0) == 0) {
-        return 5;
-    }
-    if (std::regex_match(text, level)) {
-        return 2;
-    }
-    return text.ends_with(".[Hierarchy]") ? 3 : 1;
+    return 0;
 }
 
 void TestCube::getParameters(std::vector<ZELT_o::Parameter*>& parameters) const {

@@ -56,10 +56,8 @@ private:
 };
 
 // A cube that classifies the names of its table (case-insensitively, giving the canonical
-// spelling of the table), then every bracketed name by its shape: "[Measures].[x]" is a
-// measure, a name ending in "[Year]", "[Quarter]", "[Month]", "[Category]" or "[Country]" a
-// level, "[Named Set ...]" a set, "[x].[Hierarchy]" a hierarchy, "[x]" a dimension, and any
-// other dotted bracketed name a member. It offers the parameters it holds.
+// spelling of the table), then every bracketed name by its shape ("[Measures].[x]" a measure,
+// "[x].[Year]" a level and so on). It offers the parameters it holds.
 class TestCube : public ZELT_o::Cube {
 public:
     TestCube() : ZELT_o::Cube("TestCube", 0) {}

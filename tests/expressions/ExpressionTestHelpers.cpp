@@ -7,17 +7,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 
 namespace expression_test {
 
 namespace {
 
-// The trimmed text, or the string it quotes with the escapes undone.
-std::string unquoted(std::string const& text) {
-    std::size_t const first = text.find_first_not_of(' ');
-    std::string const raw = first == std::string::npos
-                                ? ""
-                                : text.substr(first, text.find_last_not_of(' ') + 1 - first);
+// The text, or the string it quotes with the escapes undone.
+std::string unquoted(std::string const& raw) {
     if (raw.size() < 2 || raw.front() != '"' || raw.back() != '"') {
         return raw;
     }
@@ -149,14 +146,12 @@ bool Case::has(char const* option) const {
 }
 
 std::vector<Case> cases(std::string const& test) {
+    static std::regex const form("(\\S+) (.*) => (.*)");
     std::vector<Case> found;
     for (auto const& [number, line] : corpus("cases.txt")) {
-        std::size_t const space = line.find(' ');
-        std::size_t const arrow = line.rfind(" => ");
-        if (line.compare(0, test.size(), test) == 0 && space != std::string::npos &&
-            arrow != std::string::npos) {
-            found.push_back(Case{line.substr(0, space), unquoted(line.substr(space, arrow - space)),
-                                 unquoted(line.substr(arrow + 4)), number});
+        std::smatch match;
+        if (line.starts_with(test) && std::regex_match(line, match, form)) {
+            found.push_back(Case{match[1], unquoted(match[2]), unquoted(match[3]), number});
         }
     }
     EXPECT_FALSE(found.empty()) << test;

@@ -45,26 +45,4 @@ TEST(ExpressionXml, LoadCases) {
     EXPECT_EQ(caughtResult([&] { newTree()->load(empty, nullptr); }), E_UNEXPECTED);
 }
 
-// A chain of NOTs: each level adds the same few elements and attributes to the saved XML, so
-// its size grows with the depth as the text does; ten thousand levels save, load, print, copy
-// and go away without deep recursion.
-TEST(ExpressionXml, DeepTreesRoundTripAndGrowLinearly) {
-    auto saveDeep = [](int depth) {
-        std::string text;
-        for (int i = 0; i < depth; ++i) {
-            text += "NOT ";
-        }
-        Tree const tree = parse(PovaString(text + "x"));
-        PovaString const xml = saved(*tree);
-        Tree const back = loaded(xml);
-        EXPECT_EQ(back->getTextFromTree(), tree->getTextFromTree());
-        EXPECT_EQ(saved(*back), xml);
-        EXPECT_EQ(support::adopt(back->clone())->getTextFromTree(), tree->getTextFromTree());
-        return static_cast<double>(xml.size());
-    };
-    double const ratio = saveDeep(10000) / saveDeep(1000);
-    EXPECT_GT(ratio, 9.5);
-    EXPECT_LT(ratio, 10.5);
-}
-
 }  // namespace
