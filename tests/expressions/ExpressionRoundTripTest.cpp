@@ -23,11 +23,10 @@ namespace {
 std::set<LONG> grammarKinds() {
     std::set<LONG> kinds = {14,  18,  123, 124, 138, 142, 143, 153,
                             157, 190, 193, 194, 197, 198, 209, 214};
-#define POVA_EXPRESSION_KIND(number, name, keyword, text, form, suffix, token, minArgs, maxArgs) \
-    if (std::string(#token) != "NoToken") {                                                      \
-        kinds.insert(number);                                                                    \
-    }
+#define POVA_EXPRESSION_KIND(number, name, keyword, text, form, suffix, token, ...) \
+    kinds.insert(std::string(#token) == "NoToken" ? -1 : number);
 #include <pova/ExpressionKinds.def>
+    kinds.erase(-1);
     return kinds;
 }
 

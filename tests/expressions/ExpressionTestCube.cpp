@@ -1,20 +1,9 @@
 #include "ExpressionTestCube.h"
 
-#include <cstdlib>
 #include <regex>
 #include <string>
 
 namespace expression_test {
-
-support::Ref<ZELT_o::ParameterValue> TestParameterValue::make(ParamValueType kind, PovaString text,
-                                                              ZELT_o::Member* member) {
-    auto value = support::adopt(new TestParameterValue());
-    value->fKind = kind;
-    value->fText = kind == kString ? text : PovaString();
-    value->fNumber = kind == kInteger || kind == kDouble ? std::atof(text.string().c_str()) : 0;
-    value->fMember = support::retain(kind == kMember ? member : nullptr);
-    return value;
-}
 
 void TestParameterValue::getValue(ZELT_o::Member** member) const {
     *member = support::retain(fMember.get()).detach();
@@ -28,11 +17,6 @@ void TestParameter::getDefaultValue(ZELT_o::ParameterValue** value) const {
     *value = support::retain(fDefault.get()).detach();
 }
 
-void TestCube::addName(PovaString const& name, LONG nameClass) {
-    PovaString key = name;
-    fNames[key.toUpper()] = {name, nameClass};
-}
-
 TestParameter* TestCube::addParameter(PovaString const& uniqueName, LONG type,
                                       support::Ref<ZELT_o::ParameterValue> value) {
     fParameters.push_back(support::adopt(new TestParameter(uniqueName, type)));
@@ -41,10 +25,15 @@ TestParameter* TestCube::addParameter(PovaString const& uniqueName, LONG type,
 }
 
 LONG TestCube::classifyName(PovaString& name) const {
-    PovaString key = name;
-    if (auto const it = fNames.find(key.toUpper()); it != fNames.end()) {
-        name = it->second.first;
-        return it->second.second;
+    static std::pair<char const*, LONG> const known[] = {
+        {"[Time].[2024]", 1},  {"[Product].[Bikes].[Road}Bikes]", 1},
+        {"Bikes", 1},          {"[Time].[Calendar]", 3},
+        {"[Top Products]", 6}, {"Sales", 5}};
+    for (auto const& [spelling, nameClass] : known) {
+        if (name.strcmp(spelling, true) == 0) {
+            name = spelling;
+            return nameClass;
+        }
     }
     // Bracketed names, "[a]" or "[a].[b]...", by their shape: the first that matches.
     static std::pair<std::regex, LONG> const shapes[] = {
@@ -71,12 +60,6 @@ void TestCube::getParameters(std::vector<ZELT_o::Parameter*>& parameters) const 
 support::Ref<TestCube> makeSalesCube() {
     using Value = TestParameterValue;
     auto cube = support::adopt(new TestCube());
-    for (char const* member : {"[Time].[2024]", "[Product].[Bikes].[Road}Bikes]", "Bikes"}) {
-        cube->addName(member, 1);
-    }
-    cube->addName("[Time].[Calendar]", 3);
-    cube->addName("[Top Products]", 6);
-    cube->addName("Sales", 5);
     cube->addParameter("Year", 6, Value::make(Value::kInteger, "2024"));
     cube->addParameter("Threshold", 6, Value::make(Value::kDouble, "1.5"));
     cube->addParameter("Region", 4, Value::make(Value::kString, "[Region].[North]"));

@@ -15,8 +15,8 @@ using namespace expression_test;
 
 namespace {
 
-// A cube that counts its calls and those that overlap another; a caller classifying "[Block]"
-// says so and waits inside until released.
+// The sales cube behind a watch that counts the calls into it and those that overlap another;
+// a caller classifying "[Block]" says so and waits inside until released.
 class WatchfulCube : public TestCube {
 public:
     LONG classifyName(PovaString& name) const override {
@@ -26,13 +26,13 @@ public:
             fTimedOut = fReleased.wait_for(std::chrono::seconds(20)) != std::future_status::ready;
         }
         std::this_thread::yield();
-        LONG const nameClass = TestCube::classifyName(name);
+        LONG const nameClass = fSales->classifyName(name);
         fInside = false;
         return nameClass;
     }
     void getParameters(std::vector<ZELT_o::Parameter*>& parameters) const override {
         enter();
-        TestCube::getParameters(parameters);
+        fSales->getParameters(parameters);
         fInside = false;
     }
 
@@ -43,6 +43,7 @@ public:
     std::promise<void> fRelease;
     std::future<void> const fReleased = fRelease.get_future();
     mutable bool fTimedOut = false;  // Written by the blocked caller, read once it is joined.
+    support::Ref<TestCube> const fSales = makeSalesCube();
 
 private:
     void enter() const {
@@ -51,28 +52,25 @@ private:
     }
 };
 
+// Every thread parses the whole corpus, each from another place in it.
 TEST(ExpressionParseThreads, ProviderCallsNeverOverlap) {
     auto const cube = support::adopt(new WatchfulCube());
-    cube->addName("Sales", 5);
-    cube->addParameter("Year", 6);
-    char const* const texts[] = {
-        "[Measures].[Sales] * <<Year>> + Abs( [Time].[2024] : [Time].[2025] )",
-        "Sum( Children( [Product].[Bikes] ) , sales ) > {[Measures].[Cost]} OR <<year>> = 1",
-        "IIf( [Time].[Year] Is Null , [Region] , Descendants( [Region].[North] , , LEAVES ) )",
-    };
+    auto const lines = corpus("expressions.txt");
     std::vector<std::string> expected;
-    for (char const* text : texts) {
-        expected.push_back(shape(parse(text, cube.get(), true).get()));
+    for (auto const& [number, line] : lines) {
+        expected.push_back(shape(parse(PovaString(line), cube.get(), true).get()));
     }
     std::atomic<int> mismatches{0};
     testing_support::runTogether(4, [&](int t) {
-        for (int i = t; i < t + 150; ++i) {
-            mismatches += shape(parse(texts[i % 3], cube.get(), true).get()) != expected[i % 3];
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            std::size_t const at = (i + 67 * static_cast<std::size_t>(t)) % lines.size();
+            Tree const tree = parse(PovaString(lines[at].second), cube.get(), true);
+            mismatches += shape(tree.get()) != expected[at];
         }
     });
     EXPECT_EQ(mismatches.load(), 0);
     EXPECT_EQ(cube->fOverlaps.load(), 0);
-    EXPECT_GT(cube->fCalls.load(), 4 * 150);
+    EXPECT_GT(cube->fCalls.load(), 4 * static_cast<int>(lines.size()));
 }
 
 // While one parse waits inside the cube, another (that needs no cube) runs to its end.
