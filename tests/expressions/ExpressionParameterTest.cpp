@@ -69,7 +69,7 @@ TEST(ExpressionParameters, ResolvingWalksTheWholeTreeChildrenFirst) {
         parse("IIf( <<Year>> > 2000 , <<label>> , <<Region>> ) + <<YEAR>>", cube.get(), true);
     std::vector<ZELT_o::Parameter*> used;
     tree->resolveParameters(cube.get(), used);
-    std::vector<ZELT_o::Parameter*> all;
+    std::vector<ZELT_o::Parameter*> all;  // Year, Threshold, Region, Products, Label, ...
     cube->getParameters(all);
     EXPECT_EQ(used, (std::vector<ZELT_o::Parameter*>{all[0], all[4], all[2], all[0]}));
     EXPECT_EQ(shape(tree.get()),

@@ -48,8 +48,8 @@ std::string shape(ZELT_o::Expression* tree);
 Tree build(std::string const& shape);
 
 // One line of corpus/cases.txt: "tag input => expected". The tag names the test and its
-// options after slashes ("parse/cube/lookup"); input and expected are the trimmed text or a
-// quoted string with \t, \r, \n, \\ and \" escapes.
+// options after slashes ("parse/cube/lookup"); input and expected are the text as it stands
+// or a quoted string with \t, \r, \n, \\ and \" escapes.
 struct Case {
     std::string tag;
     std::string input;
