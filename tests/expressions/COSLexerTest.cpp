@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <charconv>
 #include <string>
 
@@ -25,6 +26,7 @@ std::string tokens(PovaString const& text, ZELT_o::Cube* cube, bool lookup) {
             char number[32];
             *std::to_chars(number, number + sizeof number - 1, lexer.takeNumber()).ptr = 0;
             result += std::string(":") + number;
+            EXPECT_EQ(lexer.takeNumber(), 0);  // taking the number resets it
         } else if (code == COSLexer::kName ||
                    (code >= COSLexer::kMemberName && code <= COSLexer::kStringParameter)) {
             result += "[" + PovaString(lexer.getTokenText()).string() + "]";
@@ -39,18 +41,19 @@ std::string tokens(PovaString const& text, ZELT_o::Cube* cube, bool lookup) {
 TEST(COSLexer, Cases) {
     auto const cube = makeSalesCube();
     for (Case const& c : cases("lex")) {
+        testing::ScopedTrace const trace("corpus/cases.txt", c.line, c.input);
         ZELT_o::Cube* const given = c.has("cube") ? cube.get() : nullptr;
         if (c.expected[0] != '!') {
-            EXPECT_EQ(tokens(c.input, given, c.has("lookup")), c.expected) << "line " << c.line;
+            EXPECT_EQ(tokens(c.input, given, c.has("lookup")), c.expected);
             continue;
         }
         testing_support::CapturingLog log;
         BaseError const error = caughtError([&] { tokens(c.input, given, c.has("lookup")); });
-        EXPECT_EQ(describe(error), c.expected) << "line " << c.line;
-        EXPECT_EQ(error.module(), PovaString("Lexer")) << "line " << c.line;
-        EXPECT_EQ(error.level(), 1) << "line " << c.line;
+        EXPECT_EQ(describe(error), c.expected);
+        EXPECT_EQ(error.module(), PovaString("Lexer"));
+        EXPECT_EQ(error.level(), 1);
         // Only an unknown parameter is also logged.
-        EXPECT_EQ(log.records().size(), error.code() == 0xC2018005 ? 1u : 0u) << "line " << c.line;
+        EXPECT_EQ(log.records().size(), error.code() == 0xC2018005 ? 1u : 0u);
     }
 }
 
@@ -62,10 +65,8 @@ TEST(COSLexer, EveryKeywordInAnyCaseGivesItsToken) {
         std::string lower = c.input;
         std::string mixed = c.input;
         for (std::size_t i = 0; i < lower.size(); ++i) {
-            if (lower[i] >= 'A' && lower[i] <= 'Z') {
-                lower[i] = static_cast<char>(lower[i] - 'A' + 'a');
-                mixed[i] = i % 2 == 0 ? lower[i] : mixed[i];
-            }
+            lower[i] = static_cast<char>(std::tolower(lower[i]));
+            mixed[i] = i % 2 == 0 ? lower[i] : mixed[i];
         }
         for (std::string const& text : {c.input, lower, mixed}) {
             EXPECT_EQ(tokens(PovaString(text + "("), nullptr, false), c.expected + " 10 1") << text;
@@ -73,32 +74,22 @@ TEST(COSLexer, EveryKeywordInAnyCaseGivesItsToken) {
     }
 }
 
-TEST(COSLexer, TakeNumberResetsTheNumber) {
-    COSLexer lexer("42", nullptr);
-    EXPECT_EQ(lexer.nextToken(), COSLexer::kNumber);
-    EXPECT_EQ(lexer.takeNumber(), 42);
-    EXPECT_EQ(lexer.takeNumber(), 0);
-}
-
-TEST(PovaFormatLexer, ReadsPastTheEndAreTakenBackFirst) {
+// Reads past the end are taken back first; words end at blanks.
+TEST(PovaFormatLexer, CharactersWordsAndLookup) {
     PovaFormatLexer lexer("ab", nullptr);
-    EXPECT_EQ(lexer.getCharacter(), u'a');
+    for (OLECHAR const expected : {u'a', u'b', u'\0', u'\0'}) {
+        EXPECT_EQ(lexer.getCharacter(), expected);
+    }
+    for (OLECHAR const expected : {u'\0', u'\0', u'b'}) {
+        EXPECT_EQ(lexer.ungetCharacter(), expected);
+    }
     EXPECT_EQ(lexer.getCharacter(), u'b');
-    EXPECT_EQ(lexer.getCharacter(), 0);
-    EXPECT_EQ(lexer.getCharacter(), 0);
-    EXPECT_EQ(lexer.ungetCharacter(), 0);
-    EXPECT_EQ(lexer.ungetCharacter(), 0);
-    EXPECT_EQ(lexer.ungetCharacter(), u'b');
-    EXPECT_EQ(lexer.getCharacter(), u'b');
-}
-
-TEST(PovaFormatLexer, ReadWordAndLookup) {
-    PovaFormatLexer lexer("  one two", nullptr);
-    EXPECT_EQ(lexer.readWord(), PovaString("one"));
-    EXPECT_EQ(lexer.readWord(), PovaString("two"));
-    EXPECT_EQ(lexer.readWord(), PovaString());
-    EXPECT_FALSE(lexer.setLookup(false));
-    EXPECT_TRUE(lexer.setLookup(true));
+    PovaFormatLexer words("  one two", nullptr);
+    EXPECT_EQ(words.readWord(), PovaString("one"));
+    EXPECT_EQ(words.readWord(), PovaString("two"));
+    EXPECT_EQ(words.readWord(), PovaString());
+    EXPECT_FALSE(words.setLookup(false));
+    EXPECT_TRUE(words.setLookup(true));
 }
 
 }  // namespace

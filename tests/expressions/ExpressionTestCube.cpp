@@ -1,19 +1,9 @@
 #include "ExpressionTestCube.h"
 
+#include <regex>
 #include <string>
 
 namespace expression_test {
-
-support::Ref<ZELT_o::ParameterValue> TestParameterValue::make(ParamValueType kind, PovaString text,
-                                                              double number,
-                                                              ZELT_o::Member* member) {
-    auto value = support::adopt(new TestParameterValue());
-    value->fKind = kind;
-    value->fText = std::move(text);
-    value->fNumber = number;
-    value->fMember = support::retain(member);
-    return value;
-}
 
 void TestParameterValue::getValue(ZELT_o::Member** member) const {
     *member = support::retain(fMember.get()).detach();
@@ -27,11 +17,6 @@ void TestParameter::getDefaultValue(ZELT_o::ParameterValue** value) const {
     *value = support::retain(fDefault.get()).detach();
 }
 
-void TestCube::addName(PovaString const& name, LONG nameClass) {
-    PovaString key = name;
-    fNames[key.toUpper()] = {name, nameClass};
-}
-
 TestParameter* TestCube::addParameter(PovaString const& uniqueName, LONG type,
                                       support::Ref<ZELT_o::ParameterValue> value) {
     fParameters.push_back(support::adopt(new TestParameter(uniqueName, type)));
@@ -40,39 +25,30 @@ TestParameter* TestCube::addParameter(PovaString const& uniqueName, LONG type,
 }
 
 LONG TestCube::classifyName(PovaString& name) const {
-    PovaString key = name;
-    if (auto const it = fNames.find(key.toUpper()); it != fNames.end()) {
-        name = it->second.first;
-        return it->second.second;
-    }
-    // "[a].[b].[c]" as its bracketed parts; anything else is not a name of this cube.
-    std::string const text = name.string();
-    std::vector<std::string> parts;
-    for (std::size_t start = 0;;) {
-        std::size_t const close = text.find("].", start);
-        std::size_t const end = close == std::string::npos ? text.size() : close + 1;
-        std::string part = text.substr(start, end - start);
-        if (part.size() < 2 || part.front() != '[' || part.back() != ']') {
-            return 0;
-        }
-        parts.push_back(std::move(part));
-        if (close == std::string::npos) {
-            break;
-        }
-        start = close + 2;
-    }
-    if (parts.size() == 1) {
-        return parts[0].rfind("[Named Set", 0) == 0 ? 6 : 4;
-    }
-    if (parts.front() == "[Measures]") {
-        return 5;
-    }
-    for (char const* level : {"[Year]", "[Quarter]", "[Month]", "[Category]", "[Country]"}) {
-        if (parts.back() == level) {
-            return 2;
+    static std::pair<char const*, LONG> const known[] = {
+        {"[Time].[2024]", 1},  {"[Product].[Bikes].[Road}Bikes]", 1},
+        {"Bikes", 1},          {"[Time].[Calendar]", 3},
+        {"[Top Products]", 6}, {"Sales", 5}};
+    for (auto const& [spelling, nameClass] : known) {
+        if (name.strcmp(spelling, true) == 0) {
+            name = spelling;
+            return nameClass;
         }
     }
-    return parts.back() == "[Hierarchy]" ? 3 : 1;
+    // Bracketed names, "[a]" or "[a].[b]...", by their shape: the first that matches.
+    static std::pair<std::regex, LONG> const shapes[] = {
+        {std::regex(R"(\[Named Set[^\]]*\])"), 6},
+        {std::regex(R"(\[[^\]]*\])"), 4},
+        {std::regex(R"(\[Measures\](\.\[[^\]]*\])+)"), 5},
+        {std::regex(R"((\[[^\]]*\]\.)+\[(Year|Quarter|Month|Category|Country)\])"), 2},
+        {std::regex(R"((\[[^\]]*\]\.)+\[Hierarchy\])"), 3},
+        {std::regex(R"(\[[^\]]*\](\.\[[^\]]*\])+)"), 1}};
+    for (auto const& [pattern, nameClass] : shapes) {
+        if (std::regex_match(name.string(), pattern)) {
+            return nameClass;
+        }
+    }
+    return 0;
 }
 
 void TestCube::getParameters(std::vector<ZELT_o::Parameter*>& parameters) const {
@@ -84,14 +60,8 @@ void TestCube::getParameters(std::vector<ZELT_o::Parameter*>& parameters) const 
 support::Ref<TestCube> makeSalesCube() {
     using Value = TestParameterValue;
     auto cube = support::adopt(new TestCube());
-    for (char const* member : {"[Time].[2024]", "[Product].[Bikes].[Road}Bikes]", "Bikes"}) {
-        cube->addName(member, 1);
-    }
-    cube->addName("[Time].[Calendar]", 3);
-    cube->addName("[Top Products]", 6);
-    cube->addName("Sales", 5);
-    cube->addParameter("Year", 6, Value::make(Value::kInteger, {}, 2024));
-    cube->addParameter("Threshold", 6, Value::make(Value::kDouble, {}, 1.5));
+    cube->addParameter("Year", 6, Value::make(Value::kInteger, "2024"));
+    cube->addParameter("Threshold", 6, Value::make(Value::kDouble, "1.5"));
     cube->addParameter("Region", 4, Value::make(Value::kString, "[Region].[North]"));
     cube->addParameter("Products", 5, Value::make(Value::kMemberSet));
     cube->addParameter("Label", 2, Value::make(Value::kString, "Total"));

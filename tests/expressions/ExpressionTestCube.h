@@ -10,17 +10,19 @@
 #include <pova/ParameterValue.h>
 #include <pova/support/Ref.h>
 
-#include <map>
+#include <cstdlib>
 #include <vector>
 
 namespace expression_test {
 
-// A value of `kind` holding the text, the number (as integer and double) or the member.
+// A value of `kind` that `text` gives: a string holds the text, a number (as integer and
+// double) the number it spells, a member `member`.
 class TestParameterValue : public ZELT_o::ParameterValue {
 public:
     static support::Ref<ZELT_o::ParameterValue> make(ParamValueType kind, PovaString text = {},
-                                                     double number = 0,
-                                                     ZELT_o::Member* member = nullptr);
+                                                     ZELT_o::Member* member = nullptr) {
+        return support::adopt(new TestParameterValue(kind, text, member));
+    }
 
     ParamValueType getValueType() const override { return fKind; }
     void getValue(PovaString& value) const override { value = fText; }
@@ -29,11 +31,16 @@ public:
     void getValue(ZELT_o::Member** member) const override;
 
 private:
-    TestParameterValue() : ZELT_o::ParameterValue("TestParameterValue", 0) {}
+    TestParameterValue(ParamValueType kind, PovaString const& text, ZELT_o::Member* member)
+        : ZELT_o::ParameterValue("TestParameterValue", 0),
+          fKind(kind),
+          fText(kind == kString ? text : PovaString()),
+          fNumber(kind == kInteger || kind == kDouble ? std::atof(text.string().c_str()) : 0),
+          fMember(support::retain(kind == kMember ? member : nullptr)) {}
 
-    ParamValueType fKind = kNone;
+    ParamValueType fKind;
     PovaString fText;
-    double fNumber = 0;
+    double fNumber;
     support::Ref<ZELT_o::Member> fMember;
 };
 
@@ -55,17 +62,14 @@ private:
     LONG fType;
 };
 
-// A cube that classifies the names of its table (case-insensitively, giving the canonical
-// spelling of the table), then every bracketed name by its shape: "[Measures].[x]" is a
-// measure, a name ending in "[Year]", "[Quarter]", "[Month]", "[Category]" or "[Country]" a
-// level, "[Named Set ...]" a set, "[x].[Hierarchy]" a hierarchy, "[x]" a dimension, and any
-// other dotted bracketed name a member. It offers the parameters it holds.
+// A cube that knows a few names of a sales cube (in any case, giving their own spelling) and
+// classifies any other bracketed name by its shape ("[Measures].[x]" a measure, "[x].[Year]" a
+// level and so on), in the classes 1 member, 2 level, 3 hierarchy, 4 dimension, 5 measure and
+// 6 set. It offers the parameters it holds.
 class TestCube : public ZELT_o::Cube {
 public:
     TestCube() : ZELT_o::Cube("TestCube", 0) {}
 
-    // Name classes: 1 member, 2 level, 3 hierarchy, 4 dimension, 5 measure, 6 set.
-    void addName(PovaString const& name, LONG nameClass);
     // Adds a parameter of that type holding `value` (and holds it); returns it.
     TestParameter* addParameter(PovaString const& uniqueName, LONG type,
                                 support::Ref<ZELT_o::ParameterValue> value = nullptr);
@@ -97,12 +101,10 @@ public:
     void saveCalculations(XmlSupport& /*xml*/, XmlNode /*element*/) const override {}
 
 private:
-    // Keyed by the upper-case name: the canonical spelling and the class.
-    std::map<PovaString, std::pair<PovaString, LONG>> fNames;
     std::vector<support::Ref<TestParameter>> fParameters;
 };
 
-// The cube most tests use: a few names of every class and parameters of every type.
+// The cube most tests use: parameters of every type.
 support::Ref<TestCube> makeSalesCube();
 
 }  // namespace expression_test

@@ -7,29 +7,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 
 namespace expression_test {
 
 namespace {
 
-std::vector<std::string> lines_of(char const* name) {
-    std::ifstream in(std::filesystem::path(__FILE__).parent_path() / "corpus" / name);
-    EXPECT_TRUE(in.good()) << name;
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-std::string trimmed(std::string const& text) {
-    std::size_t const first = text.find_first_not_of(' ');
-    return first == std::string::npos ? ""
-                                      : text.substr(first, text.find_last_not_of(' ') + 1 - first);
-}
-
-std::string unquoted(std::string const& text) {
-    std::string const raw = trimmed(text);
+// The text, or the string it quotes with the escapes undone.
+std::string unquoted(std::string const& raw) {
     if (raw.size() < 2 || raw.front() != '"' || raw.back() != '"') {
         return raw;
     }
@@ -53,13 +38,9 @@ Tree build_node(std::string const& text, std::size_t& at) {
     at = static_cast<std::size_t>(end - text.c_str());
     node->setType(static_cast<ZELT_o::Expression::ExpressionType>(kind));
     if (at < text.size() && text[at] == '[') {
-        std::size_t close = at + 1;
-        for (int depth = 1; close < text.size(); ++close) {
-            depth += text[close] == '[' ? 1 : text[close] == ']' ? -1 : 0;
-            if (depth == 0) {
-                break;
-            }
-        }
+        // Names hold brackets of their own: the value runs to the last "]" before the next
+        // child or the end.
+        std::size_t const close = text.rfind(']', text.find_first_of("(,)", at));
         std::string const value = text.substr(at + 1, close - at - 1);
         at = close + 1;
         VARIANT& held = node->getValue();
@@ -85,8 +66,7 @@ Tree build_node(std::string const& text, std::size_t& at) {
 
 }  // namespace
 
-Tree parse(PovaString const& text, ZELT_o::Cube* cube, bool lookup) {
-    Tree tree = newTree();
+Tree parse(PovaString const& text, ZELT_o::Cube* cube, bool lookup, Tree tree) {
     try {
         EXPECT_TRUE(tree->setTextAndCreateTree(text, cube, lookup));
     } catch (BaseError const& error) {
@@ -118,6 +98,16 @@ BaseError caughtError(std::function<void()> const& action) {
     }
     ADD_FAILURE() << "no error thrown";
     return BaseError(0, "none");
+}
+
+HRESULT caughtResult(std::function<void()> const& action) {
+    try {
+        action();
+    } catch (ResultError const& error) {
+        return error.result();
+    }
+    ADD_FAILURE() << "no result code thrown";
+    return 0;
 }
 
 std::string describe(BaseError const& error) {
@@ -156,28 +146,26 @@ bool Case::has(char const* option) const {
 }
 
 std::vector<Case> cases(std::string const& test) {
+    static std::regex const form("(\\S+) (.*) => (.*)");
     std::vector<Case> found;
-    std::vector<std::string> const lines = lines_of("cases.txt");
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::string const& line = lines[i];
-        std::size_t const space = line.find(' ');
-        std::size_t const arrow = line.rfind(" => ");
-        if (line.empty() || line[0] == '#' || line.compare(0, test.size(), test) != 0 ||
-            space == std::string::npos || arrow == std::string::npos) {
-            continue;
+    for (auto const& [number, line] : corpus("cases.txt")) {
+        std::smatch match;
+        if (line.starts_with(test) && std::regex_match(line, match, form)) {
+            found.push_back(Case{match[1], unquoted(match[2]), unquoted(match[3]), number});
         }
-        found.push_back(Case{line.substr(0, space), unquoted(line.substr(space, arrow - space)),
-                             unquoted(line.substr(arrow + 4)), static_cast<int>(i + 1)});
     }
     EXPECT_FALSE(found.empty()) << test;
     return found;
 }
 
-std::vector<std::string> corpus() {
-    std::vector<std::string> lines;
-    for (std::string const& line : lines_of("expressions.txt")) {
+std::vector<std::pair<int, std::string>> corpus(char const* name) {
+    std::ifstream in(std::filesystem::path(__FILE__).parent_path() / "corpus" / name);
+    EXPECT_TRUE(in.good()) << name;
+    std::vector<std::pair<int, std::string>> lines;
+    int number = 1;
+    for (std::string line; std::getline(in, line); ++number) {
         if (!line.empty() && line[0] != '#') {
-            lines.push_back(line);
+            lines.emplace_back(number, line);
         }
     }
     return lines;

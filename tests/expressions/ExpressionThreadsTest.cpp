@@ -2,112 +2,86 @@
 // the cube, which need not be thread-safe, never overlap.
 #include "ExpressionTestCube.h"
 #include "ExpressionTestHelpers.h"
+#include "support/Threads.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
+#include <future>
 #include <thread>
 
 using namespace expression_test;
 
 namespace {
 
-// A cube that notices two of its calls running at once, and can hold a caller inside
-// classifyName until released.
+// The sales cube behind a watch that counts the calls into it and those that overlap another;
+// a caller classifying "[Block]" says so and waits inside until released.
 class WatchfulCube : public TestCube {
 public:
     LONG classifyName(PovaString& name) const override {
         enter();
         if (name == PovaString("[Block]")) {
-            std::unique_lock<std::mutex> lock(fMutex);
-            fBlocked = true;
-            fChanged.notify_all();
-            fTimedOut =
-                !fChanged.wait_for(lock, std::chrono::seconds(20), [&] { return fReleased; });
+            fBlocked.set_value();
+            fTimedOut = fReleased.wait_for(std::chrono::seconds(20)) != std::future_status::ready;
         }
         std::this_thread::yield();
-        LONG const nameClass = TestCube::classifyName(name);
+        LONG const nameClass = fSales->classifyName(name);
         fInside = false;
         return nameClass;
     }
     void getParameters(std::vector<ZELT_o::Parameter*>& parameters) const override {
         enter();
-        TestCube::getParameters(parameters);
+        fSales->getParameters(parameters);
         fInside = false;
     }
 
     mutable std::atomic<int> fCalls{0};
     mutable std::atomic<int> fOverlaps{0};
     mutable std::atomic<bool> fInside{false};
-    mutable std::mutex fMutex;
-    mutable std::condition_variable fChanged;
-    mutable bool fBlocked = false;   // Guarded by fMutex.
-    mutable bool fReleased = false;  // Guarded by fMutex.
-    mutable bool fTimedOut = false;  // Guarded by fMutex.
+    mutable std::promise<void> fBlocked;
+    std::promise<void> fRelease;
+    std::future<void> const fReleased = fRelease.get_future();
+    mutable bool fTimedOut = false;  // Written by the blocked caller, read once it is joined.
+    support::Ref<TestCube> const fSales = makeSalesCube();
 
 private:
     void enter() const {
         ++fCalls;
-        if (fInside.exchange(true)) {
-            ++fOverlaps;
-        }
+        fOverlaps += fInside.exchange(true) ? 1 : 0;
     }
 };
 
+// Every thread parses the whole corpus, each from another place in it.
 TEST(ExpressionParseThreads, ProviderCallsNeverOverlap) {
     auto const cube = support::adopt(new WatchfulCube());
-    cube->addName("Sales", 5);
-    cube->addParameter("Year", 6);
-    char const* const texts[] = {
-        "[Measures].[Sales] * <<Year>> + Abs( [Time].[2024] : [Time].[2025] )",
-        "Sum( Children( [Product].[Bikes] ) , sales ) > {[Measures].[Cost]} OR <<year>> = 1",
-        "IIf( [Time].[Year] Is Null , [Region] , Descendants( [Region].[North] , , LEAVES ) )",
-    };
+    auto const lines = corpus("expressions.txt");
     std::vector<std::string> expected;
-    for (char const* text : texts) {
-        expected.push_back(shape(parse(text, cube.get(), true).get()));
+    for (auto const& [number, line] : lines) {
+        expected.push_back(shape(parse(PovaString(line), cube.get(), true).get()));
     }
     std::atomic<int> mismatches{0};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([&, t] {
-            for (int i = 0; i < 150; ++i) {
-                std::size_t const which = static_cast<std::size_t>(t + i) % expected.size();
-                Tree const tree = newTree();
-                tree->setTextAndCreateTree(texts[which], cube.get(), true);
-                if (shape(tree.get()) != expected[which]) {
-                    ++mismatches;
-                }
-            }
-        });
-    }
-    for (std::thread& thread : threads) {
-        thread.join();
-    }
+    testing_support::runTogether(4, [&](int t) {
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            std::size_t const at = (i + 67 * static_cast<std::size_t>(t)) % lines.size();
+            Tree const tree = parse(PovaString(lines[at].second), cube.get(), true);
+            mismatches += shape(tree.get()) != expected[at];
+        }
+    });
     EXPECT_EQ(mismatches.load(), 0);
     EXPECT_EQ(cube->fOverlaps.load(), 0);
-    EXPECT_GT(cube->fCalls.load(), 4 * 150);
+    EXPECT_GT(cube->fCalls.load(), 4 * static_cast<int>(lines.size()));
 }
 
 // While one parse waits inside the cube, another (that needs no cube) runs to its end.
 TEST(ExpressionParseThreads, ParsingTakesNoGlobalLock) {
     auto const cube = support::adopt(new WatchfulCube());
-    std::thread blocked([&] { parse("Abs( [Block] )", cube.get(), true); });
-    {
-        std::unique_lock<std::mutex> lock(cube->fMutex);
-        cube->fChanged.wait(lock, [&] { return cube->fBlocked; });
-    }
+    std::future<void> blocked = cube->fBlocked.get_future();
+    std::thread waiting([&] { parse("Abs( [Block] )", cube.get(), true); });
+    blocked.wait();
     EXPECT_EQ(shape(parse("a + Abs( b )").get()), "158(193[a],164(193[b]))");
-    {
-        std::lock_guard<std::mutex> const lock(cube->fMutex);
-        cube->fReleased = true;
-        cube->fChanged.notify_all();
-    }
-    blocked.join();
-    std::lock_guard<std::mutex> const lock(cube->fMutex);
+    cube->fRelease.set_value();
+    waiting.join();
     EXPECT_FALSE(cube->fTimedOut);
 }
 
