@@ -328,9 +328,6 @@ void ViewpointCommon::setMaximumDimensions(
     }
     // The moves are checked; a provider's refusal of one of them is raised once all are made.
     bool rejected = false;
-    if (undoing) {
-        fSideConstraints[axis].second = maximum;
-    }
     for (Move const& move : moves) {
         rejected = move_dimension(move.first, move.second) || rejected;
     }
