@@ -1,12 +1,24 @@
 // The command class tree: a command records one operation and applies it with execute() and
-// takes it back with undo().
+// takes it back with undo(); execute() after undo() applies it again.
+//
+// A viewpoint's commands keep a plain pointer to it: the viewpoint must outlive them. Objects
+// given to a recording operation are held with a reference until the command goes. A command
+// is used from one thread at a time; addRef and release may come from any thread.
 #pragma once
 
 #include <basekit/PovaString.h>
+#include <pova/Viewpoint.h>
 #include <pova/pova_export.h>
 #include <pova/support/LegacyRefCount.h>
 
+#include <vector>
+
 namespace ZELT_o {
+
+class Dimension;
+class Hierarchy;
+class Member;
+class MemberSet;
 
 class POVA_API Command : public support::LegacyRefCount {
 public:
@@ -19,15 +31,58 @@ protected:
 };
 
 class POVA_API ViewpointCommand : public Command {
+public:
+    // Hands the command an XML text (what it does with it is the kind's own business).
+    virtual void setXmlText(PovaString const& text) = 0;
+
 protected:
     ViewpointCommand(char const* module, LONG instance) : Command(module, instance) {}
     ~ViewpointCommand() override;
 };
 
+// Changes the layout or the active selections. Record exactly one operation, then execute.
+// Positions are (axis, index on the axis).
 class POVA_API BasicViewpointCommand : public ViewpointCommand {
+public:
+    virtual void SwapDimensions(LONG fromAxis, LONG fromIndex, LONG toAxis, LONG toIndex) = 0;
+    virtual void SwapAxes(LONG axis1, LONG axis2) = 0;
+    virtual void MoveDimensions(LONG fromAxis, LONG fromIndex, LONG toAxis, LONG toIndex) = 0;
+    // 0 the viewpoint keeps its own layout; 1 or 2 it copies its base's.
+    virtual void SetAxisLinkMode(LONG mode) = 0;
+    virtual void SetDimensions(Dimension* dimension, LONG axis, bool flag) = 0;
+    virtual void SetDimensionLinkMode(Dimension* dimension, LONG mode) = 0;
+    virtual void SetSides(std::vector<std::vector<Dimension*>> const& sides) = 0;
+    virtual void SetActiveHierarchy(Dimension* dimension, Hierarchy* hierarchy) = 0;
+    virtual void SetActiveMemberSet(Dimension* dimension, MemberSet* set) = 0;
+    virtual void SetActiveSlice(Dimension* dimension, Member* member) = 0;
+    virtual void SetActiveSelection(Dimension* dimension, MemberSet* set) = 0;
+    virtual void SetExcludeNULLLines(LONG axis, bool flag) = 0;
+    virtual void InitFromExpression(PovaString const& expression) = 0;
+    virtual void HoldEvents() = 0;
+    virtual void ReleaseEvents() = 0;
+    // 1 when undo() means something, 0 when the execution changed nothing worth undoing.
+    virtual LONG isUndoable() = 0;
+    virtual void ChangeAxisType(LONG axis, Viewpoint::AxisType type) = 0;
+    virtual void Reorient(PovaString const& text) = 0;
+
 protected:
     BasicViewpointCommand(char const* module, LONG instance) : ViewpointCommand(module, instance) {}
     ~BasicViewpointCommand() override;
+};
+
+// Groups commands: executes them in order and undoes them in the same order. The transaction
+// holds a reference to each child.
+class POVA_API Transaction : public ViewpointCommand {
+public:
+    virtual void addCommand(ViewpointCommand* command) = 0;
+    virtual void removeCommand(ViewpointCommand* command) = 0;
+    virtual void markTransaction() = 0;
+    // The layout (axes of dimension unique names) to apply before the children execute.
+    virtual void setAxes(std::vector<std::vector<PovaString>> const& axes) = 0;
+
+protected:
+    Transaction(char const* module, LONG instance) : ViewpointCommand(module, instance) {}
+    ~Transaction() override;
 };
 
 class POVA_API SortViewpointCommand : public ViewpointCommand {

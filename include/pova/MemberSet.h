@@ -48,6 +48,9 @@ public:
     // The i-th member, or null outside 0 .. getCount() - 1.
     virtual Member* getMember(LONG i) const = 0;
     virtual void getMembers(std::vector<Member*>& members) const = 0;
+    // The test a member-set command asks: an empty set (a cleared selection, say) leaves
+    // nothing worth undoing.
+    virtual bool isEmpty() const { return getCount() == 0; }
 
     virtual void addListener(Listener* listener) = 0;
     virtual void removeListener(Listener* listener) = 0;

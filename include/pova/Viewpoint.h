@@ -21,9 +21,11 @@ class Cube;
 class Dimension;
 class Document;
 class Expression;
+class Hierarchy;
 class Member;
 class MemberSet;
 class ParameterLink;
+class ViewpointCommand;
 class ViewpointListener;
 
 class POVA_API Viewpoint : public support::LegacyRefCount, public Queryable {
@@ -35,6 +37,22 @@ public:
         kSlice = 2,
         kHidden = 3,
         kExcluded = 4,
+    };
+
+    // The kinds of command a viewpoint hands out (createCommand).
+    enum class CommandType : LONG {
+        Basic = 0,
+        ProviderCommand1 = 1,
+        Sort = 2,
+        Filter = 3,
+        CalculateMember = 4,
+        Format = 5,
+        Transaction = 6,
+        ProviderCommand7 = 7,
+        Style = 8,
+        Expression = 9,
+        SidesConstraints = 10,
+        SubTotal = 11,
     };
 
     // Names of the reserved dimension properties.
@@ -90,6 +108,11 @@ public:
     };
 
     // Slot order of the object API (operations a later subsystem adds are inserted in place).
+
+    // A new command of that kind, one reference for the caller; null when the viewpoint does
+    // not support the kind. Every change a client makes goes through a command.
+    virtual ViewpointCommand* createCommand(CommandType type) = 0;
+    virtual bool isCommandSupported(CommandType type) = 0;
     virtual void holdEvents() = 0;
     virtual void releaseEvents() = 0;
     virtual void operationsUndone() = 0;
@@ -110,11 +133,27 @@ public:
     virtual AxisType getAxisType(LONG axis) = 0;
     virtual LONG getNewDimensionAxis() = 0;
     virtual void setNewDimensionAxis(LONG axis) = 0;
+    // The active member set, selection, slice and hierarchy of a dimension, made on first
+    // use. Borrowed: the viewpoint holds them until the dimension's state changes (the
+    // dimension's change event) or the cube goes away.
+    virtual MemberSet* getCurrentSet(Dimension const& dimension) = 0;
+    virtual MemberSet* getCurrentSelection(Dimension& dimension) = 0;
+    virtual Member* getCurrentSection(Dimension const& dimension) = 0;
+    // The hierarchies the viewpoint may use for the dimension (borrowed from the cube).
+    virtual std::vector<Hierarchy*> getHierarchies(Dimension& dimension) = 0;
+    virtual Hierarchy* getActiveHierarchy(Dimension const& dimension) = 0;
     virtual LONG countAxes() = 0;
     virtual LONG countPagedAxes() = 0;
     virtual std::vector<Dimension*>& getAxisDimensions(LONG axis) = 0;
     virtual LONG minimumDimensions(LONG axis) = 0;
     virtual LONG maximumDimensions(LONG axis) = 0;
+    // The named property of a dimension (index in cube order; the last index is the
+    // viewpoint's own set) copied to `out`; false when absent. With `followLink`, the
+    // selection and link names of a dimension that shares its base's state are read there.
+    virtual bool readDimensionProperty(LONG index, PovaString const& name, Property* out,
+                                       bool followLink) = 0;
+    virtual void setDimensionProperty(LONG index, Property const& property, bool followLink,
+                                      bool notify) = 0;
     virtual bool isAxisNULLFiltered(LONG axis) = 0;
     virtual void setAxisExcludeNULLs(LONG axis, bool exclude) = 0;
     virtual LinkMode getSortLinkMode() = 0;

@@ -72,6 +72,7 @@ Format::~Format() = default;
 Command::~Command() = default;
 ViewpointCommand::~ViewpointCommand() = default;
 BasicViewpointCommand::~BasicViewpointCommand() = default;
+Transaction::~Transaction() = default;
 SortViewpointCommand::~SortViewpointCommand() = default;
 SubTotalViewpointCommand::~SubTotalViewpointCommand() = default;
 MemberSetCommand::~MemberSetCommand() = default;

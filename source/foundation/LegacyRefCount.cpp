@@ -97,6 +97,22 @@ void LegacyRefCount::base_memory_log(int line, char const* format) {
     }
 }
 
+bool LegacyRefCount::base_log_enabled(int level) {
+    return countVerbosity() >= level;
+}
+
+void LegacyRefCount::base_log(int line, char const* function, PovaString const& text) {
+    CoreLog* log = moduleLog();
+    int const verbosity = countVerbosity();
+    if (log == nullptr || verbosity < 0) {
+        return;
+    }
+    LogArgument argument;
+    argument.putFile("legacyrefcount").putLine(line).putDate(kPovaBuildDate);
+    argument.putFunction(function).putComponent(*fName).putModule(memoryModule());
+    log->log(argument, kTraceMessageCode, verbosity, 1, &text);
+}
+
 void LegacyRefCount::write(TraceSource const& source, int line, char const* function, int verbosity,
                            char const* format, LONG count) {
     CoreLog* log = moduleLog();

@@ -33,6 +33,7 @@
 #include <pova/common/DimensionProperties.h>
 #include <pova/common/EventDispatcher.h>
 #include <pova/common/ViewpointModifier.h>
+#include <pova/common/ViewpointProperties.h>
 #include <pova/pova_export.h>
 #include <pova/support/Ref.h>
 #include <provkit/ViewpointBase.h>
@@ -72,6 +73,10 @@ public:
     ZELT_o::ViewResultSet* query(std::vector<ZELT_o::PropertySpecification>* properties) override;
 
     // --- ZELT_o::Viewpoint
+    // Kinds 0 (basic) and 6 (transaction) are built here; the others come with their
+    // commands or from a provider that overrides this.
+    ZELT_o::ViewpointCommand* createCommand(CommandType type) override;
+    bool isCommandSupported(CommandType type) override;
     void holdEvents() override;
     void releaseEvents() override;
     void operationsUndone() override;
@@ -90,11 +95,20 @@ public:
     AxisType getAxisType(LONG axis) override;
     LONG getNewDimensionAxis() override;
     void setNewDimensionAxis(LONG axis) override;
+    ZELT_o::MemberSet* getCurrentSet(ZELT_o::Dimension const& dimension) override;
+    ZELT_o::MemberSet* getCurrentSelection(ZELT_o::Dimension& dimension) override;
+    ZELT_o::Member* getCurrentSection(ZELT_o::Dimension const& dimension) override;
+    std::vector<ZELT_o::Hierarchy*> getHierarchies(ZELT_o::Dimension& dimension) override;
+    ZELT_o::Hierarchy* getActiveHierarchy(ZELT_o::Dimension const& dimension) override;
     LONG countAxes() override;
     LONG countPagedAxes() override;
     std::vector<ZELT_o::Dimension*>& getAxisDimensions(LONG axis) override;
     LONG minimumDimensions(LONG axis) override;
     LONG maximumDimensions(LONG axis) override;
+    bool readDimensionProperty(LONG index, PovaString const& name, Property* out,
+                               bool followLink) override;
+    void setDimensionProperty(LONG index, Property const& property, bool followLink,
+                              bool notify) override;
     bool isAxisNULLFiltered(LONG axis) override;
     void setAxisExcludeNULLs(LONG axis, bool exclude) override;
     // One reference for the caller, or null.
@@ -135,6 +149,41 @@ public:
     bool setParameterStrictness(bool strict) override;
     bool getParameterStrictness() override;
     LONG getAxisByDimUniqueName(PovaString const& uniqueName) override;
+
+    // --- active hierarchies, member sets, slices and selections
+    // Each raises 0xC2011209 for a dimension of another cube and E_INVALIDARG for an object of
+    // another dimension; on an excluded dimension it reports an assertion and changes nothing.
+    // A dimension that shares its base's state (link mode 2) changes the base's.
+    void setActiveHierarchy(ZELT_o::Dimension& dimension, ZELT_o::Hierarchy* hierarchy);
+    void setActiveSet(ZELT_o::Dimension const& dimension, ZELT_o::MemberSet* set);
+    // Quiet: stores the slice and tells nobody.
+    void setActiveSlice(ZELT_o::Dimension& dimension, ZELT_o::Member* member, bool quiet);
+    void setActiveSelection(ZELT_o::Dimension& dimension, ZELT_o::MemberSet* set);
+    // Store without telling anyone; `notify` is handed to setDimensionProperty.
+    void replaceCurrentSet(ZELT_o::Dimension const& dimension, ZELT_o::MemberSet* set, bool notify);
+    void replaceCurrentSelection(ZELT_o::Dimension& dimension, ZELT_o::MemberSet* set, bool notify);
+    void replaceCurrentSection(ZELT_o::Dimension const& dimension, ZELT_o::Member* member,
+                               bool notify);
+    // The member-set undo stack: the next change of the set's dimension is not recorded.
+    void suppressActiveSetChangeUndoStack(ZELT_o::MemberSet* set);
+    // Tells the viewpoint that holds the set's dimension state that its change is undone.
+    void doingActiveSetChangeUndo(ZELT_o::MemberSet* set);
+    std::size_t activeSetUndoDepth() const { return fActiveSetUndoStack.size(); }
+
+    // --- commands
+    // Raises 0xC201120D without a derived viewpoint.
+    bool is_command_supported(CommandType type);
+    // 0 gives the viewpoint its own copy of the current layout; 1 or 2 makes it copy its
+    // base's layout again. Tells the listeners.
+    void doSetAxisLinkMode(ZELT_o::LinkMode mode);
+
+    // --- the property lists as a whole
+    // A deep copy for the caller.
+    std::unique_ptr<ViewpointProperties> getProperties();
+    // Replaces every list with a copy of `properties`, which must have one list per cube
+    // dimension and one for the viewpoint (else E_INVALIDARG).
+    void setProperties(ViewpointProperties const& properties);
+    static void clearPropertyVector(ViewpointProperties* properties);
 
     // --- construction and binding
     void init();
@@ -298,6 +347,23 @@ private:
     std::vector<ZELT_o::Dimension*> cube_dimensions();
     bool valid_axis(LONG axis) const;
     void variable_changed(ViewpointVisitor& walk);
+    // --- active selections
+    void set_active_hierarchy(ZELT_o::Dimension& dimension, ZELT_o::Hierarchy* hierarchy,
+                              bool force);
+    void set_active_set(ZELT_o::Dimension const& dimension, ZELT_o::MemberSet* set);
+    void set_active_slice(ZELT_o::Dimension& dimension, ZELT_o::Member* member, bool quiet);
+    void set_active_selection(ZELT_o::Dimension& dimension, ZELT_o::MemberSet* set);
+    void set_dim_to_default_if_needed(ZELT_o::Dimension const& dimension);
+    // The base, when the dimension's state is the base's (link mode 2); else null.
+    ViewpointCommon* dimension_state_owner(ZELT_o::Dimension const& dimension);
+    // False (after an assertion naming `what`) when the dimension stands on an excluded axis.
+    bool check_not_excluded(ZELT_o::Dimension const& dimension, char const* assertion);
+    // The member set a bound field-list parameter supplies, or null: parameter links come
+    // later and bind nothing yet.
+    ZELT_o::MemberSet* parameter_field_set(ZELT_o::Dimension const& dimension);
+    ZELT_o::Member* parameter_section_member(ZELT_o::Dimension const& dimension);
+    // The viewpoint listens to the member sets and members its properties hold.
+    void listen_to_properties(bool listen);
     void copy_layout_from(ViewpointCommon const& base);
     bool take_layout_rejection();
     struct Orientation;
@@ -346,6 +412,13 @@ private:
     bool fSwapUndo = false;
     bool fMoveUndo = false;
     bool fActiveSetUndo = false;
+    // One record per recorded member-set change, newest last.
+    struct ActiveSetRecord {
+        support::Ref<ZELT_o::MemberSet> set;
+        // The filters the change made invalid, valid again when it is undone.
+        std::vector<ZELT_o::Filter*> filters;
+    };
+    std::vector<ActiveSetRecord> fActiveSetUndoStack;
     LONG fCellRow = -1;
     LONG fCellColumn = -1;
     PovaString fUniqueName;

@@ -28,6 +28,11 @@ protected:
     LegacyRefCount(char const* module, LONG instance);
     ~LegacyRefCount() override;
 
+    // Trace lines of a derived class, tested and written like the count traces (module
+    // "MEMORY", the object's name as component).
+    bool base_log_enabled(int level);
+    void base_log(int line, char const* function, PovaString const& text);
+
 private:
     // What a trace line says about its object, copied so that lines can be written without
     // touching the object.
