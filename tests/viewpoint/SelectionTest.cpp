@@ -14,6 +14,44 @@ namespace {
 
 using namespace viewpoint_test;
 using testing_support::AssertionCounter;
+
+// A member set whose value can change: it tells its listeners when asked to.
+class VariableSet final : public ZELT_o::MemberSet {
+public:
+    explicit VariableSet(ZELT_o::MemberSet& inner)
+        : ZELT_o::MemberSet("VariableSet", 0), fInner(support::retain(&inner)) {}
+    ZELT_o::Dimension* getDimension() const override { return fInner->getDimension(); }
+    ZELT_o::ViewResultSet* query(std::vector<ZELT_o::PropertySpecification>* p) override {
+        return fInner->query(p);
+    }
+    ZELT_o::Hierarchy* getHierarchy() const override { return fInner->getHierarchy(); }
+    LONG getKind() const override { return 0; }
+    LONG getCount() const override { return fInner->getCount(); }
+    ZELT_o::Member* getMember(LONG i) const override { return fInner->getMember(i); }
+    void getMembers(std::vector<ZELT_o::Member*>& out) const override { fInner->getMembers(out); }
+    void addListener(Listener* l) override { fListeners.push_back(l); }
+    void removeListener(Listener* l) override { std::erase(fListeners, l); }
+    void addUndoListener(UndoListener* l) override { fUndoListeners.push_back(l); }
+    void removeUndoListener(UndoListener* l) override { std::erase(fUndoListeners, l); }
+    void save(XmlSupport&, XmlNode) const override {}
+
+    void fire() {
+        for (Listener* listener : std::vector<Listener*>(fListeners)) {
+            listener->variableChanged(this);
+        }
+    }
+    void fireUndo() {
+        for (UndoListener* listener : std::vector<UndoListener*>(fUndoListeners)) {
+            listener->setChangeUndone(this);
+        }
+    }
+    std::vector<Listener*> fListeners;
+    std::vector<UndoListener*> fUndoListeners;
+
+private:
+    ~VariableSet() override = default;
+    support::Ref<ZELT_o::MemberSet> fInner;
+};
 using Listener = testing_support::RecordingListener;
 constexpr std::uint32_t kInvalidArg = 0x80070057u;
 
@@ -249,6 +287,31 @@ TEST_F(SelectionTest, ClientPropertiesOfTheBaseAreSetThere) {
     ASSERT_TRUE(fView->readDimensionProperty(own, PovaString("Colour"), &read, false));
     EXPECT_EQ(PovaString(read.getValue().bstrVal), PovaString("blue"));
     EXPECT_FALSE(child->readDimensionProperty(own, PovaString("Colour"), &read, false));
+}
+
+// The viewpoint listens to the sets it holds, and only while it holds them.
+TEST_F(SelectionTest, HeldSetsAreListenedToWhileHeld) {
+    auto variable = support::adopt(new VariableSet(*setOf(0, {"A1"})));
+    fView->setActiveSet(dim(0), variable.get());
+    ASSERT_EQ(variable->fListeners.size(), 1u);
+    EXPECT_EQ(fView->activeSetUndoDepth(), 1u);
+    Listener listener;
+    fView->addListener(&listener);
+    variable->fire();
+    EXPECT_EQ(listener.calls(),
+              (std::vector<std::string>{"dimensionChanged(0, A)", "axisChanged(0)",
+                                        "cellsChanged()", "viewpointChanged()"}));
+    // A change of the set's value is recorded like a change of set.
+    EXPECT_EQ(fView->activeSetUndoDepth(), 2u);
+    variable->fireUndo();
+    EXPECT_EQ(fView->activeSetUndoDepth(), 1u);
+    fView->setActiveSet(dim(0), setOf(0, {"A2"}).get());
+    EXPECT_TRUE(variable->fListeners.empty());
+    EXPECT_TRUE(variable->fUndoListeners.empty());
+    fView->setActiveSet(dim(0), variable.get());
+    fView->removeListener(&listener);
+    fView.reset();
+    EXPECT_TRUE(variable->fListeners.empty());
 }
 
 // A viewpoint whose cube goes away lets go of the sets and members it held and stops
