@@ -114,7 +114,7 @@ public:
     void ChangeAxisType(LONG axis, ZELT_o::Viewpoint::AxisType type) override;
     void Reorient(PovaString const& text) override;
 
-    // --- state, for the viewpoint's own checks
+    // --- what is recorded, and whether it is applied
     LONG getKind() const { return fKind; }
     bool isExecuted() const { return fExecuted; }
     bool wasExecuted() const { return fExecutedOnce; }

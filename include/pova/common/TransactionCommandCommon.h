@@ -64,7 +64,6 @@ public:
     // --- state
     std::size_t countCommands() const { return fCommands.size(); }
     bool isExecuted() const { return fExecuted; }
-    bool isMarked() const { return fMarked; }
     // The document of the last setXmlText, or null before the first.
     XmlSupport const* getXmlDocument() const { return fXmlDocument.get(); }
 
