@@ -29,9 +29,9 @@ ZELT_o::ViewpointCommand* ViewpointCommon::createCommand(CommandType type) {
             return new BasicViewpointCommandCommon(this);
         case CommandType::Transaction:
             return new TransactionCommandCommon(this);
-        // Sort, filter, calculated-member, format, style, expression, sides-constraints and
-        // subtotal commands come with their specifications; kinds 1 and 7 belong to providers
-        // that override this.
+        // The sort, filter, calculated-member, format, style, expression, sides-constraints and
+        // subtotal commands are built here once their classes exist; kinds 1 and 7 belong to
+        // providers that override this.
         default:
             throw_error(kNotBuiltHere);
     }
