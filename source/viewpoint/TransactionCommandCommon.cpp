@@ -1,4 +1,5 @@
-// Transactions: children executed and undone in one order, with an optional layout first.
+// Transactions: children executed in order and undone in the reverse order, with an optional
+// layout first. A child that fails takes back what its siblings did before it.
 #include <basekit/BaseError.h>
 #include <pova/common/BasicViewpointCommandCommon.h>
 #include <pova/common/TransactionCommandCommon.h>
@@ -22,6 +23,33 @@ TransactionCommandCommon::~TransactionCommandCommon() {
     fMarked = false;
 }
 
+namespace {
+
+using Children = std::vector<support::Ref<ZELT_o::ViewpointCommand>>;
+
+// Runs `step` on each child in turn; when one fails, runs `back` on those already done, newest
+// first, and lets the failure pass. A failure while going back is dropped: the first one says
+// what went wrong.
+template <class Step, class Back>
+void run_all(Children const& children, Step step, Back back) {
+    std::size_t done = 0;
+    try {
+        for (; done < children.size(); ++done) {
+            step(*children[done]);
+        }
+    } catch (...) {
+        while (done > 0) {
+            try {
+                back(*children[--done]);
+            } catch (...) {
+            }
+        }
+        throw;
+    }
+}
+
+}  // namespace
+
 void TransactionCommandCommon::execute() {
     if (!fAxes.empty()) {
         if (fViewpoint == nullptr) {
@@ -31,21 +59,23 @@ void TransactionCommandCommon::execute() {
     }
     // A child may add or remove children while it runs: the run goes over the children as
     // they were when it started, each held until the run ends.
-    auto const children = fCommands;
-    for (auto const& command : children) {
-        command->execute();
-    }
+    Children const children = fCommands;
+    run_all(
+        children, [](ZELT_o::ViewpointCommand& child) { child.execute(); },
+        [](ZELT_o::ViewpointCommand& child) { child.undo(); });
     fExecuted = true;
 }
 
+// Newest first: each child's undo expects the viewpoint as that child left it, so undoing in
+// the order of execution would take back a move from positions a later move has changed.
 void TransactionCommandCommon::undo() {
     if (!fExecuted) {
         throwResult(E_UNEXPECTED);
     }
-    auto const children = fCommands;
-    for (auto const& command : children) {
-        command->undo();
-    }
+    Children const children(fCommands.rbegin(), fCommands.rend());
+    run_all(
+        children, [](ZELT_o::ViewpointCommand& child) { child.undo(); },
+        [](ZELT_o::ViewpointCommand& child) { child.execute(); });
 }
 
 void TransactionCommandCommon::setXmlText(PovaString const& text) {

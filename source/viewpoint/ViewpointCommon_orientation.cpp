@@ -328,6 +328,9 @@ void ViewpointCommon::notifySidesChanged(Sides& sides) {
         return;
     }
     fSides = sides;
+    // New sides end an undo in progress: the undo of a reorientation restores them this way,
+    // and the next move must be recorded again.
+    fMoveUndo = false;
     dirty_viewpoint();
     // Filter validation joins here once filters exist; every axis may have changed.
     queue_every_axis_changed();

@@ -336,12 +336,14 @@ TEST_F(CommandTest, ReorientAndUndo) {
         "<Side><Dimension UniqueName=\"[C]\"/></Side><Side><Dimension UniqueName=\"[A]\"/></Side>"
         "<Side><Dimension UniqueName=\"[B]\"/><Dimension UniqueName=\"[Measures]\"/></Side>"
         "</SidesNode>");
-    command->execute();
-    EXPECT_EQ(layout(*fBase), "C | A | B,Measures");
-    EXPECT_EQ(fBase->undoDepth(), depth + 1);
-    command->undo();
-    EXPECT_EQ(layout(*fBase), "A | B | C,Measures");
-    EXPECT_EQ(fBase->undoDepth(), depth);
+    for (int round = 0; round < 2; ++round) {
+        command->execute();
+        EXPECT_EQ(layout(*fBase), "C | A | B,Measures");
+        EXPECT_EQ(fBase->undoDepth(), depth + 1);
+        command->undo();
+        EXPECT_EQ(layout(*fBase), "A | B | C,Measures");
+        EXPECT_EQ(fBase->undoDepth(), depth);
+    }
 }
 
 // Unlinking gives the child its own layout, which its base's moves leave alone; linking again
@@ -369,7 +371,7 @@ TEST_F(CommandTest, AxisLinkModeUnlinksAndRelinks) {
     fChild->removeListener(&listener);
 }
 
-// A transaction executes its children in order and undoes them in the same order.
+// A transaction executes its children in order and undoes them newest first.
 TEST_F(CommandTest, TransactionRunsItsChildrenInOrder) {
     auto empty = transaction(*fBase);
     std::string const before = state(*fBase);
@@ -399,12 +401,31 @@ TEST_F(CommandTest, TransactionRunsItsChildrenInOrder) {
     EXPECT_EQ(layout(*fBase), "A | B,C | Measures");
     listener.clear();
     group->undo();
-    EXPECT_EQ(listener.calls(),
-              (Calls{"axisChanged(0)", "cellsChanged()", "viewpointChanged()", "axisChanged(1)",
-                     "cellsChanged()", "viewpointChanged()", "dimensionMoved(C, 1, 1)",
-                     "axisChanged(1)", "axisChanged(2)", "cellsChanged()", "viewpointChanged()"}));
+    EXPECT_EQ(listener.calls(), (Calls{"dimensionMoved(C, 1, 1)", "axisChanged(1)",
+                                       "axisChanged(2)", "cellsChanged()", "viewpointChanged()",
+                                       "axisChanged(1)", "cellsChanged()", "viewpointChanged()",
+                                       "axisChanged(0)", "cellsChanged()", "viewpointChanged()"}));
     EXPECT_EQ(state(*fBase), before);
     fBase->removeListener(&listener);
+
+    // Moves of one dimension depend on each other: only the newest-first undo restores them.
+    auto moves = transaction(*fBase);
+    std::vector<support::Ref<Basic>> steps{basic(*fBase), basic(*fBase)};
+    steps[0]->MoveDimensions(2, 0, 1, 0);
+    steps[1]->MoveDimensions(1, 0, 0, 0);
+    for (auto const& step : steps) {
+        moves->addCommand(step.get());
+    }
+    moves->execute();
+    EXPECT_EQ(layout(*fBase), "C,A | B | Measures");
+    moves->undo();
+    EXPECT_EQ(state(*fBase), before);
+    // A child that fails takes back what the children before it did.
+    auto broken = basic(*fBase);
+    broken->MoveDimensions(0, 5, 1, 0);
+    moves->addCommand(broken.get());
+    EXPECT_EQ(codeOf([&] { moves->execute(); }), 0xC201120Fu);
+    EXPECT_EQ(state(*fBase), before);
 
     group->removeCommand(children[0].get());
     group->removeCommand(children[0].get());
