@@ -116,4 +116,24 @@ void BM_ViewpointQuery(benchmark::State& state) {
 }
 BENCHMARK(BM_ViewpointQuery)->Unit(benchmark::kMicrosecond);
 
+// A layout change on a viewpoint of the sample cube: the paged dimension nested on axis 1, then
+// the move undone. Each move asks memcube whether it can serve the new layout.
+void BM_SalesMoveAndUndo(benchmark::State& state) {
+    auto viewpoint = support::Ref<common::ViewpointCommon>::adopt(
+        static_cast<common::ViewpointCommon*>(createCommonViewpoint()));
+    viewpoint->setCube(&sales(), 2, 1);
+    ZELT_o::DimensionPosition from{2, 0};
+    ZELT_o::DimensionPosition to{1, 1};
+    for (auto _ : state) {
+        viewpoint->doMoveDim(from, to);
+        viewpoint->sendEvents();
+        viewpoint->doingUndoDimensionMove(from, to);
+        viewpoint->doMoveDim(to, from);
+        viewpoint->sendEvents();
+    }
+    state.SetItemsProcessed(state.iterations());
+    viewpoint->setCube(nullptr, 2, 1);
+}
+BENCHMARK(BM_SalesMoveAndUndo);
+
 }  // namespace

@@ -21,7 +21,9 @@ constexpr std::int64_t kSaturated = std::int64_t{1} << 62;
 // A filtered axis is examined tuple by tuple before it is filtered.
 constexpr std::int64_t kMaxFilteredAxis = std::int64_t{1} << 26;
 
-std::int64_t times(std::int64_t a, std::int64_t b) {
+}  // namespace
+
+std::int64_t CellBudget::times(std::int64_t a, std::int64_t b) {
     std::int64_t product = 0;
     if (__builtin_mul_overflow(a, b, &product) || product > kSaturated) {
         return kSaturated;
@@ -29,7 +31,15 @@ std::int64_t times(std::int64_t a, std::int64_t b) {
     return product;
 }
 
-}  // namespace
+void CellBudget::addAxis(std::int64_t length, bool excludeEmpty) {
+    fFiltered = fFiltered || excludeEmpty;
+    fAxisTooLong = fAxisTooLong || length > (excludeEmpty ? kMaxFilteredAxis : MemCube::kMaxCells);
+    fCells = times(fCells, length);
+}
+
+bool CellBudget::fits() const {
+    return !fAxisTooLong && fCells < kSaturated && (fFiltered || fCells <= MemCube::kMaxCells);
+}
 
 // Cells of a grid small enough to hold whole.
 class QueryEngine::DenseCells {
@@ -81,29 +91,18 @@ MemMember* QueryEngine::checked_member(ZELT_o::Member* member) const {
     return checked;
 }
 
-bool QueryEngine::fits_in_memory() const {
-    bool filtered = false;
-    for (AxisPlan const& axis : fAxes) {
-        filtered = filtered || axis.excludeEmpty;
-        if (axis.length > (axis.excludeEmpty ? kMaxFilteredAxis : MemCube::kMaxCells)) {
-            return false;
-        }
-    }
-    return fCellCount < kSaturated && (filtered || fCellCount <= MemCube::kMaxCells);
-}
-
 bool QueryEngine::fits(Layout const& layout) {
     try {
         plan(layout);
     } catch (ResultError const&) {
         return false;
     }
-    return fits_in_memory();
+    return fBudget.fits();
 }
 
 support::Ref<MemResultSet> QueryEngine::evaluate(Layout const& layout) {
     plan(layout);
-    if (!fits_in_memory()) {
+    if (!fBudget.fits()) {
         throwResult(E_OUTOFMEMORY);
     }
     build_nest_tables();
@@ -185,13 +184,15 @@ void QueryEngine::plan(Layout const& layout) {
         std::int64_t length = 1;
         for (std::size_t i = axis.nests.size(); i-- > 0;) {
             axis.nestStrides[i] = length;
-            length = times(length, static_cast<std::int64_t>(fNests[axis.nests[i]].members.size()));
+            length = CellBudget::times(
+                length, static_cast<std::int64_t>(fNests[axis.nests[i]].members.size()));
         }
         axis.length = length;
         for (std::size_t i = 0; i < axis.nests.size(); ++i) {
-            fNests[axis.nests[i]].stride = times(axis.nestStrides[i], cellStride);
+            fNests[axis.nests[i]].stride = CellBudget::times(axis.nestStrides[i], cellStride);
         }
-        cellStride = times(cellStride, length);
+        fBudget.addAxis(length, axis.excludeEmpty);
+        cellStride = fBudget.cellCount();
     }
     fCellCount = cellStride;
 }
@@ -347,7 +348,7 @@ support::Ref<MemResultSet> QueryEngine::finish(Cells& cells) const {
         } else {
             newLength[a] = fAxes[a].length;
         }
-        resultCells = times(resultCells, newLength[a]);
+        resultCells = CellBudget::times(resultCells, newLength[a]);
     }
     if (resultCells > MemCube::kMaxCells) {
         throwResult(E_OUTOFMEMORY);
