@@ -341,10 +341,15 @@ void ViewpointCommon::notifyActiveSliceChanged(ZELT_o::Member& member) {
 
 void ViewpointCommon::notifyActiveSetChanged(ZELT_o::MemberSet& set) {
     dirty_viewpoint();
+    ZELT_o::Dimension* dimension = set.getDimension();
     if (fActiveSetUndo) {
         fActiveSetUndo = false;
+    } else if (dimension != nullptr && dimension_state_owner(*dimension) == nullptr) {
+        // The record stays with the viewpoint that holds the dimension's state: that is
+        // where an undo of the change arrives (doingActiveSetChangeUndo).
+        fActiveSetUndoStack.push_back({support::retain(&set), {}});
     }
-    if (ZELT_o::Dimension* dimension = set.getDimension()) {
+    if (dimension != nullptr) {
         queueEvent(DimensionChangeEvent(*dimension, ZELT_o::ViewpointListener::kMemberSetChanged));
         queue_dimension_axis_changed(dimension);
     }
@@ -365,7 +370,12 @@ void ViewpointCommon::notifyActiveSelectionChanged(ZELT_o::MemberSet& set) {
 }
 
 void ViewpointCommon::notifyActiveHierarchyChanged(ZELT_o::Dimension& dimension,
-                                                   ZELT_o::Hierarchy* /*hierarchy*/) {
+                                                   ZELT_o::Hierarchy* hierarchy) {
+    // A linked child keeps the hierarchy too, so that it still knows it once unlinked.
+    LONG const index = cube_dimension_index(&dimension);
+    if (index >= 0 && static_cast<std::size_t>(index) < fActiveHierarchies.size()) {
+        fActiveHierarchies[static_cast<std::size_t>(index)] = hierarchy;
+    }
     dirty_viewpoint();
     queueEvent(DimensionChangeEvent(dimension, ZELT_o::ViewpointListener::kHierarchyChanged));
     queue_dimension_axis_changed(&dimension);
@@ -432,15 +442,6 @@ void ViewpointCommon::variableChanged(ZELT_o::MemberSet* set) {
         auto walk = ActiveSetVisitor(*set);
         variable_changed(walk);
     }
-}
-
-void ViewpointCommon::setChangeUndone(ZELT_o::MemberSet* set) {
-    if (set == nullptr) {
-        return;
-    }
-    auto walk = ActiveSetChangeUndoVisitor(*set);
-    visitTree(walk);
-    sendEvents();
 }
 
 bool ViewpointCommon::forceDeleteOfParameter(ZELT_o::ParameterLink* /*link*/) {

@@ -71,7 +71,7 @@ void ViewpointCommon::copy_layout_from(ViewpointCommon const& base) {
 // --- defaults
 
 void ViewpointCommon::create_property_lists() {
-    fProperties.clear();
+    clear_property_lists();
     for (ZELT_o::Dimension* dimension : cube_dimensions()) {
         fProperties.push_back(std::make_unique<DimensionProperties>(dimension));
     }
@@ -259,7 +259,8 @@ void applyMinimums(ViewpointCommon::Sides& sides,
 }
 
 void ViewpointCommon::clearViewpoint() {
-    fProperties.clear();
+    clear_property_lists();
+    fActiveSetUndoStack.clear();
     release_derived_viewpoint();
     fSides.clear();
     fSideConstraints.clear();

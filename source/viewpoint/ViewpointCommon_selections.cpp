@@ -1,69 +1,531 @@
-// Active hierarchies, member sets, slices and selections (being written).
+// Active hierarchies, member sets, slices and selections, and the property lists that hold
+// them: each dimension's member set, selection and slice are reserved dimension properties.
+#include "ViewpointEvents.h"
+#include "ViewpointVisitors.h"
+
+#include <basekit/AssertionFailure.h>
 #include <basekit/BaseError.h>
+#include <basekit/PovaString.h>
+#include <pova/Dimension.h>
+#include <pova/Hierarchy.h>
+#include <pova/Member.h>
+#include <pova/MemberSet.h>
 #include <pova/common/ViewpointCommon.h>
+
+#include <algorithm>
+#include <array>
 
 namespace common {
 
 namespace {
-[[noreturn]] void notYet() {
-    throwResult(E_NOTIMPL);
+
+constexpr ZELT_o::MessageCode kPropertyIndexOutOfRange = 0xC2011205u;
+// Member-set kinds asked of a hierarchy: the active set and a selection.
+constexpr LONG kActiveSetKind = 0;
+constexpr LONG kSelectionKind = 8;
+
+// Interned once: the names are looked up on every query of a layout.
+PovaString const& fieldListName() {
+    static PovaString const name(ZELT_o::Viewpoint::FIELDLIST);
+    return name;
 }
+PovaString const& selectedFieldsName() {
+    static PovaString const name(ZELT_o::Viewpoint::SELECTEDFIELDS);
+    return name;
+}
+PovaString const& sectionFieldName() {
+    static PovaString const name(ZELT_o::Viewpoint::SECTIONFIELD);
+    return name;
+}
+
+// The six names that hold a dimension's selections and their parameter links: a dimension
+// that shares its base's state (link mode 2) keeps them in the base.
+bool is_selection_name(PovaString const& name) {
+    static std::array<PovaString, 6> const names{
+        PovaString(ZELT_o::Viewpoint::FIELDLIST),
+        PovaString(ZELT_o::Viewpoint::SELECTEDFIELDS),
+        PovaString(ZELT_o::Viewpoint::SECTIONFIELD),
+        PovaString(ZELT_o::Viewpoint::PARAMFIELDLINK),
+        PovaString(ZELT_o::Viewpoint::PARAMSECTIONLINK),
+        PovaString(ZELT_o::Viewpoint::PARAMSELECTIONLINK),
+    };
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// Objects handed to a setter must belong to the dimension they are set for.
+void check_part_of(ZELT_o::DimensionPart const* part, ZELT_o::Dimension const& dimension) {
+    if (part == nullptr || part->getDimension() != &dimension) {
+        throwResult(E_INVALIDARG);
+    }
+}
+
+support::Ref<ZELT_o::MemberSet> new_member_set(ZELT_o::Hierarchy& hierarchy, LONG kind) {
+    auto set = support::adopt(hierarchy.createMemberSet(kind, hierarchy.getDefaultMember()));
+    if (!set) {
+        throwResult(E_FAIL);
+    }
+    return set;
+}
+
 }  // namespace
 
-ZELT_o::MemberSet* ViewpointCommon::getCurrentSet(ZELT_o::Dimension const&) {
-    notYet();
+// --- the checks and forwarding every setter shares
+
+ViewpointCommon* ViewpointCommon::dimension_state_owner(ZELT_o::Dimension const& dimension) {
+    if (fBaseViewpoint && getDimensionLinkMode(&dimension) == ZELT_o::kLinkBase) {
+        return fBaseViewpoint.get();
+    }
+    return nullptr;
 }
-ZELT_o::MemberSet* ViewpointCommon::getCurrentSelection(ZELT_o::Dimension&) {
-    notYet();
+
+bool ViewpointCommon::check_not_excluded(ZELT_o::Dimension const& dimension,
+                                         char const* assertion) {
+    LONG const axis = findDimensionAxis(&dimension);
+    if (axis >= 0 && getAxisType(axis) == kExcluded) {
+        AssertionFailure(assertion, __FILE__, __LINE__);
+        return false;
+    }
+    return true;
 }
-ZELT_o::Member* ViewpointCommon::getCurrentSection(ZELT_o::Dimension const&) {
-    notYet();
+
+void ViewpointCommon::set_dim_to_default_if_needed(ZELT_o::Dimension const& dimension) {
+    if (fDimsAwaitingDefault.empty() || !take_dim_default_request(&dimension)) {
+        return;
+    }
+    ZELT_o::Dimension* owned = fProperties[getDimIndex(&dimension)]->getDimension();
+    set_active_hierarchy(*owned, owned->getDefaultHierarchy(), true);
 }
-std::vector<ZELT_o::Hierarchy*> ViewpointCommon::getHierarchies(ZELT_o::Dimension&) {
-    notYet();
+
+// --- setters
+
+void ViewpointCommon::setActiveHierarchy(ZELT_o::Dimension& dimension,
+                                         ZELT_o::Hierarchy* hierarchy) {
+    auto self = keep_alive();
+    getDimIndex(&dimension);
+    check_part_of(hierarchy, dimension);
+    if (!check_not_excluded(dimension,
+                            "!\"Can't set active hierarchy on an excluded dimension\"")) {
+        return;
+    }
+    if (ViewpointCommon* owner = dimension_state_owner(dimension)) {
+        owner->setActiveHierarchy(dimension, hierarchy);
+        return;
+    }
+    set_active_hierarchy(dimension, hierarchy, false);
 }
-ZELT_o::Hierarchy* ViewpointCommon::getActiveHierarchy(ZELT_o::Dimension const&) {
-    notYet();
+
+void ViewpointCommon::setActiveSet(ZELT_o::Dimension const& dimension, ZELT_o::MemberSet* set) {
+    auto self = keep_alive();
+    getDimIndex(&dimension);
+    check_part_of(set, dimension);
+    if (!check_not_excluded(dimension, "!\"Can't set active set on an excluded dimension\"")) {
+        return;
+    }
+    if (ViewpointCommon* owner = dimension_state_owner(dimension)) {
+        owner->setActiveSet(dimension, set);
+        return;
+    }
+    set_active_set(dimension, set);
 }
-bool ViewpointCommon::readDimensionProperty(LONG, PovaString const&, Property*, bool) {
-    notYet();
+
+void ViewpointCommon::setActiveSlice(ZELT_o::Dimension& dimension, ZELT_o::Member* member,
+                                     bool quiet) {
+    auto self = keep_alive();
+    getDimIndex(&dimension);
+    check_part_of(member, dimension);
+    if (!check_not_excluded(dimension, "!\"Can't set active slice on an excluded dimension\"")) {
+        return;
+    }
+    if (ViewpointCommon* owner = dimension_state_owner(dimension)) {
+        // The base tells this viewpoint through its walk, so it must not be quiet.
+        owner->setActiveSlice(dimension, member, false);
+        return;
+    }
+    set_active_slice(dimension, member, quiet);
 }
-void ViewpointCommon::setDimensionProperty(LONG, Property const&, bool, bool) {
-    notYet();
+
+void ViewpointCommon::setActiveSelection(ZELT_o::Dimension& dimension, ZELT_o::MemberSet* set) {
+    auto self = keep_alive();
+    getDimIndex(&dimension);
+    check_part_of(set, dimension);
+    if (!check_not_excluded(dimension,
+                            "!\"Can't set active selection on an excluded dimension\"")) {
+        return;
+    }
+    if (ViewpointCommon* owner = dimension_state_owner(dimension)) {
+        owner->setActiveSelection(dimension, set);
+        return;
+    }
+    set_active_selection(dimension, set);
 }
-void ViewpointCommon::setActiveHierarchy(ZELT_o::Dimension&, ZELT_o::Hierarchy*) {
-    notYet();
+
+void ViewpointCommon::set_active_hierarchy(ZELT_o::Dimension& dimension,
+                                           ZELT_o::Hierarchy* hierarchy, bool force) {
+    if (!force && getActiveHierarchy(dimension) == hierarchy) {
+        return;
+    }
+    // Everything the provider makes is made before anything is stored.
+    auto set = new_member_set(*hierarchy, kActiveSetKind);
+    auto selection = new_member_set(*hierarchy, kSelectionKind);
+    LONG const index = getDimIndex(&dimension);
+    if (fActiveHierarchies.size() != fProperties.size() - 1) {
+        fActiveHierarchies.resize(fProperties.size() - 1, nullptr);
+    }
+    fActiveHierarchies[static_cast<std::size_t>(index)] = hierarchy;
+    replaceCurrentSet(dimension, set.get(), false);
+    replaceCurrentSection(dimension, hierarchy->getDefaultMember(), false);
+    replaceCurrentSelection(dimension, selection.get(), false);
+    auto walk = ActiveHierarchyVisitor(dimension, hierarchy);
+    visitTree(walk);
+    sendEvents();
 }
-void ViewpointCommon::setActiveSet(ZELT_o::Dimension const&, ZELT_o::MemberSet*) {
-    notYet();
+
+void ViewpointCommon::set_active_set(ZELT_o::Dimension const& dimension, ZELT_o::MemberSet* set) {
+    replaceCurrentSet(dimension, set, true);
+    auto walk = ActiveSetVisitor(*set);
+    visitTree(walk);
+    fChangedSinceLastPersist = true;
+    sendEvents();
 }
-void ViewpointCommon::setActiveSlice(ZELT_o::Dimension&, ZELT_o::Member*, bool) {
-    notYet();
+
+void ViewpointCommon::set_active_selection(ZELT_o::Dimension& dimension, ZELT_o::MemberSet* set) {
+    replaceCurrentSelection(dimension, set, true);
+    auto walk = ActiveSelVisitor(*set);
+    visitTree(walk);
+    fChangedSinceLastPersist = true;
+    sendEvents();
 }
-void ViewpointCommon::setActiveSelection(ZELT_o::Dimension&, ZELT_o::MemberSet*) {
-    notYet();
+
+void ViewpointCommon::set_active_slice(ZELT_o::Dimension& dimension, ZELT_o::Member* member,
+                                       bool quiet) {
+    replaceCurrentSection(dimension, member, true);
+    if (quiet) {
+        return;
+    }
+    auto walk = ActiveSliceVisitor(*member);
+    visitTree(walk);
+    fChangedSinceLastPersist = true;
+    sendEvents();
 }
-void ViewpointCommon::replaceCurrentSet(ZELT_o::Dimension const&, ZELT_o::MemberSet*, bool) {
-    notYet();
+
+// --- storing without notification
+
+void ViewpointCommon::replaceCurrentSet(ZELT_o::Dimension const& dimension, ZELT_o::MemberSet* set,
+                                        bool notify) {
+    setDimensionProperty(getDimIndex(&dimension), Property(fieldListName(), set), true, notify);
 }
-void ViewpointCommon::replaceCurrentSelection(ZELT_o::Dimension&, ZELT_o::MemberSet*, bool) {
-    notYet();
+
+void ViewpointCommon::replaceCurrentSelection(ZELT_o::Dimension& dimension, ZELT_o::MemberSet* set,
+                                              bool notify) {
+    setDimensionProperty(getDimIndex(&dimension), Property(selectedFieldsName(), set), true,
+                         notify);
 }
-void ViewpointCommon::replaceCurrentSection(ZELT_o::Dimension const&, ZELT_o::Member*, bool) {
-    notYet();
+
+void ViewpointCommon::replaceCurrentSection(ZELT_o::Dimension const& dimension,
+                                            ZELT_o::Member* member, bool notify) {
+    // A stand-in for the default member is stored as the default member itself.
+    if (member != nullptr && member->getMemberType() == ZELT_o::Member::kDefault) {
+        if (ZELT_o::Hierarchy* hierarchy = member->getHierarchy()) {
+            member = hierarchy->getDefaultMember();
+        } else {
+            AssertionFailure("! \"Error getting default hierarchy from member\"", __FILE__,
+                             __LINE__);
+        }
+    }
+    setDimensionProperty(getDimIndex(&dimension), Property(sectionFieldName(), member), true,
+                         notify);
 }
-void ViewpointCommon::suppressActiveSetChangeUndoStack(ZELT_o::MemberSet*) {
-    notYet();
+
+// --- reads
+
+ZELT_o::Hierarchy* ViewpointCommon::getActiveHierarchy(ZELT_o::Dimension const& dimension) {
+    set_dim_to_default_if_needed(dimension);
+    if (ViewpointCommon* owner = dimension_state_owner(dimension)) {
+        return owner->getActiveHierarchy(dimension);
+    }
+    LONG const index = getDimIndex(&dimension);
+    if (fActiveHierarchies.empty()) {
+        fActiveHierarchies.assign(fProperties.size() - 1, nullptr);
+    }
+    ZELT_o::Hierarchy*& entry = fActiveHierarchies[static_cast<std::size_t>(index)];
+    if (entry == nullptr) {
+        entry = dimension.getDefaultHierarchy();
+    }
+    return entry;
 }
-void ViewpointCommon::doingActiveSetChangeUndo(ZELT_o::MemberSet*) {
-    notYet();
+
+std::vector<ZELT_o::Hierarchy*> ViewpointCommon::getHierarchies(ZELT_o::Dimension& dimension) {
+    getDimIndex(&dimension);
+    std::vector<ZELT_o::Hierarchy*> hierarchies;
+    if (fDerivedViewpoint) {
+        fDerivedViewpoint->getHierarchies(dimension, hierarchies);
+    } else {
+        dimension.getHierarchies(hierarchies);
+    }
+    return hierarchies;
 }
+
+ZELT_o::MemberSet* ViewpointCommon::getCurrentSet(ZELT_o::Dimension const& dimension) {
+    set_dim_to_default_if_needed(dimension);
+    if (ViewpointCommon* owner = dimension_state_owner(dimension)) {
+        return owner->getCurrentSet(dimension);
+    }
+    LONG const index = getDimIndex(&dimension);
+    if (ZELT_o::MemberSet* bound = parameter_field_set(dimension)) {
+        replaceCurrentSet(dimension, bound, false);
+        return bound;
+    }
+    if (auto const* stored = fProperties[index]->get(fieldListName())) {
+        if (ZELT_o::MemberSet* set = stored->getMemberSet()) {
+            return set;
+        }
+    }
+    auto self = keep_alive();
+    auto set = new_member_set(*getActiveHierarchy(dimension), kActiveSetKind);
+    replaceCurrentSet(dimension, set.get(), false);
+    return set.get();
+}
+
+ZELT_o::MemberSet* ViewpointCommon::getCurrentSelection(ZELT_o::Dimension& dimension) {
+    set_dim_to_default_if_needed(dimension);
+    if (ViewpointCommon* owner = dimension_state_owner(dimension)) {
+        return owner->getCurrentSelection(dimension);
+    }
+    LONG const index = getDimIndex(&dimension);
+    if (auto const* stored = fProperties[index]->get(selectedFieldsName())) {
+        if (ZELT_o::MemberSet* set = stored->getMemberSet()) {
+            return set;
+        }
+    }
+    auto self = keep_alive();
+    auto set = new_member_set(*getActiveHierarchy(dimension), kSelectionKind);
+    replaceCurrentSelection(dimension, set.get(), false);
+    return set.get();
+}
+
+ZELT_o::Member* ViewpointCommon::getCurrentSection(ZELT_o::Dimension const& dimension) {
+    set_dim_to_default_if_needed(dimension);
+    if (ViewpointCommon* owner = dimension_state_owner(dimension)) {
+        return owner->getCurrentSection(dimension);
+    }
+    LONG const index = getDimIndex(&dimension);
+    if (ZELT_o::Member* bound = parameter_section_member(dimension)) {
+        replaceCurrentSection(dimension, bound, false);
+        return bound;
+    }
+    if (auto const* stored = fProperties[index]->get(sectionFieldName())) {
+        if (ZELT_o::Member* member = stored->getMember()) {
+            return member;
+        }
+    }
+    return getActiveHierarchy(dimension)->getDefaultMember();
+}
+
+// Parameter links ("ParameterFieldLink", "ParameterSectionLink") are not built yet: no
+// dimension is bound to a parameter, so the stored state always answers.
+ZELT_o::MemberSet* ViewpointCommon::parameter_field_set(ZELT_o::Dimension const& /*dimension*/) {
+    return nullptr;
+}
+
+ZELT_o::Member* ViewpointCommon::parameter_section_member(ZELT_o::Dimension const& /*dimension*/) {
+    return nullptr;
+}
+
+// --- the member-set undo stack
+
+void ViewpointCommon::suppressActiveSetChangeUndoStack(ZELT_o::MemberSet* set) {
+    auto self = keep_alive();
+    if (set == nullptr) {
+        return;
+    }
+    if (ZELT_o::Dimension* dimension = set->getDimension()) {
+        if (ViewpointCommon* owner = dimension_state_owner(*dimension)) {
+            owner->suppressActiveSetChangeUndoStack(set);
+            return;
+        }
+    }
+    auto walk = ActiveSetChangeUndoVisitor(*set);
+    visitTree(walk);
+}
+
+void ViewpointCommon::doingActiveSetChangeUndo(ZELT_o::MemberSet* set) {
+    auto self = keep_alive();
+    if (set == nullptr) {
+        return;
+    }
+    ViewpointCommon* holder = this;
+    if (ZELT_o::Dimension* dimension = set->getDimension()) {
+        while (ViewpointCommon* owner = holder->dimension_state_owner(*dimension)) {
+            holder = owner;
+        }
+    }
+    holder->setChangeUndone(set);
+}
+
+void ViewpointCommon::setChangeUndone(ZELT_o::MemberSet* set) {
+    if (set == nullptr) {
+        return;
+    }
+    auto self = keep_alive();
+    if (!fActiveSetUndoStack.empty() && fActiveSetUndoStack.back().set.get() == set) {
+        // Filters the change made invalid become valid again once filters exist to mark.
+        fActiveSetUndoStack.pop_back();
+    }
+    auto walk = ActiveSetChangeUndoVisitor(*set);
+    visitTree(walk);
+    sendEvents();
+}
+
+// --- dimension properties
+
+bool ViewpointCommon::readDimensionProperty(LONG index, PovaString const& name, Property* out,
+                                            bool followLink) {
+    if (index < 0 || static_cast<std::size_t>(index) >= fProperties.size()) {
+        throw_error(kPropertyIndexOutOfRange, PovaString::build("%d", index));
+    }
+    ZELT_o::Dimension const* dimension = fProperties[index]->getDimension();
+    if (followLink && dimension != nullptr && is_selection_name(name)) {
+        if (ViewpointCommon* owner = dimension_state_owner(*dimension)) {
+            return owner->readDimensionProperty(index, name, out, followLink);
+        }
+    }
+    auto const* property = fProperties[index]->get(name);
+    if (property == nullptr) {
+        return false;
+    }
+    if (out != nullptr) {
+        *out = *property;
+    }
+    return true;
+}
+
+void ViewpointCommon::setDimensionProperty(LONG index, Property const& property, bool followLink,
+                                           bool notify) {
+    auto self = keep_alive();
+    if (index < 0 || static_cast<std::size_t>(index) >= fProperties.size()) {
+        throw_error(kPropertyIndexOutOfRange, PovaString::build("%d", index));
+    }
+    if (notify) {
+        if (fInitFromExpression) {
+            update_children_viewpoint_expression(false);
+            fInitFromExpression = false;
+        }
+        dirty_viewpoint();
+    }
+    DimensionProperties& own = *fProperties[index];
+    bool const selection = is_selection_name(property.getName());
+    if (followLink && selection && own.getDimension() != nullptr) {
+        if (ViewpointCommon* owner = dimension_state_owner(*own.getDimension())) {
+            owner->setDimensionProperty(index, property, followLink, notify);
+            return;
+        }
+    }
+    // A client value the base already defines is changed there; the selection names stay
+    // with the viewpoint that holds the dimension's state.
+    if (followLink && !selection && fBaseViewpoint && own.get(property.getName()) == nullptr &&
+        index < fBaseViewpoint->countPropertyLists()) {
+        fBaseViewpoint->setDimensionProperty(index, property, followLink, notify);
+        return;
+    }
+    // Listen to what the property now holds before letting go of what it held.
+    auto const* previous = own.get(property.getName());
+    support::Ref<ZELT_o::MemberSet> oldSet =
+        support::retain(previous ? previous->getMemberSet() : nullptr);
+    support::Ref<ZELT_o::Member> oldMember =
+        support::retain(previous ? previous->getMember() : nullptr);
+    own.set(property);
+    if (ZELT_o::MemberSet* set = property.getMemberSet()) {
+        set->addListener(this);
+        set->addUndoListener(this);
+    }
+    if (ZELT_o::Member* member = property.getMember()) {
+        member->addListener(this);
+    }
+    if (oldSet && !holds_object(oldSet.get())) {
+        oldSet->removeListener(this);
+        oldSet->removeUndoListener(this);
+    }
+    if (oldMember && !holds_object(oldMember.get())) {
+        oldMember->removeListener(this);
+    }
+}
+
+bool ViewpointCommon::holds_object(void const* object) const {
+    for (auto const& list : fProperties) {
+        for (LONG i = 0; i < list->size(); ++i) {
+            auto const* property = list->get(i);
+            if (property->getType() != Property::kValue && property->getValue().byref == object) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void ViewpointCommon::listen_to_properties(bool listen) {
+    for (auto const& list : fProperties) {
+        for (LONG i = 0; i < list->size(); ++i) {
+            auto const* property = list->get(i);
+            if (ZELT_o::MemberSet* set = property->getMemberSet()) {
+                if (listen) {
+                    set->addListener(this);
+                    set->addUndoListener(this);
+                } else {
+                    set->removeListener(this);
+                    set->removeUndoListener(this);
+                }
+            } else if (ZELT_o::Member* member = property->getMember()) {
+                if (listen) {
+                    member->addListener(this);
+                } else {
+                    member->removeListener(this);
+                }
+            }
+        }
+    }
+}
+
+void ViewpointCommon::clear_property_lists() {
+    listen_to_properties(false);
+    fProperties.clear();
+}
+
 std::unique_ptr<ViewpointProperties> ViewpointCommon::getProperties() {
-    notYet();
+    auto copy = std::make_unique<ViewpointProperties>();
+    for (auto const& list : fProperties) {
+        copy->add(*list);
+    }
+    return copy;
 }
-void ViewpointCommon::setProperties(ViewpointProperties const&) {
-    notYet();
+
+void ViewpointCommon::setProperties(ViewpointProperties const& properties) {
+    auto self = keep_alive();
+    if (static_cast<std::size_t>(properties.size()) != fProperties.size()) {
+        throwResult(E_INVALIDARG);
+    }
+    for (LONG i = 0; i < properties.size(); ++i) {
+        if (properties.at(i).getDimension() != fProperties[i]->getDimension()) {
+            throwResult(E_INVALIDARG);
+        }
+    }
+    // Built apart first, so that nothing changes if a copy fails.
+    std::vector<std::unique_ptr<DimensionProperties>> lists;
+    lists.reserve(fProperties.size());
+    for (LONG i = 0; i < properties.size(); ++i) {
+        lists.push_back(std::make_unique<DimensionProperties>(properties.at(i)));
+    }
+    listen_to_properties(false);
+    fProperties.swap(lists);
+    listen_to_properties(true);
+    lists.clear();
+    fChangedSinceLastPersist = true;
+    dirty_viewpoint();
+    queue_every_axis_changed();
+    queueEvent(CellChangeEvent());
+    queueEvent(ViewpointChangeEvent());
+    sendEvents();
 }
+
 void ViewpointCommon::clearPropertyVector(ViewpointProperties* properties) {
     if (properties != nullptr) {
         properties->clear();

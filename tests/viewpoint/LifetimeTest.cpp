@@ -3,6 +3,8 @@
 #include "ViewpointFixture.h"
 #include "support/RecordingListener.h"
 
+#include <pova/Hierarchy.h>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -304,6 +306,18 @@ std::vector<Sender> senders() {
         {"dimensionChanged",
          [](Tree& t, common::ViewpointCommon& vp) {
              vp.setDimensionLinkMode(t.dim(0), ZELT_o::kLinkBase);
+         }},
+        {"dimensionChanged",
+         [](Tree& t, common::ViewpointCommon& vp) {
+             ZELT_o::Hierarchy* hierarchy = t.dim(2)->getDefaultHierarchy();
+             vp.setActiveSlice(*t.dim(2), hierarchy->findMember("C2"), false);
+         }},
+        {"dimensionChanged",
+         [](Tree& t, common::ViewpointCommon& vp) {
+             ZELT_o::Hierarchy* hierarchy = t.dim(0)->getDefaultHierarchy();
+             auto set =
+                 support::adopt(t.cube->createMemberSet(hierarchy, {hierarchy->findMember("A1")}));
+             vp.setActiveSet(*t.dim(0), set.get());
          }},
         {"axisChanged",
          [](Tree&, common::ViewpointCommon& vp) { vp.setAxisExcludeNULLs(1, true); }},

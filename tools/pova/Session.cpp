@@ -8,7 +8,9 @@
 #include <pova/ChunkHandler.h>
 #include <pova/Dimension.h>
 #include <pova/Factories.h>
+#include <pova/Hierarchy.h>
 #include <pova/Member.h>
+#include <pova/MemberSet.h>
 #include <pova/ViewResultSet.h>
 
 #include <charconv>
@@ -112,9 +114,7 @@ std::string cellText(VARIANT const& value) {
 }  // namespace
 
 Session::Session()
-    : fCube(memcube::makeSalesCube()),
-      fViewpoint(support::Ref<common::ViewpointCommon>::adopt(
-          static_cast<common::ViewpointCommon*>(createCommonViewpoint()))) {
+    : fCube(memcube::makeSalesCube()), fViewpoint(support::adopt(createCommonViewpoint())) {
     fViewpoint->addListener(&fEvents);
     fViewpoint->setCube(fCube.get(), 2, 1);
     fEvents.take();
@@ -127,26 +127,48 @@ Session::~Session() {
 
 std::vector<Session::Command> const& Session::commands() {
     static std::vector<Command> const table = {
-        {"layout", "", "print the axes and their dimensions", 0, &Session::layout},
-        {"cells", "", "print the cells of the current layout (first rows and columns)", 0,
-         &Session::cells},
+        {"layout", "", "print the axes, their dimensions and the slices", 0, false,
+         &Session::layout, nullptr},
+        {"cells", "", "print the cells of the current layout (first rows and columns)", 0, false,
+         &Session::cells, nullptr},
         {"move", "FROM_AXIS FROM_POS TO_AXIS TO_POS",
-         "move a dimension (TO_POS may be one past the end)", 4, &Session::move},
-        {"swap", "AXIS POS AXIS POS", "swap two dimensions", 4, &Session::swap},
-        {"swapaxes", "A B", "swap the contents of two axes", 2, &Session::swapAxes},
-        {"axistype", "AXIS TYPE", "set an axis's type: view, slice, hidden or excluded", 2,
-         &Session::axisType},
-        {"nulls", "AXIS on|off", "exclude (on) or show (off) empty lines of an axis", 2,
-         &Session::nulls},
+         "move a dimension (TO_POS may be one past the end)", 4, false, nullptr, &Session::move},
+        {"swap", "AXIS POS AXIS POS", "swap two dimensions", 4, false, nullptr, &Session::swap},
+        {"swapaxes", "A B", "swap the contents of two axes", 2, false, nullptr, &Session::swapAxes},
+        {"axistype", "AXIS TYPE", "set an axis's type: view, slice, hidden or excluded", 2, false,
+         nullptr, &Session::axisType},
+        {"nulls", "AXIS on|off", "exclude (on) or show (off) empty lines of an axis", 2, false,
+         nullptr, &Session::nulls},
+        {"slice", "DIM MEMBER", "make MEMBER the slice of dimension DIM", 2, false, nullptr,
+         &Session::slice},
+        {"members", "DIM MEMBER...", "show only these members of dimension DIM", 2, true, nullptr,
+         &Session::members},
+        {"hierarchy", "DIM HIER", "make HIER the active hierarchy of dimension DIM", 2, false,
+         nullptr, &Session::hierarchy},
+        {"undo", "", "undo the last command done", 0, false, &Session::undo, nullptr},
+        {"redo", "", "do again the last command undone", 0, false, &Session::redo, nullptr},
+        {"history", "", "list the commands done, newest last", 0, false, &Session::history,
+         nullptr},
     };
     return table;
+}
+
+Session::Command const* Session::find_command(std::string const& name) {
+    for (Command const& command : commands()) {
+        if (name == command.name) {
+            return &command;
+        }
+    }
+    return nullptr;
 }
 
 void Session::printHelp(std::ostream& out) {
     out << "usage: pova [COMMAND ARGUMENTS...]\n"
            "With a command, runs it on a fresh viewpoint of the sample \"Sales\" cube. Without\n"
            "one, reads one command per line from standard input (a prompt when it is a\n"
-           "terminal), all on the same viewpoint.\n\ncommands:\n";
+           "terminal), all on the same viewpoint. Commands that change the viewpoint can be\n"
+           "undone; several of them on one line, separated by \";\", form one transaction.\n"
+           "DIM, MEMBER and HIER are names or unique names.\n\ncommands:\n";
     for (Command const& command : commands()) {
         std::string const head = std::string(command.name) + " " + command.arguments;
         out << "  " << std::left << std::setw(40) << head << command.help << "\n";
@@ -170,41 +192,130 @@ bool Session::execute(std::vector<std::string> const& words, std::ostream& out, 
     if (words[0] == "format") {
         return runFormatCommand({words.begin() + 1, words.end()}, out, err) == 0;
     }
-    for (Command const& command : commands()) {
-        if (words[0] != command.name) {
-            continue;
+    // The line's commands, split at ";".
+    std::vector<Arguments> groups(1);
+    for (std::string const& word : words) {
+        if (word == ";") {
+            groups.emplace_back();
+        } else {
+            groups.back().push_back(word);
         }
-        Arguments const args(words.begin() + 1, words.end());
-        try {
-            if (args.size() != command.argumentCount) {
-                throw UsageError(std::string("usage: ") + command.name + " " + command.arguments);
-            }
-            return (this->*command.run)(args, out);
-        } catch (UsageError const& error) {
-            err << error.what() << "\n";
-        } catch (BaseError const& error) {
-            print_events(out);
-            err << error.what() << "\n";
-        } catch (ResultError const& error) {
-            err << error.what() << "\n";
-        }
-        return false;
     }
-    err << "unknown command \"" << words[0] << "\" (try help)\n";
+    std::erase_if(groups, [](Arguments const& group) { return group.empty(); });
+    try {
+        for (Arguments const& group : groups) {
+            Command const* command = find_command(group[0]);
+            if (command == nullptr) {
+                throw UsageError("unknown command \"" + group[0] + "\" (try help)");
+            }
+            std::size_t const count = group.size() - 1;
+            if (count < command->argumentCount ||
+                (!command->variadic && count != command->argumentCount)) {
+                throw UsageError(std::string("usage: ") + command->name + " " + command->arguments);
+            }
+            if (groups.size() > 1 && command->change == nullptr) {
+                throw UsageError(std::string("\"") + command->name +
+                                 "\" changes nothing and cannot be part of a transaction");
+            }
+        }
+        if (groups.size() == 1 && find_command(groups[0][0])->run != nullptr) {
+            Command const& command = *find_command(groups[0][0]);
+            return (this->*command.run)({groups[0].begin() + 1, groups[0].end()}, out);
+        }
+        return run_changes(groups, out);
+    } catch (UsageError const& error) {
+        err << error.what() << "\n";
+    } catch (BaseError const& error) {
+        print_events(out);
+        err << error.what() << "\n";
+    } catch (ResultError const& error) {
+        print_events(out);
+        err << error.what() << "\n";
+    }
     return false;
+}
+
+bool Session::run_changes(std::vector<Arguments> const& groups, std::ostream& out) {
+    std::vector<CommandRef> children;
+    std::string label;
+    for (Arguments const& group : groups) {
+        Command const& command = *find_command(group[0]);
+        children.push_back((this->*command.change)({group.begin() + 1, group.end()}));
+        for (std::string const& word : group) {
+            label += (label.empty() || label.back() == ' ' ? "" : " ") + word;
+        }
+        label += "; ";
+    }
+    label.resize(label.size() - 2);
+    if (children.size() == 1) {
+        fHistory.execute(std::move(children.front()), label);
+    } else {
+        auto transaction =
+            support::adopt(fViewpoint->createCommand(ZELT_o::Viewpoint::CommandType::Transaction));
+        auto* group = dynamic_cast<ZELT_o::Transaction*>(transaction.get());
+        if (group == nullptr) {
+            throw UsageError("the viewpoint cannot group commands into a transaction");
+        }
+        for (CommandRef const& child : children) {
+            group->addCommand(child.get());
+        }
+        fHistory.execute(std::move(transaction), label);
+    }
+    print_events(out);
+    print_layout(out);
+    return true;
+}
+
+support::Ref<ZELT_o::BasicViewpointCommand> Session::basic_command() {
+    auto command = support::adopt(fViewpoint->createCommand(ZELT_o::Viewpoint::CommandType::Basic));
+    auto* basic = dynamic_cast<ZELT_o::BasicViewpointCommand*>(command.get());
+    if (basic == nullptr) {
+        throw UsageError("the viewpoint hands out no layout commands");
+    }
+    return support::retain(basic);
+}
+
+ZELT_o::Dimension& Session::dimension_named(std::string const& name) {
+    std::vector<ZELT_o::Dimension*> dimensions;
+    fCube->getDimensions(dimensions);
+    std::string known;
+    for (ZELT_o::Dimension* dimension : dimensions) {
+        if (dimension->getName().strcmp(name.c_str(), true) == 0 ||
+            dimension->getUniqueName().strcmp(name.c_str(), true) == 0) {
+            return *dimension;
+        }
+        known += (known.empty() ? "" : ", ") + dimension->getName().string();
+    }
+    throw UsageError("no dimension \"" + name + "\" (the dimensions are " + known + ")");
+}
+
+ZELT_o::Member& Session::member_named(ZELT_o::Dimension& dimension, std::string const& name) {
+    ZELT_o::Hierarchy* hierarchy = fViewpoint->getActiveHierarchy(dimension);
+    ZELT_o::Member* member = hierarchy->findMember(PovaString(name));
+    if (member == nullptr) {
+        throw UsageError("no member \"" + name + "\" in " + hierarchy->getName().string());
+    }
+    return *member;
 }
 
 void Session::print_layout(std::ostream& out) {
     LONG const axes = fViewpoint->countAxes() + fViewpoint->countPagedAxes();
     for (LONG axis = 0; axis < axes; ++axis) {
-        out << "axis " << axis << " (" << axisTypeName(fViewpoint->getAxisType(axis)) << ")";
+        ZELT_o::Viewpoint::AxisType const type = fViewpoint->getAxisType(axis);
+        out << "axis " << axis << " (" << axisTypeName(type) << ")";
         if (fViewpoint->isAxisNULLFiltered(axis)) {
             out << " [empty lines excluded]";
         }
         out << ":";
         char const* separator = " ";
-        for (ZELT_o::Dimension* dimension : fViewpoint->getAxisDimensions(axis)) {
+        // A copy: reading a slice may make the dimension's defaults.
+        std::vector<ZELT_o::Dimension*> const dimensions = fViewpoint->getAxisDimensions(axis);
+        for (ZELT_o::Dimension* dimension : dimensions) {
             out << separator << dimension->getName().string();
+            if (type == ZELT_o::Viewpoint::kSlice) {
+                ZELT_o::Member* slice = fViewpoint->getCurrentSection(*dimension);
+                out << " = " << (slice != nullptr ? slice->getCaption().string() : "?");
+            }
             separator = ", ";
         }
         out << "\n";
@@ -259,59 +370,117 @@ bool Session::cells(Arguments const&, std::ostream& out) {
     return true;
 }
 
-bool Session::move(Arguments const& args, std::ostream& out) {
-    ZELT_o::DimensionPosition from{number(args[0]), number(args[1])};
-    ZELT_o::DimensionPosition to{number(args[2]), number(args[3])};
-    fViewpoint->doMoveDim(from, to);
-    fViewpoint->sendEvents();
-    print_events(out);
-    print_layout(out);
-    return true;
-}
-
-bool Session::swap(Arguments const& args, std::ostream& out) {
-    ZELT_o::DimensionPosition a{number(args[0]), number(args[1])};
-    ZELT_o::DimensionPosition b{number(args[2]), number(args[3])};
-    fViewpoint->doSwapDim(a, b);
-    print_events(out);
-    print_layout(out);
-    return true;
-}
-
-bool Session::swapAxes(Arguments const& args, std::ostream& out) {
-    fViewpoint->doSwapAxes(number(args[0]), number(args[1]));
-    print_events(out);
-    print_layout(out);
-    return true;
-}
-
-bool Session::axisType(Arguments const& args, std::ostream& out) {
-    LONG const axis = number(args[0]);
-    ZELT_o::Viewpoint::AxisType const type = axisTypeOf(args[1]);
-    fViewpoint->doChangeAxisType(axis, type);
-    std::vector<std::string> events = fEvents.take();
-    if (events.empty()) {
-        out << "axis " << axis << " keeps its type (a view axis cannot change, and the axis "
-            << "must exist)\n";
+bool Session::history(Arguments const&, std::ostream& out) {
+    auto const& entries = fHistory.entries();
+    if (entries.empty()) {
+        out << "no commands yet\n";
     }
-    for (std::string const& event : events) {
-        out << "  event: " << event << "\n";
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        out << std::setw(4) << i + 1 << "  " << entries[i].label
+            << (i < fHistory.doneCount() ? "" : "  (undone)") << "\n";
     }
-    print_layout(out);
-    return !events.empty();
+    return true;
 }
 
-bool Session::nulls(Arguments const& args, std::ostream& out) {
+bool Session::undo(Arguments const&, std::ostream& out) {
+    if (fHistory.doneCount() == 0) {
+        throw UsageError("nothing to undo");
+    }
+    std::string const label = fHistory.entries()[fHistory.doneCount() - 1].label;
+    fHistory.undo();
+    out << "undone: " << label << "\n";
+    print_events(out);
+    print_layout(out);
+    return true;
+}
+
+bool Session::redo(Arguments const&, std::ostream& out) {
+    if (fHistory.doneCount() == fHistory.entries().size()) {
+        throw UsageError("nothing to redo");
+    }
+    std::string const label = fHistory.entries()[fHistory.doneCount()].label;
+    fHistory.redo();
+    out << "redone: " << label << "\n";
+    print_events(out);
+    print_layout(out);
+    return true;
+}
+
+Session::CommandRef Session::move(Arguments const& args) {
+    auto command = basic_command();
+    command->MoveDimensions(number(args[0]), number(args[1]), number(args[2]), number(args[3]));
+    return command;
+}
+
+Session::CommandRef Session::swap(Arguments const& args) {
+    auto command = basic_command();
+    command->SwapDimensions(number(args[0]), number(args[1]), number(args[2]), number(args[3]));
+    return command;
+}
+
+Session::CommandRef Session::swapAxes(Arguments const& args) {
+    auto command = basic_command();
+    command->SwapAxes(number(args[0]), number(args[1]));
+    return command;
+}
+
+Session::CommandRef Session::axisType(Arguments const& args) {
+    auto command = basic_command();
+    command->ChangeAxisType(number(args[0]), axisTypeOf(args[1]));
+    return command;
+}
+
+Session::CommandRef Session::nulls(Arguments const& args) {
     bool exclude = false;
     if (args[1] == "on") {
         exclude = true;
     } else if (args[1] != "off") {
         throw UsageError("usage: nulls AXIS on|off");
     }
-    fViewpoint->setAxisExcludeNULLs(number(args[0]), exclude);
-    print_events(out);
-    print_layout(out);
-    return true;
+    auto command = basic_command();
+    command->SetExcludeNULLLines(number(args[0]), exclude);
+    return command;
+}
+
+Session::CommandRef Session::slice(Arguments const& args) {
+    ZELT_o::Dimension& dimension = dimension_named(args[0]);
+    ZELT_o::Member& member = member_named(dimension, args[1]);
+    auto command = basic_command();
+    command->SetActiveSlice(&dimension, &member);
+    return command;
+}
+
+Session::CommandRef Session::members(Arguments const& args) {
+    ZELT_o::Dimension& dimension = dimension_named(args[0]);
+    std::vector<ZELT_o::Member*> chosen;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        chosen.push_back(&member_named(dimension, args[i]));
+    }
+    auto set =
+        support::adopt(fCube->createMemberSet(fViewpoint->getActiveHierarchy(dimension), chosen));
+    if (!set) {
+        throw UsageError("the members must all belong to the active hierarchy of " +
+                         dimension.getName().string());
+    }
+    auto command = basic_command();
+    command->SetActiveMemberSet(&dimension, set.get());
+    return command;
+}
+
+Session::CommandRef Session::hierarchy(Arguments const& args) {
+    ZELT_o::Dimension& dimension = dimension_named(args[0]);
+    std::string known;
+    for (ZELT_o::Hierarchy* hierarchy : fViewpoint->getHierarchies(dimension)) {
+        if (hierarchy->getName().strcmp(args[1].c_str(), true) == 0 ||
+            hierarchy->getUniqueName().strcmp(args[1].c_str(), true) == 0) {
+            auto command = basic_command();
+            command->SetActiveHierarchy(&dimension, hierarchy);
+            return command;
+        }
+        known += (known.empty() ? "" : ", ") + hierarchy->getName().string();
+    }
+    throw UsageError("no hierarchy \"" + args[1] + "\" in " + dimension.getName().string() +
+                     " (its hierarchies are " + known + ")");
 }
 
 }  // namespace pova_tool

@@ -1,11 +1,15 @@
 // Session: the sample cube, one viewpoint on it (two view axes, one paged axis) and the
-// commands of the client, applied in order.
+// commands of the client, applied in order. Every change goes through a command object of the
+// viewpoint, so that it can be undone and redone; the commands of one line, separated by ";",
+// form one transaction.
 #pragma once
 
+#include "CommandHistory.h"
 #include "EventPrinter.h"
 
 #include <memcube/MemCube.h>
-#include <pova/common/ViewpointCommon.h>
+#include <pova/Command.h>
+#include <pova/Viewpoint.h>
 #include <pova/support/Ref.h>
 
 #include <iosfwd>
@@ -21,22 +25,39 @@ public:
     Session(Session const&) = delete;
     Session& operator=(Session const&) = delete;
 
-    // Runs one command (its words); false when it failed, with the reason written to `err`.
+    // Runs one line of words: one command, or several separated by ";" words, which run as
+    // one transaction. False when it failed, with the reason written to `err`.
     bool execute(std::vector<std::string> const& words, std::ostream& out, std::ostream& err);
 
     static void printHelp(std::ostream& out);
 
 private:
     using Arguments = std::vector<std::string>;
+    using CommandRef = support::Ref<ZELT_o::ViewpointCommand>;
 
+    // Commands that only read, or that work on the history.
     bool layout(Arguments const& args, std::ostream& out);
     bool cells(Arguments const& args, std::ostream& out);
-    bool move(Arguments const& args, std::ostream& out);
-    bool swap(Arguments const& args, std::ostream& out);
-    bool swapAxes(Arguments const& args, std::ostream& out);
-    bool axisType(Arguments const& args, std::ostream& out);
-    bool nulls(Arguments const& args, std::ostream& out);
+    bool history(Arguments const& args, std::ostream& out);
+    bool undo(Arguments const& args, std::ostream& out);
+    bool redo(Arguments const& args, std::ostream& out);
 
+    // Commands that change the viewpoint: each records its change on a new command object,
+    // which the session then executes.
+    CommandRef move(Arguments const& args);
+    CommandRef swap(Arguments const& args);
+    CommandRef swapAxes(Arguments const& args);
+    CommandRef axisType(Arguments const& args);
+    CommandRef nulls(Arguments const& args);
+    CommandRef slice(Arguments const& args);
+    CommandRef members(Arguments const& args);
+    CommandRef hierarchy(Arguments const& args);
+
+    support::Ref<ZELT_o::BasicViewpointCommand> basic_command();
+    ZELT_o::Dimension& dimension_named(std::string const& name);
+    ZELT_o::Member& member_named(ZELT_o::Dimension& dimension, std::string const& name);
+    // Records the commands of `groups` (one transaction when there are several) and runs it.
+    bool run_changes(std::vector<Arguments> const& groups, std::ostream& out);
     void print_layout(std::ostream& out);
     void print_events(std::ostream& out);
 
@@ -44,14 +65,19 @@ private:
         char const* name;
         char const* arguments;
         char const* help;
+        // Exact count, or the least count when `variadic`.
         std::size_t argumentCount;
+        bool variadic;
         bool (Session::*run)(Arguments const&, std::ostream&);
+        CommandRef (Session::*change)(Arguments const&);
     };
     static std::vector<Command> const& commands();
+    static Command const* find_command(std::string const& name);
 
     support::Ref<memcube::MemCube> fCube;
-    support::Ref<common::ViewpointCommon> fViewpoint;
+    support::Ref<ZELT_o::Viewpoint> fViewpoint;
     EventPrinter fEvents;
+    CommandHistory fHistory;
 };
 
 }  // namespace pova_tool

@@ -14,7 +14,11 @@
 
 namespace {
 
-std::vector<std::string> split(std::string const& line) {
+// Words of a line; ";" is a word of its own wherever it stands.
+std::vector<std::string> split(std::string line) {
+    for (std::size_t at = line.find(';'); at != std::string::npos; at = line.find(';', at + 3)) {
+        line.replace(at, 1, " ; ");
+    }
     std::istringstream stream(line);
     std::vector<std::string> words;
     for (std::string word; stream >> word;) {

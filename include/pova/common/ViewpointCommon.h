@@ -364,6 +364,9 @@ private:
     ZELT_o::Member* parameter_section_member(ZELT_o::Dimension const& dimension);
     // The viewpoint listens to the member sets and members its properties hold.
     void listen_to_properties(bool listen);
+    // Whether any property still holds that member set or member.
+    bool holds_object(void const* object) const;
+    void clear_property_lists();
     void copy_layout_from(ViewpointCommon const& base);
     bool take_layout_rejection();
     struct Orientation;
