@@ -11,6 +11,7 @@
 #include <pova/MemberSet.h>
 #include <pova/common/ViewpointCommon.h>
 #include <pova/support/Ref.h>
+#include <provkit/ViewpointBase.h>
 
 #include <benchmark/benchmark.h>
 
@@ -135,5 +136,18 @@ void BM_SalesMoveAndUndo(benchmark::State& state) {
     viewpoint->setCube(nullptr, 2, 1);
 }
 BENCHMARK(BM_SalesMoveAndUndo);
+
+// What a move asks memcube (twice with its undo): can it serve the layout?
+void BM_SalesLayoutCheck(benchmark::State& state) {
+    auto viewpoint = support::Ref<common::ViewpointCommon>::adopt(
+        static_cast<common::ViewpointCommon*>(createCommonViewpoint()));
+    viewpoint->setCube(&sales(), 2, 1);
+    common::ViewpointBase* derived = viewpoint->getDerivedViewpoint();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(derived->isInError());
+    }
+    viewpoint->setCube(nullptr, 2, 1);
+}
+BENCHMARK(BM_SalesLayoutCheck);
 
 }  // namespace

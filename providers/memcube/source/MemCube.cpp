@@ -229,9 +229,11 @@ void MemCube::addNamedSet(PovaString const& name) {
 bool MemCube::hasCalculations() const {
     std::vector<ZELT_o::Calculation*> calculations;
     for (auto const& dimension : fDimensions) {
-        dimension->hierarchy()->getCalculations(calculations);
-        if (!calculations.empty()) {
-            return true;
+        for (auto const& hierarchy : dimension->hierarchies()) {
+            hierarchy->getCalculations(calculations);
+            if (!calculations.empty()) {
+                return true;
+            }
         }
     }
     return false;
@@ -243,9 +245,10 @@ ZELT_o::Calculation* MemCube::createCalculation() {
 
 ZELT_o::Calculation* MemCube::findCalculation(PovaString const& uniqueName) const {
     for (auto const& dimension : fDimensions) {
-        if (ZELT_o::Calculation* calculation =
-                dimension->hierarchy()->findCalculation(uniqueName)) {
-            return calculation;
+        for (auto const& hierarchy : dimension->hierarchies()) {
+            if (ZELT_o::Calculation* calculation = hierarchy->findCalculation(uniqueName)) {
+                return calculation;
+            }
         }
     }
     return nullptr;
@@ -254,9 +257,11 @@ ZELT_o::Calculation* MemCube::findCalculation(PovaString const& uniqueName) cons
 void MemCube::saveCalculations(XmlSupport& xml, XmlNode element) const {
     std::vector<ZELT_o::Calculation*> calculations;
     for (auto const& dimension : fDimensions) {
-        dimension->hierarchy()->getCalculations(calculations);
-        for (ZELT_o::Calculation* calculation : calculations) {
-            calculation->save(xml, XmlSupport::addAChild(element, "CalculatedMember"));
+        for (auto const& hierarchy : dimension->hierarchies()) {
+            hierarchy->getCalculations(calculations);
+            for (ZELT_o::Calculation* calculation : calculations) {
+                calculation->save(xml, XmlSupport::addAChild(element, "CalculatedMember"));
+            }
         }
     }
 }

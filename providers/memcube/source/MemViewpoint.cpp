@@ -11,8 +11,12 @@
 #include <pova/Hierarchy.h>
 #include <pova/MemberSet.h>
 #include <pova/common/ViewpointCommon.h>
+#include <pova/support/Ref.h>
 
+#include <array>
 #include <bitset>
+#include <type_traits>
+#include <typeinfo>
 
 namespace memcube {
 
@@ -21,8 +25,17 @@ namespace {
 // The quick check keeps the dimensions a layout uses in a bitset of this size.
 constexpr std::size_t kTrackedDimensions = 256;
 
-bool is_result_axis(ZELT_o::Viewpoint& viewpoint, LONG axis, ZELT_o::Viewpoint::AxisType type) {
-    return axis < viewpoint.countAxes() && type != ZELT_o::Viewpoint::kSlice;
+// The classes are final, so comparing the dynamic type is an exact dynamic_cast, and a much
+// cheaper one: the check runs on every layout change.
+template <class Exact, class Base>
+Exact* exact_cast(Base* object) {
+    static_assert(std::is_final_v<Exact>);
+    return object != nullptr && typeid(*object) == typeid(Exact) ? static_cast<Exact*>(object)
+                                                                 : nullptr;
+}
+
+bool is_result_axis(LONG axis, LONG viewAxes, ZELT_o::Viewpoint::AxisType type) {
+    return axis < viewAxes && type != ZELT_o::Viewpoint::kSlice;
 }
 
 bool is_shown(ZELT_o::Viewpoint::AxisType type) {
@@ -31,29 +44,26 @@ bool is_shown(ZELT_o::Viewpoint::AxisType type) {
 
 }  // namespace
 
-MemViewpoint::MemViewpoint(common::ViewpointCommon& viewpoint) : common::ViewpointBase(viewpoint) {}
+MemViewpoint::MemViewpoint(common::ViewpointCommon& viewpoint)
+    : common::ViewpointBase(viewpoint),
+      fCube(dynamic_cast<MemCube*>(support::adopt(viewpoint.getCube()).get())) {}
 
 ZELT_o::ViewResultSet* MemViewpoint::query(
     std::vector<ZELT_o::PropertySpecification>* /*properties*/) {
-    ZELT_o::Viewpoint& owner = viewpoint();
-    auto cube = support::adopt(owner.getCube());
-    auto* memCube = dynamic_cast<MemCube*>(cube.get());
-    if (memCube == nullptr) {
+    if (fCube == nullptr) {
         return nullptr;
     }
-    return memCube->evaluate(layoutOf(owner)).detach();
+    return fCube->evaluate(layoutOf(viewpoint())).detach();
 }
 
 bool MemViewpoint::isInError() const {
-    ZELT_o::Viewpoint& owner = viewpoint();
-    auto cube = support::adopt(owner.getCube());
-    auto* memCube = dynamic_cast<MemCube*>(cube.get());
-    return memCube != nullptr && !canEvaluate(*memCube, owner);
+    return fCube != nullptr && !canEvaluate(*fCube, viewpoint());
 }
 
 Layout MemViewpoint::layoutOf(ZELT_o::Viewpoint& viewpoint) {
     Layout layout;
-    LONG const axes = viewpoint.countAxes() + viewpoint.countPagedAxes();
+    LONG const viewAxes = viewpoint.countAxes();
+    LONG const axes = viewAxes + viewpoint.countPagedAxes();
     for (LONG axis = 0; axis < axes; ++axis) {
         ZELT_o::Viewpoint::AxisType const type = viewpoint.getAxisType(axis);
         if (!is_shown(type)) {
@@ -61,12 +71,12 @@ Layout MemViewpoint::layoutOf(ZELT_o::Viewpoint& viewpoint) {
         }
         // A copy: asking for member sets may change the viewpoint's state.
         std::vector<ZELT_o::Dimension*> const dimensions = viewpoint.getAxisDimensions(axis);
-        if (is_result_axis(viewpoint, axis, type)) {
+        if (is_result_axis(axis, viewAxes, type)) {
             Layout::Axis result;
             result.excludeEmpty = viewpoint.isAxisNULLFiltered(axis);
             for (ZELT_o::Dimension* dimension : dimensions) {
                 auto& members = result.nests.emplace_back();
-                if (auto set = active_set(viewpoint, *dimension)) {
+                if (ZELT_o::MemberSet* set = active_set(viewpoint, *dimension)) {
                     set->getMembers(members);
                 }
             }
@@ -100,36 +110,43 @@ std::optional<bool> MemViewpoint::check_sizes(MemCube& cube, ZELT_o::Viewpoint& 
         return first;
     };
     CellBudget budget;
-    LONG const axes = viewpoint.countAxes() + viewpoint.countPagedAxes();
+    std::array<ZELT_o::Dimension*, kTrackedDimensions> dimensions;
+    LONG const viewAxes = viewpoint.countAxes();
+    LONG const axes = viewAxes + viewpoint.countPagedAxes();
     for (LONG axis = 0; axis < axes; ++axis) {
         ZELT_o::Viewpoint::AxisType const type = viewpoint.getAxisType(axis);
         if (!is_shown(type)) {
             continue;
         }
-        bool const resultAxis = is_result_axis(viewpoint, axis, type);
+        bool const resultAxis = is_result_axis(axis, viewAxes, type);
+        // A copy: asking for member sets may change the viewpoint's state.
+        std::vector<ZELT_o::Dimension*> const& onAxis = viewpoint.getAxisDimensions(axis);
+        std::size_t const count = onAxis.size();
+        if (count > dimensions.size()) {
+            return std::nullopt;
+        }
+        std::copy(onAxis.begin(), onAxis.end(), dimensions.begin());
         std::int64_t length = 1;
-        // Asking for a member set may change the viewpoint's state, so the list is read
-        // afresh for each dimension rather than held.
-        for (std::size_t i = 0; i < viewpoint.getAxisDimensions(axis).size(); ++i) {
-            ZELT_o::Dimension& dimension = *viewpoint.getAxisDimensions(axis)[i];
+        for (std::size_t i = 0; i < count; ++i) {
+            ZELT_o::Dimension& dimension = *dimensions[i];
             if (!resultAxis) {
-                auto* member = dynamic_cast<MemMember*>(active_slice(viewpoint, dimension));
+                auto* member = exact_cast<MemMember>(active_slice(viewpoint, dimension));
                 if (member == nullptr || member->hierarchy()->cube() != &cube ||
                     !use(member->hierarchy())) {
                     return false;
                 }
                 continue;
             }
-            support::Ref<ZELT_o::MemberSet> const set = active_set(viewpoint, dimension);
-            auto const* memSet = dynamic_cast<MemMemberSet const*>(set.get());
-            if (set && memSet == nullptr) {
+            ZELT_o::MemberSet* set = active_set(viewpoint, dimension);
+            auto const* memSet = exact_cast<MemMemberSet>(set);
+            if (set != nullptr && memSet == nullptr) {
                 return std::nullopt;
             }
-            LONG const count = memSet != nullptr ? memSet->getCount() : 0;
-            if (count > 0 && (memSet->hierarchy()->cube() != &cube || !use(memSet->hierarchy()))) {
+            LONG const size = memSet != nullptr ? memSet->getCount() : 0;
+            if (size > 0 && (memSet->hierarchy()->cube() != &cube || !use(memSet->hierarchy()))) {
                 return false;
             }
-            length = CellBudget::times(length, count);
+            length = CellBudget::times(length, size);
         }
         if (resultAxis) {
             budget.addAxis(length, viewpoint.isAxisNULLFiltered(axis));
@@ -138,16 +155,16 @@ std::optional<bool> MemViewpoint::check_sizes(MemCube& cube, ZELT_o::Viewpoint& 
     return budget.fits();
 }
 
-// Until the viewpoint keeps active sets and slices, those of the default hierarchy stand in.
-support::Ref<ZELT_o::MemberSet> MemViewpoint::active_set(ZELT_o::Viewpoint& /*viewpoint*/,
-                                                         ZELT_o::Dimension& dimension) {
-    ZELT_o::Hierarchy* hierarchy = dimension.getDefaultHierarchy();
-    return support::adopt(hierarchy->createMemberSet(0, hierarchy->getDefaultMember()));
+// The viewpoint's state for the dimension, made on first use (borrowed from the viewpoint): a
+// member set or slice of any hierarchy of the dimension, the active one by default.
+ZELT_o::MemberSet* MemViewpoint::active_set(ZELT_o::Viewpoint& viewpoint,
+                                            ZELT_o::Dimension& dimension) {
+    return viewpoint.getCurrentSet(dimension);
 }
 
-ZELT_o::Member* MemViewpoint::active_slice(ZELT_o::Viewpoint& /*viewpoint*/,
+ZELT_o::Member* MemViewpoint::active_slice(ZELT_o::Viewpoint& viewpoint,
                                            ZELT_o::Dimension& dimension) {
-    return dimension.getDefaultHierarchy()->getDefaultMember();
+    return viewpoint.getCurrentSection(dimension);
 }
 
 }  // namespace memcube

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <memcube/Layout.h>
-#include <pova/support/Ref.h>
 #include <provkit/ViewpointBase.h>
 
 #include <optional>
@@ -41,12 +40,16 @@ public:
 
 private:
     // Where the active member set and slice of a dimension come from.
-    static support::Ref<ZELT_o::MemberSet> active_set(ZELT_o::Viewpoint& viewpoint,
-                                                      ZELT_o::Dimension& dimension);
+    static ZELT_o::MemberSet* active_set(ZELT_o::Viewpoint& viewpoint,
+                                         ZELT_o::Dimension& dimension);
     static ZELT_o::Member* active_slice(ZELT_o::Viewpoint& viewpoint, ZELT_o::Dimension& dimension);
     // canEvaluate's answer, or nothing when the sizes alone cannot tell (a member set of
     // another provider, or more dimensions than it keeps track of).
     static std::optional<bool> check_sizes(MemCube& cube, ZELT_o::Viewpoint& viewpoint);
+
+    // The viewpoint's cube when it is memcube's, else null. Not counted: the viewpoint
+    // destroys its derived viewpoint whenever its cube changes or goes away.
+    MemCube* fCube;
 };
 
 }  // namespace memcube

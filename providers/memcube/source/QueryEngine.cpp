@@ -133,7 +133,8 @@ void QueryEngine::plan(Layout const& layout) {
         } else if (member->firstLeaf() > 0 ||
                    member->endLeaf() < member->hierarchy()->leafCount()) {
             fFilters.push_back({static_cast<std::size_t>(dimension->factColumn()),
-                                member->firstLeaf(), member->endLeaf()});
+                                member->firstLeaf(), member->endLeaf(),
+                                member->hierarchy()->ownLeaves()});
         }
     };
 
@@ -210,12 +211,13 @@ void QueryEngine::build_nest_tables() {
             }
             continue;
         }
-        auto const leaves =
-            static_cast<std::size_t>(nest.members.front()->hierarchy()->leafCount());
+        // Indexed by fact leaf, which a hierarchy other than the default numbers differently.
+        MemHierarchy const& hierarchy = *nest.members.front()->hierarchy();
+        auto const leaves = static_cast<std::size_t>(hierarchy.leafCount());
         nest.first.assign(leaves + 1, 0);
         for (MemMember* member : nest.members) {
             for (LONG leaf = member->firstLeaf(); leaf < member->endLeaf(); ++leaf) {
-                ++nest.first[static_cast<std::size_t>(leaf) + 1];
+                ++nest.first[static_cast<std::size_t>(hierarchy.factLeaf(leaf)) + 1];
             }
         }
         for (std::size_t leaf = 0; leaf < leaves; ++leaf) {
@@ -226,7 +228,8 @@ void QueryEngine::build_nest_tables() {
         for (std::size_t p = 0; p < nest.members.size(); ++p) {
             MemMember const* member = nest.members[p];
             for (LONG leaf = member->firstLeaf(); leaf < member->endLeaf(); ++leaf) {
-                nest.offsets[static_cast<std::size_t>(next[static_cast<std::size_t>(leaf)]++)] =
+                auto const factLeaf = static_cast<std::size_t>(hierarchy.factLeaf(leaf));
+                nest.offsets[static_cast<std::size_t>(next[factLeaf]++)] =
                     static_cast<std::int64_t>(p) * nest.stride;
             }
         }
@@ -274,7 +277,8 @@ void QueryEngine::scan(Cells& cells) const {
     for (std::size_t fact = 0; fact < count; ++fact) {
         bool selected = true;
         for (Filter const& filter : fFilters) {
-            std::int32_t const leaf = fFacts.leaves(filter.column)[fact];
+            std::int32_t leaf = fFacts.leaves(filter.column)[fact];
+            leaf = filter.ownLeaves != nullptr ? filter.ownLeaves[leaf] : leaf;
             if (leaf < filter.first || leaf >= filter.end) {
                 selected = false;
                 break;

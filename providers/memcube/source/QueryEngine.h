@@ -72,11 +72,13 @@ private:
         std::int64_t cellStride = 1;
         bool excludeEmpty = false;
     };
-    // A range test on one fact column: a slice or a default member below the top.
+    // A range test on one fact column: a slice or a default member below the top. The range
+    // is in its hierarchy's leaf numbers: ownLeaves maps fact leaves to them (null: the same).
     struct Filter {
         std::size_t column;
         std::int32_t first;
         std::int32_t end;
+        std::int32_t const* ownLeaves;
     };
     class DenseCells;
     class SparseCells;
