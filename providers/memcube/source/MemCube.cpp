@@ -8,6 +8,7 @@
 #include "MemMember.h"
 #include "MemMemberSet.h"
 #include "MemResultSet.h"
+#include "MemViewpoint.h"
 #include "QueryEngine.h"
 #include "UniqueNames.h"
 
@@ -272,6 +273,14 @@ support::Ref<ZELT_o::ViewResultSet> MemCube::evaluate(Layout const& layout) {
 
 bool MemCube::canEvaluate(Layout const& layout) {
     return QueryEngine(*this).fits(layout);
+}
+
+Layout MemCube::layoutOf(ZELT_o::Viewpoint& viewpoint) {
+    return MemViewpoint::layoutOf(viewpoint);
+}
+
+bool MemCube::canEvaluate(ZELT_o::Viewpoint& viewpoint) {
+    return MemViewpoint::canEvaluate(*this, viewpoint);
 }
 
 ZELT_o::MemberSet* MemCube::createMemberSet(ZELT_o::Hierarchy* hierarchy,

@@ -106,6 +106,12 @@ public:
     // Whether evaluate would compute the layout: valid and within kMaxCells.
     bool canEvaluate(Layout const& layout);
     static constexpr long long kMaxCells = 16LL * 1024 * 1024;
+    // The layout a query of the viewpoint computes, from its axes and the active member sets
+    // and slices of their dimensions (which the viewpoint may make on first use).
+    static Layout layoutOf(ZELT_o::Viewpoint& viewpoint);
+    // canEvaluate(layoutOf(viewpoint)), found from the sizes of the active member sets without
+    // copying their members or allocating: the viewpoint asks it on every layout change.
+    bool canEvaluate(ZELT_o::Viewpoint& viewpoint);
 
     // A member set of the given members of one hierarchy (kind 0), one reference for the
     // caller; null when a member is null or of another hierarchy.
