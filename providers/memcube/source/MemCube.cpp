@@ -289,8 +289,10 @@ ZELT_o::MemberSet* MemCube::createMemberSet(ZELT_o::Hierarchy* hierarchy,
     if (owner == nullptr || owner->cube() != this) {
         return nullptr;
     }
+    // Only memcube's own members: a set's hierarchy then vouches for every member in it.
     for (ZELT_o::Member* member : members) {
-        if (member == nullptr || member->getHierarchy() != owner) {
+        auto* memMember = dynamic_cast<MemMember*>(member);
+        if (memMember == nullptr || memMember->hierarchy() != owner) {
             return nullptr;
         }
     }
