@@ -1,5 +1,6 @@
-// The reference provider on the sample cube: building it, and queries with every cell fetched.
-// BM_GrandTotal (one pass over the facts, one cell) is the baseline of the query figures.
+// The reference provider on the sample cube: building it, queries with every cell fetched, and
+// layout changes. BM_GrandTotal (one pass over the facts, one cell) is the baseline of the query
+// figures; BM_SalesMoveAndUndo is read against BM_SalesLayoutCheck, which it runs twice.
 #include <memcube/CubeBuilder.h>
 #include <memcube/SalesCube.h>
 #include <pova/Chunk.h>
