@@ -1,5 +1,6 @@
-// The reference provider on the sample cube: building it, and queries with every cell fetched.
-// BM_GrandTotal (one pass over the facts, one cell) is the baseline of the query figures.
+// The reference provider on the sample cube: building it, queries with every cell fetched, and
+// layout changes. BM_GrandTotal (one pass over the facts, one cell) is the baseline of the query
+// figures; BM_SalesMoveAndUndo is read against BM_SalesLayoutCheck, which it runs twice.
 #include <memcube/CubeBuilder.h>
 #include <memcube/SalesCube.h>
 #include <pova/Chunk.h>
@@ -11,6 +12,7 @@
 #include <pova/MemberSet.h>
 #include <pova/common/ViewpointCommon.h>
 #include <pova/support/Ref.h>
+#include <provkit/ViewpointBase.h>
 
 #include <benchmark/benchmark.h>
 
@@ -115,5 +117,38 @@ void BM_ViewpointQuery(benchmark::State& state) {
     viewpoint->setCube(nullptr, 2, 1);
 }
 BENCHMARK(BM_ViewpointQuery)->Unit(benchmark::kMicrosecond);
+
+// A layout change on a viewpoint of the sample cube: the paged dimension nested on axis 1, then
+// the move undone. Each move asks memcube whether it can serve the new layout.
+void BM_SalesMoveAndUndo(benchmark::State& state) {
+    auto viewpoint = support::Ref<common::ViewpointCommon>::adopt(
+        static_cast<common::ViewpointCommon*>(createCommonViewpoint()));
+    viewpoint->setCube(&sales(), 2, 1);
+    ZELT_o::DimensionPosition from{2, 0};
+    ZELT_o::DimensionPosition to{1, 1};
+    for (auto _ : state) {
+        viewpoint->doMoveDim(from, to);
+        viewpoint->sendEvents();
+        viewpoint->doingUndoDimensionMove(from, to);
+        viewpoint->doMoveDim(to, from);
+        viewpoint->sendEvents();
+    }
+    state.SetItemsProcessed(state.iterations());
+    viewpoint->setCube(nullptr, 2, 1);
+}
+BENCHMARK(BM_SalesMoveAndUndo);
+
+// What a move asks memcube (twice with its undo): can it serve the layout?
+void BM_SalesLayoutCheck(benchmark::State& state) {
+    auto viewpoint = support::Ref<common::ViewpointCommon>::adopt(
+        static_cast<common::ViewpointCommon*>(createCommonViewpoint()));
+    viewpoint->setCube(&sales(), 2, 1);
+    common::ViewpointBase* derived = viewpoint->getDerivedViewpoint();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(derived->isInError());
+    }
+    viewpoint->setCube(nullptr, 2, 1);
+}
+BENCHMARK(BM_SalesLayoutCheck);
 
 }  // namespace

@@ -37,6 +37,15 @@ TEST(CubeBuilder, MistakesAreReportedAsInvalidArguments) {
         {"an unknown member", [](auto& b) { withT(b).fact({"Feb"}, {1}).build(); }},
         {"a member that is not a leaf", [](auto& b) { withT(b).fact({"2024"}, {1}).build(); }},
         {"an ambiguous name", [](auto& b) { withT(b).fact({"Jan"}, {1}).build(); }},
+        {"a hierarchy of no dimension",
+         [](auto& b) { withT(b).alternateHierarchy("Measures", "H", {"M"}, {}); }},
+        {"a hierarchy named as its dimension",
+         [](auto& b) { withT(b).alternateHierarchy("T", "t", {"M"}, {}); }},
+        {"a hierarchy without a leaf",
+         [](auto& b) { withT(b).alternateHierarchy("T", "H", {"M"}, {{"[T].[2023].[Jan]"}}).build(); }},
+        {"a leaf with members below it", [](auto& b) {
+             withT(b).alternateHierarchy("T", "H", {"M", "N"}, {{"[T].[2024].[Jan]"},
+                                         {"Jan", "[T].[2023].[Jan]"}}).build(); }},
     };
     // clang-format on
     for (auto const& [what, make] : mistakes) {

@@ -11,13 +11,20 @@
 
 namespace memcube_test {
 
-// Time: Year > Quarter > Month, with a ragged branch (2024 has only Q1, which has no months);
-// Store: one level, the last store without facts and with a "]" in its name; Measures: Amount.
+// Time: Year > Quarter > Month, with a ragged branch (2024 has only Q1, which has no months),
+// and the hierarchy Season > Month over the same leaves in another order (Winter: Jan, Feb and
+// 2024's Q1; Spring: Apr); Store: one level, the last store without facts and with a "]" in
+// its name; Measures: Amount.
 inline support::Ref<memcube::MemCube> makeCalendarCube() {
     return memcube::CubeBuilder("Calendar")
         .hierarchy(
             "Time", {"Year", "Quarter", "Month"},
             {{"2023", "Q1", "Jan"}, {"2023", "Q1", "Feb"}, {"2023", "Q2", "Apr"}, {"2024", "Q1"}})
+        .alternateHierarchy("Time", "Season", {"Season", "Month"},
+                            {{"Winter", "[Time].[2023].[Q1].[Jan]"},
+                             {"Spring", "Apr"},
+                             {"Winter", "Feb"},
+                             {"Winter", "[Time].[2024].[Q1]"}})
         .dimension("Store", {"North", "South", "East]"})
         .measures({"Amount"})
         .fact({"[Time].[2023].[Q1].[Jan]", "North"}, {10})

@@ -34,12 +34,20 @@ TEST_F(Structure, DimensionsHierarchiesAndLevels) {
     EXPECT_EQ(fCube->findDimension("[store]"), dimensions[1]);
     EXPECT_EQ(fCube->findDimension("Store"), dimensions[1]);
     EXPECT_EQ(fCube->findDimension("[Nowhere]"), nullptr);
-    // One hierarchy per dimension, of the dimension's name (acceptsName finds it by name).
+    // The default hierarchy has the dimension's name, another one its own below it.
     std::vector<ZELT_o::Hierarchy*> hierarchies;
     fTime->getHierarchies(hierarchies);
-    EXPECT_TRUE(hierarchies == std::vector{fTimeHierarchy} &&
-                fTimeHierarchy->getDimension() == fTime);
-    EXPECT_EQ(nameOf(fTimeHierarchy), "[Time]");
+    ASSERT_EQ(hierarchies.size(), 2u);
+    ZELT_o::Hierarchy* season = hierarchies[1];
+    EXPECT_TRUE(hierarchies[0] == fTimeHierarchy && fTimeHierarchy->getDimension() == fTime &&
+                season->getDimension() == fTime);
+    EXPECT_EQ(namesOf(hierarchies), (Names{"[Time]", "[Time].[Season]"}));
+    EXPECT_TRUE(fTime->findHierarchy("season") == season &&
+                fTime->findHierarchy("Time") == fTimeHierarchy &&
+                fTime->acceptsName("[Time].[Season].[Winter].[Feb]"));
+    EXPECT_EQ(nameOf(season->getDefaultMember()), "[Time].[Season].[All Season]");
+    EXPECT_EQ(namesOf(membersOf(*support::adopt(season->createMemberSet(0, nullptr)))),
+              (Names{"[Time].[Season].[Winter]", "[Time].[Season].[Spring]"}));
     EXPECT_EQ(fTime->getRefCount(), timeCount) << "structural getters lend without counting";
     EXPECT_EQ(fCube->getRefCount(), 1);
 

@@ -21,6 +21,7 @@ struct DimensionSpec {
     bool measures = false;
     std::vector<std::string> levels;
     std::vector<std::vector<std::string>> paths;  // For Measures: one single-name path each.
+    std::vector<DimensionSpec> alternates;        // Other hierarchies, by the same fields.
 };
 
 // The names one fact dimension's facts use, each stored once.
@@ -41,8 +42,9 @@ struct FactKeys {
     throw std::invalid_argument("memcube::CubeBuilder: " + what);
 }
 
-// The leaf a fact names: by unique name, or by a name no other member of the dimension has.
-std::int32_t resolve_leaf(MemHierarchy const& hierarchy, std::string const& text) {
+// The leaf a fact (or another hierarchy) names: by unique name, or by a name no other member of
+// the dimension has.
+MemMember const& find_leaf(MemHierarchy const& hierarchy, std::string const& text) {
     PovaString const name(text);
     MemMember const* member = hierarchy.findMemberByUniqueName(name);
     if (member == nullptr) {
@@ -58,7 +60,82 @@ std::int32_t resolve_leaf(MemHierarchy const& hierarchy, std::string const& text
     if (!member->isLeaf()) {
         invalid("'" + text + "' is not a leaf of dimension " + hierarchy.getName().string());
     }
-    return member->firstLeaf();
+    return *member;
+}
+
+std::int32_t resolve_leaf(MemHierarchy const& hierarchy, std::string const& text) {
+    return find_leaf(hierarchy, text).firstLeaf();
+}
+
+void check_paths(std::string const& name, std::vector<std::string> const& levels,
+                 std::vector<std::vector<std::string>> const& paths) {
+    if (levels.empty() && !paths.empty()) {
+        invalid("dimension " + name + " has members but no level");
+    }
+    for (auto const& path : paths) {
+        if (path.empty() || path.size() > levels.size()) {
+            invalid("a path of dimension " + name + " does not fit its levels");
+        }
+    }
+}
+
+// The All member, the levels and the members of the paths; answers the member each path ends
+// in.
+std::vector<MemMember*> add_tree(MemHierarchy& hierarchy, std::string const& allName,
+                                 std::vector<std::string> const& levelNames,
+                                 std::vector<std::vector<std::string>> const& paths) {
+    MemLevel* allLevel = hierarchy.addLevel("(All)");
+    MemMember* all =
+        hierarchy.addMember(allLevel, nullptr, PovaString("All " + allName), ZELT_o::Member::kAll);
+    std::vector<MemLevel*> levels;
+    for (std::string const& level : levelNames) {
+        levels.push_back(hierarchy.addLevel(PovaString(level)));
+    }
+    // Members made so far, by parent and name.
+    std::map<std::pair<MemMember*, std::string>, MemMember*> made;
+    std::vector<MemMember*> ends;
+    for (auto const& path : paths) {
+        MemMember* parent = all;
+        for (std::size_t depth = 0; depth < path.size(); ++depth) {
+            MemMember*& next = made[{parent, path[depth]}];
+            if (next == nullptr) {
+                next = hierarchy.addMember(levels[depth], parent, PovaString(path[depth]),
+                                           ZELT_o::Member::kRegular);
+            }
+            parent = next;
+        }
+        ends.push_back(parent);
+    }
+    return ends;
+}
+
+// Another hierarchy of a dimension whose default hierarchy is built: its leaves stand for the
+// default hierarchy's leaves that its paths end in, each of them exactly once.
+support::Ref<MemHierarchy> build_alternate(MemDimension& dimension, DimensionSpec const& spec) {
+    MemHierarchy const& base = *dimension.hierarchy();
+    auto hierarchy =
+        support::adopt(new MemHierarchy(&dimension, PovaString(spec.name),
+                                        qualify(dimension.getUniqueName(), PovaString(spec.name))));
+    std::vector<std::int32_t> factLeaves;
+    std::vector<std::vector<std::string>> paths = spec.paths;
+    for (auto& path : paths) {
+        MemMember const& leaf = find_leaf(base, path.back());
+        factLeaves.push_back(leaf.firstLeaf());
+        path.back() = leaf.getName().string();
+    }
+    std::vector<MemMember*> const ends = add_tree(*hierarchy, spec.name, spec.levels, paths);
+    hierarchy->finish();
+    std::vector<std::int32_t> mapped(static_cast<std::size_t>(base.leafCount()), -1);
+    for (std::size_t i = 0; i < ends.size(); ++i) {
+        auto& slot = mapped[static_cast<std::size_t>(ends[i]->firstLeaf())];
+        if (!ends[i]->isLeaf() || slot >= 0 || hierarchy->leafCount() != base.leafCount()) {
+            invalid("hierarchy " + spec.name + " must hold each leaf of dimension " +
+                    dimension.getName().string() + " once, as a leaf");
+        }
+        slot = factLeaves[i];
+    }
+    hierarchy->mapLeaves(std::move(mapped));
+    return hierarchy;
 }
 
 }  // namespace
@@ -109,16 +186,32 @@ CubeBuilder& CubeBuilder::dimension(std::string const& name,
 
 CubeBuilder& CubeBuilder::hierarchy(std::string const& name, std::vector<std::string> const& levels,
                                     std::vector<std::vector<std::string>> const& paths) {
-    if (levels.empty() && !paths.empty()) {
-        invalid("dimension " + name + " has members but no level");
-    }
-    for (auto const& path : paths) {
-        if (path.empty() || path.size() > levels.size()) {
-            invalid("a path of dimension " + name + " does not fit its levels");
-        }
-    }
-    fSpec->add_dimension({name, false, levels, paths});
+    check_paths(name, levels, paths);
+    fSpec->add_dimension({name, false, levels, paths, {}});
     return *this;
+}
+
+CubeBuilder& CubeBuilder::alternateHierarchy(std::string const& dimension, std::string const& name,
+                                             std::vector<std::string> const& levels,
+                                             std::vector<std::vector<std::string>> const& paths) {
+    check_paths(name, levels, paths);
+    PovaString const key = lookupKey(PovaString(name));
+    for (DimensionSpec& described : fSpec->dimensions) {
+        if (described.measures ||
+            lookupKey(PovaString(described.name)) != lookupKey(PovaString(dimension))) {
+            continue;
+        }
+        bool taken = lookupKey(PovaString(described.name)) == key;
+        for (DimensionSpec const& other : described.alternates) {
+            taken = taken || lookupKey(PovaString(other.name)) == key;
+        }
+        if (taken) {
+            invalid("dimension " + dimension + " has a hierarchy named " + name);
+        }
+        described.alternates.push_back({name, false, levels, paths, {}});
+        return *this;
+    }
+    invalid("no dimension " + dimension + " to add hierarchy " + name + " to");
 }
 
 CubeBuilder& CubeBuilder::measures(std::vector<std::string> const& names) {
@@ -138,7 +231,7 @@ CubeBuilder& CubeBuilder::measures(std::vector<std::string> const& names) {
     if (paths.empty()) {
         invalid("no measures");
     }
-    fSpec->add_dimension({"Measures", true, {"MeasuresLevel"}, paths});
+    fSpec->add_dimension({"Measures", true, {"MeasuresLevel"}, paths, {}});
     return *this;
 }
 
@@ -178,8 +271,8 @@ support::Ref<MemCube> CubeBuilder::build() const {
         auto dimension = support::adopt(new MemDimension(cube.get(), static_cast<LONG>(ordinal),
                                                          PovaString(described.name),
                                                          described.measures, column));
-        auto hierarchy =
-            support::adopt(new MemHierarchy(dimension.get(), PovaString(described.name)));
+        auto hierarchy = support::adopt(new MemHierarchy(
+            dimension.get(), PovaString(described.name), dimension->getUniqueName()));
         if (described.measures) {
             MemLevel* level = hierarchy->addLevel(PovaString(described.levels.front()));
             LONG index = 0;
@@ -189,30 +282,14 @@ support::Ref<MemCube> CubeBuilder::build() const {
                     ->setMeasureIndex(index++);
             }
         } else {
-            MemLevel* allLevel = hierarchy->addLevel("(All)");
-            MemMember* all = hierarchy->addMember(
-                allLevel, nullptr, PovaString("All " + described.name), ZELT_o::Member::kAll);
-            std::vector<MemLevel*> levels;
-            for (std::string const& level : described.levels) {
-                levels.push_back(hierarchy->addLevel(PovaString(level)));
-            }
-            // Members made so far, by parent and name.
-            std::map<std::pair<MemMember*, std::string>, MemMember*> made;
-            for (auto const& path : described.paths) {
-                MemMember* parent = all;
-                for (std::size_t depth = 0; depth < path.size(); ++depth) {
-                    MemMember*& next = made[{parent, path[depth]}];
-                    if (next == nullptr) {
-                        next = hierarchy->addMember(levels[depth], parent, PovaString(path[depth]),
-                                                    ZELT_o::Member::kRegular);
-                    }
-                    parent = next;
-                }
-            }
+            add_tree(*hierarchy, described.name, described.levels, described.paths);
             factHierarchies.push_back(hierarchy.get());
         }
         hierarchy->finish();
-        dimension->setHierarchy(std::move(hierarchy));
+        dimension->addHierarchy(std::move(hierarchy));
+        for (DimensionSpec const& alternate : described.alternates) {
+            dimension->addHierarchy(build_alternate(*dimension, alternate));
+        }
         cube->add_dimension(std::move(dimension));
     }
 

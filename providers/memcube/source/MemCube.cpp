@@ -8,6 +8,7 @@
 #include "MemMember.h"
 #include "MemMemberSet.h"
 #include "MemResultSet.h"
+#include "MemViewpoint.h"
 #include "QueryEngine.h"
 #include "UniqueNames.h"
 
@@ -229,9 +230,11 @@ void MemCube::addNamedSet(PovaString const& name) {
 bool MemCube::hasCalculations() const {
     std::vector<ZELT_o::Calculation*> calculations;
     for (auto const& dimension : fDimensions) {
-        dimension->hierarchy()->getCalculations(calculations);
-        if (!calculations.empty()) {
-            return true;
+        for (auto const& hierarchy : dimension->hierarchies()) {
+            hierarchy->getCalculations(calculations);
+            if (!calculations.empty()) {
+                return true;
+            }
         }
     }
     return false;
@@ -243,9 +246,10 @@ ZELT_o::Calculation* MemCube::createCalculation() {
 
 ZELT_o::Calculation* MemCube::findCalculation(PovaString const& uniqueName) const {
     for (auto const& dimension : fDimensions) {
-        if (ZELT_o::Calculation* calculation =
-                dimension->hierarchy()->findCalculation(uniqueName)) {
-            return calculation;
+        for (auto const& hierarchy : dimension->hierarchies()) {
+            if (ZELT_o::Calculation* calculation = hierarchy->findCalculation(uniqueName)) {
+                return calculation;
+            }
         }
     }
     return nullptr;
@@ -254,9 +258,11 @@ ZELT_o::Calculation* MemCube::findCalculation(PovaString const& uniqueName) cons
 void MemCube::saveCalculations(XmlSupport& xml, XmlNode element) const {
     std::vector<ZELT_o::Calculation*> calculations;
     for (auto const& dimension : fDimensions) {
-        dimension->hierarchy()->getCalculations(calculations);
-        for (ZELT_o::Calculation* calculation : calculations) {
-            calculation->save(xml, XmlSupport::addAChild(element, "CalculatedMember"));
+        for (auto const& hierarchy : dimension->hierarchies()) {
+            hierarchy->getCalculations(calculations);
+            for (ZELT_o::Calculation* calculation : calculations) {
+                calculation->save(xml, XmlSupport::addAChild(element, "CalculatedMember"));
+            }
         }
     }
 }
@@ -269,14 +275,24 @@ bool MemCube::canEvaluate(Layout const& layout) {
     return QueryEngine(*this).fits(layout);
 }
 
+Layout MemCube::layoutOf(ZELT_o::Viewpoint& viewpoint) {
+    return MemViewpoint::layoutOf(viewpoint);
+}
+
+bool MemCube::canEvaluate(ZELT_o::Viewpoint& viewpoint) {
+    return MemViewpoint::canEvaluate(*this, viewpoint);
+}
+
 ZELT_o::MemberSet* MemCube::createMemberSet(ZELT_o::Hierarchy* hierarchy,
                                             std::vector<ZELT_o::Member*> const& members) {
     auto* owner = dynamic_cast<MemHierarchy*>(hierarchy);
     if (owner == nullptr || owner->cube() != this) {
         return nullptr;
     }
+    // Only memcube's own members: a set's hierarchy then vouches for every member in it.
     for (ZELT_o::Member* member : members) {
-        if (member == nullptr || member->getHierarchy() != owner) {
+        auto* memMember = dynamic_cast<MemMember*>(member);
+        if (memMember == nullptr || memMember->hierarchy() != owner) {
             return nullptr;
         }
     }

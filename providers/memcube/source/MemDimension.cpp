@@ -6,6 +6,8 @@
 #include <memcube/MemCube.h>
 #include <pova/support/InstanceCounter.h>
 
+#include <algorithm>
+
 namespace memcube {
 
 namespace {
@@ -30,38 +32,38 @@ ZELT_o::Cube* MemDimension::getCube() const {
 
 void MemDimension::getHierarchies(std::vector<ZELT_o::Hierarchy*>& hierarchies) const {
     hierarchies.clear();
-    if (fHierarchy) {
-        hierarchies.push_back(fHierarchy.get());
+    for (auto const& hierarchy : fHierarchies) {
+        hierarchies.push_back(hierarchy.get());
     }
 }
 
 ZELT_o::Hierarchy* MemDimension::getDefaultHierarchy() const {
-    return fHierarchy.get();
+    return hierarchy();
 }
 
 ZELT_o::Hierarchy* MemDimension::findHierarchy(PovaString const& name) const {
-    if (!fHierarchy) {
-        return nullptr;
-    }
     PovaString const key = lookupKey(name);
-    for (PovaString const& candidate :
-         {fHierarchy->getUniqueName(), fHierarchy->getName(), fUniqueName, fName}) {
-        if (lookupKey(candidate) == key || lookupKey(bracket(candidate)) == key) {
-            return fHierarchy.get();
+    auto matches = [&key](PovaString const& candidate) {
+        return lookupKey(candidate) == key || lookupKey(bracket(candidate)) == key;
+    };
+    for (auto const& hierarchy : fHierarchies) {
+        if (matches(hierarchy->getUniqueName()) || matches(hierarchy->getName())) {
+            return hierarchy.get();
         }
     }
-    return nullptr;
+    return matches(fUniqueName) || matches(fName) ? hierarchy() : nullptr;
 }
 
 bool MemDimension::acceptsName(PovaString const& name) const {
     if (findHierarchy(name) != nullptr) {
         return true;
     }
-    return fHierarchy && fHierarchy->acceptsName(name);
+    return std::any_of(fHierarchies.begin(), fHierarchies.end(),
+                       [&name](auto const& hierarchy) { return hierarchy->acceptsName(name); });
 }
 
-void MemDimension::setHierarchy(support::Ref<MemHierarchy> hierarchy) {
-    fHierarchy = std::move(hierarchy);
+void MemDimension::addHierarchy(support::Ref<MemHierarchy> hierarchy) {
+    fHierarchies.push_back(std::move(hierarchy));
 }
 
 }  // namespace memcube

@@ -1,8 +1,11 @@
-// memcube::MemDimension: a dimension of a MemCube, holding its one hierarchy.
+// memcube::MemDimension: a dimension of a MemCube, holding its hierarchies: the default one,
+// named after the dimension, then any others over the same leaves.
 #pragma once
 
 #include <pova/Dimension.h>
 #include <pova/support/Ref.h>
+
+#include <vector>
 
 namespace memcube {
 
@@ -25,14 +28,19 @@ public:
     bool isMeasures() const override { return fMeasures; }
     void getHierarchies(std::vector<ZELT_o::Hierarchy*>& hierarchies) const override;
     ZELT_o::Hierarchy* getDefaultHierarchy() const override;
-    // By name or unique name of the hierarchy or of the dimension itself.
+    // By name or unique name of a hierarchy; the dimension's own names give the default one.
     ZELT_o::Hierarchy* findHierarchy(PovaString const& name) const override;
     bool acceptsName(PovaString const& name) const override;
 
     // --- memcube
     MemCube* cube() const { return fCube; }
-    MemHierarchy* hierarchy() const { return fHierarchy.get(); }
-    void setHierarchy(support::Ref<MemHierarchy> hierarchy);
+    // The default hierarchy; null until the builder adds one.
+    MemHierarchy* hierarchy() const {
+        return fHierarchies.empty() ? nullptr : fHierarchies.front().get();
+    }
+    std::vector<support::Ref<MemHierarchy>> const& hierarchies() const { return fHierarchies; }
+    // The first hierarchy added is the default.
+    void addHierarchy(support::Ref<MemHierarchy> hierarchy);
     LONG factColumn() const { return fFactColumn; }
 
 private:
@@ -44,7 +52,7 @@ private:
     PovaString fUniqueName;
     bool fMeasures;
     LONG fFactColumn;
-    support::Ref<MemHierarchy> fHierarchy;
+    std::vector<support::Ref<MemHierarchy>> fHierarchies;
 };
 
 }  // namespace memcube

@@ -18,11 +18,11 @@ namespace {
 support::InstanceCounter gInstances;
 }  // namespace
 
-MemHierarchy::MemHierarchy(MemDimension* dimension, PovaString name)
+MemHierarchy::MemHierarchy(MemDimension* dimension, PovaString name, PovaString uniqueName)
     : ZELT_o::Hierarchy("MemHierarchy", gInstances.next()),
       fDimension(dimension),
       fName(std::move(name)),
-      fUniqueName(dimension->getUniqueName()) {}
+      fUniqueName(std::move(uniqueName)) {}
 
 MemHierarchy::~MemHierarchy() = default;
 
@@ -297,6 +297,14 @@ void MemHierarchy::finish() {
         }
     }
     fDefaultMember = fRoots.empty() ? nullptr : fRoots.front();
+}
+
+void MemHierarchy::mapLeaves(std::vector<std::int32_t> factLeaves) {
+    fFactLeaves = std::move(factLeaves);
+    fOwnLeaves.assign(fFactLeaves.size(), 0);
+    for (std::size_t leaf = 0; leaf < fFactLeaves.size(); ++leaf) {
+        fOwnLeaves[static_cast<std::size_t>(fFactLeaves[leaf])] = static_cast<std::int32_t>(leaf);
+    }
 }
 
 }  // namespace memcube

@@ -1,10 +1,15 @@
-// memcube::MemHierarchy: the hierarchy of a MemDimension. It owns the levels, the members (in
+// memcube::MemHierarchy: a hierarchy of a MemDimension. It owns the levels, the members (in
 // depth-first order) and the calculations, and answers name lookups.
+//
+// Leaves are numbered depth-first, so that every member covers a range of them. The fact table
+// numbers a dimension's leaves as its default hierarchy does; another hierarchy of the
+// dimension holds the same leaves in its own order, and maps between the two numberings.
 #pragma once
 
 #include <pova/Hierarchy.h>
 #include <pova/support/Ref.h>
 
+#include <cstdint>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -19,7 +24,7 @@ class MemMember;
 
 class MemHierarchy final : public ZELT_o::Hierarchy {
 public:
-    MemHierarchy(MemDimension* dimension, PovaString name);
+    MemHierarchy(MemDimension* dimension, PovaString name, PovaString uniqueName);
 
     // --- support::NamedPart
     PovaString getName() const override { return fName; }
@@ -60,6 +65,9 @@ public:
     // Orders the members depth-first, numbers the leaves, names everything and builds the
     // lookup tables. Called once, after the last member.
     void finish();
+    // For a hierarchy other than the default: the fact leaf (the default hierarchy's number)
+    // of each of its own leaves, a permutation of 0 .. leafCount() - 1.
+    void mapLeaves(std::vector<std::int32_t> factLeaves);
 
     // --- memcube
     MemDimension* dimension() const { return fDimension; }
@@ -67,6 +75,14 @@ public:
     std::vector<MemMember*> const& members() const { return fMemberOrder; }
     std::vector<MemMember*> const& roots() const { return fRoots; }
     LONG leafCount() const { return fLeafCount; }
+    // The fact leaf of one of this hierarchy's leaves.
+    std::int32_t factLeaf(std::int32_t leaf) const {
+        return fFactLeaves.empty() ? leaf : fFactLeaves[static_cast<std::size_t>(leaf)];
+    }
+    // This hierarchy's leaf for each fact leaf; null when the numberings are the same.
+    std::int32_t const* ownLeaves() const {
+        return fOwnLeaves.empty() ? nullptr : fOwnLeaves.data();
+    }
     MemMember* findMemberByUniqueName(PovaString const& uniqueName) const;
     MemMember* findMemberByName(PovaString const& name) const;
     // Whether more than one member has this name.
@@ -89,6 +105,9 @@ private:
     std::vector<MemMember*> fRoots;
     MemMember* fDefaultMember = nullptr;
     LONG fLeafCount = 0;
+    // Empty for the default hierarchy, whose numbering the facts use.
+    std::vector<std::int32_t> fFactLeaves;
+    std::vector<std::int32_t> fOwnLeaves;
     // Lookup keys (case folded) to the first member in depth-first order.
     std::unordered_map<PovaString, MemMember*> fByUniqueName;
     std::unordered_map<PovaString, MemMember*> fByName;

@@ -1,4 +1,6 @@
-// memcube::MemMemberSet: a fixed, ordered list of members of one MemHierarchy.
+// memcube::MemMemberSet: a fixed, ordered list of members of one MemHierarchy. Every member is
+// a MemMember of that hierarchy (its makers see to it), so a set's size and hierarchy say all
+// a layout check needs to know of it.
 #pragma once
 
 #include <pova/MemberSet.h>
@@ -35,6 +37,7 @@ public:
     void save(XmlSupport& xml, XmlNode element) const override;
 
     // --- memcube
+    MemHierarchy* hierarchy() const { return fHierarchy; }
     // The member the set was made with as its default (may be null).
     ZELT_o::Member* getDefaultMember() const { return fDefaultMember; }
 

@@ -1,5 +1,11 @@
 #include "MemViewpoint.h"
 
+#include "MemDimension.h"
+#include "MemHierarchy.h"
+#include "MemMember.h"
+#include "MemMemberSet.h"
+#include "QueryEngine.h"
+
 #include <memcube/MemCube.h>
 #include <pova/Dimension.h>
 #include <pova/Hierarchy.h>
@@ -7,26 +13,51 @@
 #include <pova/common/ViewpointCommon.h>
 #include <pova/support/Ref.h>
 
+#include <array>
+#include <bitset>
+#include <type_traits>
+#include <typeinfo>
+
 namespace memcube {
 
-MemViewpoint::MemViewpoint(common::ViewpointCommon& viewpoint) : common::ViewpointBase(viewpoint) {}
+namespace {
+
+// The quick check keeps the dimensions a layout uses in a bitset of this size.
+constexpr std::size_t kTrackedDimensions = 256;
+
+// The classes are final, so comparing the dynamic type is an exact dynamic_cast, and a much
+// cheaper one: the check runs on every layout change.
+template <class Exact, class Base>
+Exact* exact_cast(Base* object) {
+    static_assert(std::is_final_v<Exact>);
+    return object != nullptr && typeid(*object) == typeid(Exact) ? static_cast<Exact*>(object)
+                                                                 : nullptr;
+}
+
+bool is_result_axis(LONG axis, LONG viewAxes, ZELT_o::Viewpoint::AxisType type) {
+    return axis < viewAxes && type != ZELT_o::Viewpoint::kSlice;
+}
+
+bool is_shown(ZELT_o::Viewpoint::AxisType type) {
+    return type != ZELT_o::Viewpoint::kHidden && type != ZELT_o::Viewpoint::kExcluded;
+}
+
+}  // namespace
+
+MemViewpoint::MemViewpoint(common::ViewpointCommon& viewpoint)
+    : common::ViewpointBase(viewpoint),
+      fCube(dynamic_cast<MemCube*>(support::adopt(viewpoint.getCube()).get())) {}
 
 ZELT_o::ViewResultSet* MemViewpoint::query(
     std::vector<ZELT_o::PropertySpecification>* /*properties*/) {
-    ZELT_o::Viewpoint& owner = viewpoint();
-    auto cube = support::adopt(owner.getCube());
-    auto* memCube = dynamic_cast<MemCube*>(cube.get());
-    if (memCube == nullptr) {
+    if (fCube == nullptr) {
         return nullptr;
     }
-    return memCube->evaluate(layoutOf(owner)).detach();
+    return fCube->evaluate(layoutOf(viewpoint())).detach();
 }
 
 bool MemViewpoint::isInError() const {
-    ZELT_o::Viewpoint& owner = viewpoint();
-    auto cube = support::adopt(owner.getCube());
-    auto* memCube = dynamic_cast<MemCube*>(cube.get());
-    return memCube != nullptr && !memCube->canEvaluate(layoutOf(owner));
+    return fCube != nullptr && !canEvaluate(*fCube, viewpoint());
 }
 
 Layout MemViewpoint::layoutOf(ZELT_o::Viewpoint& viewpoint) {
@@ -35,16 +66,19 @@ Layout MemViewpoint::layoutOf(ZELT_o::Viewpoint& viewpoint) {
     LONG const axes = viewAxes + viewpoint.countPagedAxes();
     for (LONG axis = 0; axis < axes; ++axis) {
         ZELT_o::Viewpoint::AxisType const type = viewpoint.getAxisType(axis);
-        if (type == ZELT_o::Viewpoint::kHidden || type == ZELT_o::Viewpoint::kExcluded) {
+        if (!is_shown(type)) {
             continue;
         }
         // A copy: asking for member sets may change the viewpoint's state.
         std::vector<ZELT_o::Dimension*> const dimensions = viewpoint.getAxisDimensions(axis);
-        if (axis < viewAxes && type != ZELT_o::Viewpoint::kSlice) {
+        if (is_result_axis(axis, viewAxes, type)) {
             Layout::Axis result;
             result.excludeEmpty = viewpoint.isAxisNULLFiltered(axis);
             for (ZELT_o::Dimension* dimension : dimensions) {
-                result.nests.push_back(active_set(viewpoint, *dimension));
+                auto& members = result.nests.emplace_back();
+                if (ZELT_o::MemberSet* set = active_set(viewpoint, *dimension)) {
+                    set->getMembers(members);
+                }
             }
             layout.axes.push_back(std::move(result));
         } else {
@@ -56,19 +90,81 @@ Layout MemViewpoint::layoutOf(ZELT_o::Viewpoint& viewpoint) {
     return layout;
 }
 
-// Until the viewpoint keeps active sets and slices, those of the default hierarchy stand in.
-std::vector<ZELT_o::Member*> MemViewpoint::active_set(ZELT_o::Viewpoint& /*viewpoint*/,
-                                                      ZELT_o::Dimension& dimension) {
-    ZELT_o::Hierarchy* hierarchy = dimension.getDefaultHierarchy();
-    auto set = support::adopt(hierarchy->createMemberSet(0, hierarchy->getDefaultMember()));
-    std::vector<ZELT_o::Member*> members;
-    set->getMembers(members);
-    return members;
+bool MemViewpoint::canEvaluate(MemCube& cube, ZELT_o::Viewpoint& viewpoint) {
+    std::optional<bool> const quick = check_sizes(cube, viewpoint);
+    return quick ? *quick : cube.canEvaluate(layoutOf(viewpoint));
 }
 
-ZELT_o::Member* MemViewpoint::active_slice(ZELT_o::Viewpoint& /*viewpoint*/,
+// The query engine's rules, applied to counts: a member set is valid when it is empty or holds
+// members of this cube, a slice when it is a member of this cube, and a layout when it uses
+// each dimension once; an axis has the product of its member sets' sizes as length.
+std::optional<bool> MemViewpoint::check_sizes(MemCube& cube, ZELT_o::Viewpoint& viewpoint) {
+    if (static_cast<std::size_t>(cube.countDimensions()) > kTrackedDimensions) {
+        return std::nullopt;
+    }
+    std::bitset<kTrackedDimensions> used;
+    auto use = [&used](MemHierarchy const* hierarchy) {
+        auto const ordinal = static_cast<std::size_t>(hierarchy->dimension()->getOrdinal());
+        bool const first = !used.test(ordinal);
+        used.set(ordinal);
+        return first;
+    };
+    CellBudget budget;
+    std::array<ZELT_o::Dimension*, kTrackedDimensions> dimensions;
+    LONG const viewAxes = viewpoint.countAxes();
+    LONG const axes = viewAxes + viewpoint.countPagedAxes();
+    for (LONG axis = 0; axis < axes; ++axis) {
+        ZELT_o::Viewpoint::AxisType const type = viewpoint.getAxisType(axis);
+        if (!is_shown(type)) {
+            continue;
+        }
+        bool const resultAxis = is_result_axis(axis, viewAxes, type);
+        // A copy: asking for member sets may change the viewpoint's state.
+        std::vector<ZELT_o::Dimension*> const& onAxis = viewpoint.getAxisDimensions(axis);
+        std::size_t const count = onAxis.size();
+        if (count > dimensions.size()) {
+            return std::nullopt;
+        }
+        std::copy(onAxis.begin(), onAxis.end(), dimensions.begin());
+        std::int64_t length = 1;
+        for (std::size_t i = 0; i < count; ++i) {
+            ZELT_o::Dimension& dimension = *dimensions[i];
+            if (!resultAxis) {
+                auto* member = exact_cast<MemMember>(active_slice(viewpoint, dimension));
+                if (member == nullptr || member->hierarchy()->cube() != &cube ||
+                    !use(member->hierarchy())) {
+                    return false;
+                }
+                continue;
+            }
+            ZELT_o::MemberSet* set = active_set(viewpoint, dimension);
+            auto const* memSet = exact_cast<MemMemberSet>(set);
+            if (set != nullptr && memSet == nullptr) {
+                return std::nullopt;
+            }
+            LONG const size = memSet != nullptr ? memSet->getCount() : 0;
+            if (size > 0 && (memSet->hierarchy()->cube() != &cube || !use(memSet->hierarchy()))) {
+                return false;
+            }
+            length = CellBudget::times(length, size);
+        }
+        if (resultAxis) {
+            budget.addAxis(length, viewpoint.isAxisNULLFiltered(axis));
+        }
+    }
+    return budget.fits();
+}
+
+// The viewpoint's state for the dimension, made on first use (borrowed from the viewpoint): a
+// member set or slice of any hierarchy of the dimension, the active one by default.
+ZELT_o::MemberSet* MemViewpoint::active_set(ZELT_o::Viewpoint& viewpoint,
+                                            ZELT_o::Dimension& dimension) {
+    return viewpoint.getCurrentSet(dimension);
+}
+
+ZELT_o::Member* MemViewpoint::active_slice(ZELT_o::Viewpoint& viewpoint,
                                            ZELT_o::Dimension& dimension) {
-    return dimension.getDefaultHierarchy()->getDefaultMember();
+    return viewpoint.getCurrentSection(dimension);
 }
 
 }  // namespace memcube

@@ -21,7 +21,9 @@ constexpr std::int64_t kSaturated = std::int64_t{1} << 62;
 // A filtered axis is examined tuple by tuple before it is filtered.
 constexpr std::int64_t kMaxFilteredAxis = std::int64_t{1} << 26;
 
-std::int64_t times(std::int64_t a, std::int64_t b) {
+}  // namespace
+
+std::int64_t CellBudget::times(std::int64_t a, std::int64_t b) {
     std::int64_t product = 0;
     if (__builtin_mul_overflow(a, b, &product) || product > kSaturated) {
         return kSaturated;
@@ -29,7 +31,15 @@ std::int64_t times(std::int64_t a, std::int64_t b) {
     return product;
 }
 
-}  // namespace
+void CellBudget::addAxis(std::int64_t length, bool excludeEmpty) {
+    fFiltered = fFiltered || excludeEmpty;
+    fAxisTooLong = fAxisTooLong || length > (excludeEmpty ? kMaxFilteredAxis : MemCube::kMaxCells);
+    fCells = times(fCells, length);
+}
+
+bool CellBudget::fits() const {
+    return !fAxisTooLong && fCells < kSaturated && (fFiltered || fCells <= MemCube::kMaxCells);
+}
 
 // Cells of a grid small enough to hold whole.
 class QueryEngine::DenseCells {
@@ -81,29 +91,18 @@ MemMember* QueryEngine::checked_member(ZELT_o::Member* member) const {
     return checked;
 }
 
-bool QueryEngine::fits_in_memory() const {
-    bool filtered = false;
-    for (AxisPlan const& axis : fAxes) {
-        filtered = filtered || axis.excludeEmpty;
-        if (axis.length > (axis.excludeEmpty ? kMaxFilteredAxis : MemCube::kMaxCells)) {
-            return false;
-        }
-    }
-    return fCellCount < kSaturated && (filtered || fCellCount <= MemCube::kMaxCells);
-}
-
 bool QueryEngine::fits(Layout const& layout) {
     try {
         plan(layout);
     } catch (ResultError const&) {
         return false;
     }
-    return fits_in_memory();
+    return fBudget.fits();
 }
 
 support::Ref<MemResultSet> QueryEngine::evaluate(Layout const& layout) {
     plan(layout);
-    if (!fits_in_memory()) {
+    if (!fBudget.fits()) {
         throwResult(E_OUTOFMEMORY);
     }
     build_nest_tables();
@@ -134,7 +133,8 @@ void QueryEngine::plan(Layout const& layout) {
         } else if (member->firstLeaf() > 0 ||
                    member->endLeaf() < member->hierarchy()->leafCount()) {
             fFilters.push_back({static_cast<std::size_t>(dimension->factColumn()),
-                                member->firstLeaf(), member->endLeaf()});
+                                member->firstLeaf(), member->endLeaf(),
+                                member->hierarchy()->ownLeaves()});
         }
     };
 
@@ -185,13 +185,15 @@ void QueryEngine::plan(Layout const& layout) {
         std::int64_t length = 1;
         for (std::size_t i = axis.nests.size(); i-- > 0;) {
             axis.nestStrides[i] = length;
-            length = times(length, static_cast<std::int64_t>(fNests[axis.nests[i]].members.size()));
+            length = CellBudget::times(
+                length, static_cast<std::int64_t>(fNests[axis.nests[i]].members.size()));
         }
         axis.length = length;
         for (std::size_t i = 0; i < axis.nests.size(); ++i) {
-            fNests[axis.nests[i]].stride = times(axis.nestStrides[i], cellStride);
+            fNests[axis.nests[i]].stride = CellBudget::times(axis.nestStrides[i], cellStride);
         }
-        cellStride = times(cellStride, length);
+        fBudget.addAxis(length, axis.excludeEmpty);
+        cellStride = fBudget.cellCount();
     }
     fCellCount = cellStride;
 }
@@ -209,12 +211,13 @@ void QueryEngine::build_nest_tables() {
             }
             continue;
         }
-        auto const leaves =
-            static_cast<std::size_t>(nest.members.front()->hierarchy()->leafCount());
+        // Indexed by fact leaf, which a hierarchy other than the default numbers differently.
+        MemHierarchy const& hierarchy = *nest.members.front()->hierarchy();
+        auto const leaves = static_cast<std::size_t>(hierarchy.leafCount());
         nest.first.assign(leaves + 1, 0);
         for (MemMember* member : nest.members) {
             for (LONG leaf = member->firstLeaf(); leaf < member->endLeaf(); ++leaf) {
-                ++nest.first[static_cast<std::size_t>(leaf) + 1];
+                ++nest.first[static_cast<std::size_t>(hierarchy.factLeaf(leaf)) + 1];
             }
         }
         for (std::size_t leaf = 0; leaf < leaves; ++leaf) {
@@ -225,7 +228,8 @@ void QueryEngine::build_nest_tables() {
         for (std::size_t p = 0; p < nest.members.size(); ++p) {
             MemMember const* member = nest.members[p];
             for (LONG leaf = member->firstLeaf(); leaf < member->endLeaf(); ++leaf) {
-                nest.offsets[static_cast<std::size_t>(next[static_cast<std::size_t>(leaf)]++)] =
+                auto const factLeaf = static_cast<std::size_t>(hierarchy.factLeaf(leaf));
+                nest.offsets[static_cast<std::size_t>(next[factLeaf]++)] =
                     static_cast<std::int64_t>(p) * nest.stride;
             }
         }
@@ -273,7 +277,8 @@ void QueryEngine::scan(Cells& cells) const {
     for (std::size_t fact = 0; fact < count; ++fact) {
         bool selected = true;
         for (Filter const& filter : fFilters) {
-            std::int32_t const leaf = fFacts.leaves(filter.column)[fact];
+            std::int32_t leaf = fFacts.leaves(filter.column)[fact];
+            leaf = filter.ownLeaves != nullptr ? filter.ownLeaves[leaf] : leaf;
             if (leaf < filter.first || leaf >= filter.end) {
                 selected = false;
                 break;
@@ -347,7 +352,7 @@ support::Ref<MemResultSet> QueryEngine::finish(Cells& cells) const {
         } else {
             newLength[a] = fAxes[a].length;
         }
-        resultCells = times(resultCells, newLength[a]);
+        resultCells = CellBudget::times(resultCells, newLength[a]);
     }
     if (resultCells > MemCube::kMaxCells) {
         throwResult(E_OUTOFMEMORY);

@@ -20,6 +20,25 @@ class MemCube;
 class MemMember;
 class MemResultSet;
 
+// Whether a result with given axis lengths can be held: the one rule both the query engine and
+// the derived viewpoint's quick layout check apply. Lengths and products saturate rather than
+// overflow, so any count of any size may be added.
+class CellBudget {
+public:
+    // The number of positions of a nest or an axis: the product of its factors.
+    static std::int64_t times(std::int64_t a, std::int64_t b);
+
+    // The next result axis: its number of tuples before empty ones are dropped.
+    void addAxis(std::int64_t length, bool excludeEmpty);
+    bool fits() const;
+    std::int64_t cellCount() const { return fCells; }
+
+private:
+    std::int64_t fCells = 1;
+    bool fFiltered = false;
+    bool fAxisTooLong = false;
+};
+
 class QueryEngine {
 public:
     explicit QueryEngine(MemCube& cube);
@@ -33,8 +52,6 @@ public:
     bool fits(Layout const& layout);
 
 private:
-    bool fits_in_memory() const;
-
     // One nested member list, flattened over all axes.
     struct Nest {
         std::vector<MemMember*> members;
@@ -55,11 +72,13 @@ private:
         std::int64_t cellStride = 1;
         bool excludeEmpty = false;
     };
-    // A range test on one fact column: a slice or a default member below the top.
+    // A range test on one fact column: a slice or a default member below the top. The range
+    // is in its hierarchy's leaf numbers: ownLeaves maps fact leaves to them (null: the same).
     struct Filter {
         std::size_t column;
         std::int32_t first;
         std::int32_t end;
+        std::int32_t const* ownLeaves;
     };
     class DenseCells;
     class SparseCells;
@@ -79,6 +98,7 @@ private:
     std::vector<Filter> fFilters;
     std::size_t fMeasure = 0;  // The measure when Measures is not nested.
     bool fMeasuresNested = false;
+    CellBudget fBudget;
     std::int64_t fCellCount = 1;
 };
 

@@ -40,6 +40,15 @@ public:
     // higher up.
     CubeBuilder& hierarchy(std::string const& name, std::vector<std::string> const& levels,
                            std::vector<std::vector<std::string>> const& paths);
+    // Another hierarchy of the dimension `dimension`, declared before, over the same leaves:
+    // each path names members of the new hierarchy's levels from the top and ends in a leaf of
+    // the dimension's default hierarchy (by unique name, or by a name no other member has),
+    // which becomes a leaf of the same name on the level the path reaches. Every leaf of the
+    // default hierarchy must come exactly once. Its unique name is the dimension's followed by
+    // .[name]; the dimension's default hierarchy stays the first.
+    CubeBuilder& alternateHierarchy(std::string const& dimension, std::string const& name,
+                                    std::vector<std::string> const& levels,
+                                    std::vector<std::vector<std::string>> const& paths);
     // The Measures dimension, its measures in order.
     CubeBuilder& measures(std::vector<std::string> const& names);
     // One fact: a leaf member of every non-measure dimension, in dimension order, given by

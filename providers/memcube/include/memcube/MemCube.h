@@ -1,16 +1,19 @@
 // memcube::MemCube: a cube of the reference in-memory provider, built by memcube::CubeBuilder.
 //
-// Structure. Each dimension has one hierarchy with the dimension's name. A hierarchy has an
-// All member on top, on the level "(All)" (depth 0), then the levels given to the builder; the
-// Measures dimension has no All member and one level, "MeasuresLevel", of measures. The
-// default member is the All member, or the first measure.
+// Structure. Each dimension has a default hierarchy with the dimension's name, and may have
+// others over the same leaves grouped differently. A hierarchy has an All member on top, on the
+// level "(All)" (depth 0), then the levels given to the builder; the Measures dimension has no
+// All member and one level, "MeasuresLevel", of measures. The default member is the All
+// member, or the first measure.
 //
 // Unique names (every part in brackets, "]" inside a name doubled):
 //   cube        [Sales]
-//   dimension   [Time]                   (its hierarchy has the same unique name)
+//   dimension   [Time]                   (its default hierarchy has the same unique name)
 //   level       [Time].[Year]            (the All level: [Time].[(All)])
 //   All member  [Time].[All Time]
 //   member      [Time].[2024], [Time].[2024].[Q1], [Time].[2024].[Q1].[Jan]
+//   hierarchy   [Time].[Fiscal]          (another one; its names go on from there:
+//               [Time].[Fiscal].[All Fiscal], [Time].[Fiscal].[FY2024].[Jan])
 //   measure     [Measures].[Sales]
 //   calculation the hierarchy's unique name followed by .[name]
 //   named set   [Top Cities]
@@ -21,7 +24,8 @@
 // are tried first; then plain names, in the order dimension, level, member (a measure
 // answers 5), calculation (as a member, or a measure on Measures), named set; the first match
 // in cube order wins, so "Q1" names the first quarter found. On success the name is replaced
-// by the canonical unique name.
+// by the canonical unique name. Only default hierarchies are searched (here and by findMember);
+// the members of another hierarchy are found through it.
 //
 // Values. Every measure is a double: a cell is the VT_R8 sum of its measure over the facts
 // under all of its coordinates, or VT_EMPTY when no fact lies there. Calculations are stored,
@@ -102,6 +106,12 @@ public:
     // Whether evaluate would compute the layout: valid and within kMaxCells.
     bool canEvaluate(Layout const& layout);
     static constexpr long long kMaxCells = 16LL * 1024 * 1024;
+    // The layout a query of the viewpoint computes, from its axes and the active member sets
+    // and slices of their dimensions (which the viewpoint may make on first use).
+    static Layout layoutOf(ZELT_o::Viewpoint& viewpoint);
+    // canEvaluate(layoutOf(viewpoint)), found from the sizes of the active member sets without
+    // copying their members or allocating: the viewpoint asks it on every layout change.
+    bool canEvaluate(ZELT_o::Viewpoint& viewpoint);
 
     // A member set of the given members of one hierarchy (kind 0), one reference for the
     // caller; null when a member is null or of another hierarchy.
