@@ -93,6 +93,10 @@ support::Ref<ViewpointCommon> ViewpointCommon::keep_alive() {
 
 void ViewpointCommon::visitTree(ViewpointVisitor& visitor) {
     auto self = keep_alive();
+    walk_tree(visitor);
+}
+
+void ViewpointCommon::walk_tree(ViewpointVisitor& visitor) {
     if (visitor.visit(*this, *this, true)) {
         visit_children(visitor);
     }
@@ -141,7 +145,7 @@ bool ViewpointCommon::take_layout_rejection() {
 bool ViewpointCommon::walk_layout(ViewpointVisitor& walk) {
     take_layout_rejection();  // a refusal left by an earlier walk is not this one's
     try {
-        visitTree(walk);
+        walk_tree(walk);
     } catch (...) {
         take_layout_rejection();
         throw;

@@ -183,7 +183,7 @@ void ViewpointCommon::set_active_hierarchy(ZELT_o::Dimension& dimension,
 void ViewpointCommon::set_active_set(ZELT_o::Dimension const& dimension, ZELT_o::MemberSet* set) {
     replaceCurrentSet(dimension, set, true);
     auto walk = ActiveSetVisitor(*set);
-    visitTree(walk);
+    walk_tree(walk);
     fChangedSinceLastPersist = true;
     sendEvents();
 }
@@ -191,7 +191,7 @@ void ViewpointCommon::set_active_set(ZELT_o::Dimension const& dimension, ZELT_o:
 void ViewpointCommon::set_active_selection(ZELT_o::Dimension& dimension, ZELT_o::MemberSet* set) {
     replaceCurrentSelection(dimension, set, true);
     auto walk = ActiveSelVisitor(*set);
-    visitTree(walk);
+    walk_tree(walk);
     fChangedSinceLastPersist = true;
     sendEvents();
 }
@@ -203,7 +203,7 @@ void ViewpointCommon::set_active_slice(ZELT_o::Dimension& dimension, ZELT_o::Mem
         return;
     }
     auto walk = ActiveSliceVisitor(*member);
-    visitTree(walk);
+    walk_tree(walk);
     fChangedSinceLastPersist = true;
     sendEvents();
 }
@@ -275,7 +275,7 @@ ZELT_o::MemberSet* ViewpointCommon::getCurrentSet(ZELT_o::Dimension const& dimen
         replaceCurrentSet(dimension, bound, false);
         return bound;
     }
-    if (auto const* stored = fProperties[index]->get(fieldListName())) {
+    if (auto const* stored = fProperties[index]->get(DimensionProperties::kFieldList)) {
         if (ZELT_o::MemberSet* set = stored->getMemberSet()) {
             return set;
         }
@@ -292,7 +292,7 @@ ZELT_o::MemberSet* ViewpointCommon::getCurrentSelection(ZELT_o::Dimension& dimen
         return owner->getCurrentSelection(dimension);
     }
     LONG const index = getDimIndex(&dimension);
-    if (auto const* stored = fProperties[index]->get(selectedFieldsName())) {
+    if (auto const* stored = fProperties[index]->get(DimensionProperties::kSelectedFields)) {
         if (ZELT_o::MemberSet* set = stored->getMemberSet()) {
             return set;
         }
@@ -313,7 +313,7 @@ ZELT_o::Member* ViewpointCommon::getCurrentSection(ZELT_o::Dimension const& dime
         replaceCurrentSection(dimension, bound, false);
         return bound;
     }
-    if (auto const* stored = fProperties[index]->get(sectionFieldName())) {
+    if (auto const* stored = fProperties[index]->get(DimensionProperties::kSectionField)) {
         if (ZELT_o::Member* member = stored->getMember()) {
             return member;
         }

@@ -157,6 +157,25 @@ void DimensionProperties::set(ZELT_o::Viewpoint::Property const& property) {
         *it = entry;
     } else {
         fProperties.insert(it, entry);
+        index_reserved();
+    }
+}
+
+void DimensionProperties::clearProperties() {
+    fProperties.clear();
+    fReserved.fill(-1);
+}
+
+// An insertion moves the entries after it: the reserved names are found again.
+void DimensionProperties::index_reserved() {
+    static std::array<PovaString, 3> const names{
+        PovaString(ZELT_o::Viewpoint::FIELDLIST),
+        PovaString(ZELT_o::Viewpoint::SECTIONFIELD),
+        PovaString(ZELT_o::Viewpoint::SELECTEDFIELDS),
+    };
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        DimensionProperty const* found = get(names[i]);
+        fReserved[i] = found == nullptr ? -1 : static_cast<int>(found - fProperties.data());
     }
 }
 

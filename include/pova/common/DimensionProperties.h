@@ -5,6 +5,7 @@
 #include <pova/Viewpoint.h>
 #include <pova/pova_export.h>
 
+#include <array>
 #include <vector>
 
 namespace common {
@@ -25,6 +26,9 @@ public:
         }
     };
 
+    // The reserved names a viewpoint reads on every query of its layout.
+    enum Reserved : int { kFieldList = 0, kSectionField = 1, kSelectedFields = 2 };
+
     // `dimension` is null for the viewpoint's own set.
     explicit DimensionProperties(ZELT_o::Dimension* dimension);
     DimensionProperties(DimensionProperties const& other) = default;
@@ -36,14 +40,23 @@ public:
     DimensionProperty const* get(LONG index) const;
     // The property of that name, or null.
     DimensionProperty const* get(PovaString const& name) const;
+    // The property of a reserved name, or null, found without a search.
+    DimensionProperty const* get(Reserved name) const {
+        int const index = fReserved[name];
+        return index < 0 ? nullptr : &fProperties[static_cast<std::size_t>(index)];
+    }
     // Replaces the property of that name or inserts a copy at its place.
     void set(ZELT_o::Viewpoint::Property const& property);
-    void clearProperties() { fProperties.clear(); }
+    void clearProperties();
     ZELT_o::Dimension* getDimension() const { return fDimension; }
 
 private:
+    void index_reserved();
+
     ZELT_o::Dimension* fDimension;
     std::vector<DimensionProperty> fProperties;
+    // Where the reserved names stand in fProperties (-1: absent); kept by set and clear.
+    std::array<int, 3> fReserved{-1, -1, -1};
 };
 
 }  // namespace common

@@ -319,7 +319,10 @@ private:
     void visit_children(ViewpointVisitor& visitor);
     std::vector<support::Ref<ViewpointCommon>> children_snapshot() const;
     bool is_child(ViewpointCommon const* viewpoint) const;
-    // Walks a layout change; true when a derived viewpoint refused the new layout.
+    // visitTree for callers that already hold this viewpoint alive.
+    void walk_tree(ViewpointVisitor& visitor);
+    // Walks a layout change; true when a derived viewpoint refused the new layout. The caller
+    // holds this viewpoint alive.
     bool walk_layout(ViewpointVisitor& walk);
     // Moves a checked dimension through the tree; true when the new layout was refused.
     bool move_dimension(ZELT_o::DimensionPosition const& from, ZELT_o::DimensionPosition const& to);
