@@ -26,32 +26,12 @@ using Transaction = common::TransactionCommandCommon;
 using Type = ZELT_o::Viewpoint::CommandType;
 using Calls = std::vector<std::string>;
 
-constexpr std::uint32_t kAlreadyRecorded = 0xC201120Bu;
-constexpr std::uint32_t kCannotRun = 0xC201120Cu;
-constexpr std::uint32_t kNotConnected = 0xC201120Du;
-constexpr std::uint32_t kNotBuiltHere = 0xC201120Eu;
-constexpr std::uint32_t kBadPosition = 0xC201120Fu;
-constexpr std::uint32_t kNoBase = 0xC2011214u;
-constexpr std::uint32_t kReorientFailed = 0xC201B23Cu;
-constexpr std::uint32_t kViewAxisType = 0xC201B23Eu;
-constexpr std::uint32_t kFail = 0x80004005u;
-constexpr std::uint32_t kUnexpected = 0x8000FFFFu;
-constexpr std::uint32_t kInvalidArg = 0x80070057u;
-
 support::Ref<Basic> basic(common::ViewpointCommon& vp) {
     return support::adopt(static_cast<Basic*>(vp.createCommand(Type::Basic)));
 }
 
 support::Ref<Transaction> transaction(common::ViewpointCommon& vp) {
     return support::adopt(static_cast<Transaction*>(vp.createCommand(Type::Transaction)));
-}
-
-std::string names(ZELT_o::MemberSet* set) {
-    std::string text = "{";
-    for (LONG i = 0; i < set->getCount(); ++i) {
-        text += (i == 0 ? "" : ",") + set->getMember(i)->getName().string();
-    }
-    return text + "}";
 }
 
 // Everything a command may change, as one text: layout, axis types and NULL filters, link
@@ -111,25 +91,11 @@ private:
 };
 
 // A | B | C,Measures on a cube of A, B, C, with a derived viewpoint that copies its layout.
-class CommandTest : public ::testing::Test {
+class CommandTest : public CubeFixture {
 protected:
     ScriptedProvider fProvider;
-    support::Ref<memcube::MemCube> fCube = makeCube({"A", "B", "C"});
     Ref fBase = bind(fCube.get());
     Ref fChild = derive(fBase.get());
-
-    ZELT_o::Dimension* dim(LONG ordinal) { return fCube->getDimension(ordinal); }
-    ZELT_o::Hierarchy* hier(LONG ordinal) { return dim(ordinal)->getDefaultHierarchy(); }
-    ZELT_o::Member* member(LONG ordinal, char const* name) {
-        return hier(ordinal)->findMember(PovaString(name));
-    }
-    support::Ref<ZELT_o::MemberSet> setOf(LONG ordinal, std::vector<char const*> const& names) {
-        std::vector<ZELT_o::Member*> members;
-        for (char const* name : names) {
-            members.push_back(member(ordinal, name));
-        }
-        return support::adopt(fCube->createMemberSet(hier(ordinal), members));
-    }
 };
 
 // Each kind: execute changes the viewpoint, undo restores it, and execute-undo repeats.

@@ -3,8 +3,6 @@
 #include "ViewpointFixture.h"
 #include "support/RecordingListener.h"
 
-#include <pova/Hierarchy.h>
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -18,14 +16,6 @@ using Position = ZELT_o::DimensionPosition;
 using Moves = std::vector<std::pair<Position, Position>>;
 
 namespace {
-
-constexpr std::uint32_t kBadPosition = 0xC201120Fu;
-constexpr std::uint32_t kTargetFull = 0xC2011212u;
-constexpr std::uint32_t kSourceAtMinimum = 0xC2011213u;
-constexpr std::uint32_t kBadAxis = 0x02017024u;
-constexpr std::uint32_t kUnexpected = 0x8000FFFFu;
-constexpr std::uint32_t kFail = 0x80004005u;
-constexpr std::uint32_t kInvalidArg = 0x80070057u;
 
 // Everything a failing operation must leave as it was: the layout, then per axis its
 // minimum, maximum, type and exclude-NULLs flag, the undo depth and the new-dimension axis.
@@ -309,15 +299,11 @@ std::vector<Sender> senders() {
          }},
         {"dimensionChanged",
          [](Tree& t, common::ViewpointCommon& vp) {
-             ZELT_o::Hierarchy* hierarchy = t.dim(2)->getDefaultHierarchy();
-             vp.setActiveSlice(*t.dim(2), hierarchy->findMember("C2"), false);
+             vp.setActiveSlice(*t.dim(2), vp.getCurrentSection(*t.dim(2)), false);
          }},
         {"dimensionChanged",
          [](Tree& t, common::ViewpointCommon& vp) {
-             ZELT_o::Hierarchy* hierarchy = t.dim(0)->getDefaultHierarchy();
-             auto set =
-                 support::adopt(t.cube->createMemberSet(hierarchy, {hierarchy->findMember("A1")}));
-             vp.setActiveSet(*t.dim(0), set.get());
+             vp.setActiveSet(*t.dim(0), vp.getCurrentSet(*t.dim(0)));
          }},
         {"axisChanged",
          [](Tree&, common::ViewpointCommon& vp) { vp.setAxisExcludeNULLs(1, true); }},

@@ -8,6 +8,11 @@
 #include <pova/common/ViewpointCommon.h>
 #include <pova/support/Ref.h>
 
+#include <gtest/gtest.h>
+#include <pova/Hierarchy.h>
+#include <pova/Member.h>
+#include <pova/MemberSet.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -15,6 +20,22 @@
 namespace viewpoint_test {
 
 using Ref = support::Ref<common::ViewpointCommon>;
+
+// Error codes the viewpoint tests expect.
+constexpr std::uint32_t kAlreadyRecorded = 0xC201120Bu;
+constexpr std::uint32_t kCannotRun = 0xC201120Cu;
+constexpr std::uint32_t kNotConnected = 0xC201120Du;
+constexpr std::uint32_t kNotBuiltHere = 0xC201120Eu;
+constexpr std::uint32_t kBadPosition = 0xC201120Fu;
+constexpr std::uint32_t kTargetFull = 0xC2011212u;
+constexpr std::uint32_t kSourceAtMinimum = 0xC2011213u;
+constexpr std::uint32_t kNoBase = 0xC2011214u;
+constexpr std::uint32_t kReorientFailed = 0xC201B23Cu;
+constexpr std::uint32_t kViewAxisType = 0xC201B23Eu;
+constexpr std::uint32_t kBadAxis = 0x02017024u;
+constexpr std::uint32_t kFail = 0x80004005u;
+constexpr std::uint32_t kUnexpected = 0x8000FFFFu;
+constexpr std::uint32_t kInvalidArg = 0x80070057u;
 
 // A cube whose dimensions are the given one-level dimensions, then Measures.
 inline support::Ref<memcube::MemCube> makeCube(std::vector<std::string> const& names) {
@@ -85,5 +106,33 @@ inline std::uint32_t codeOf(std::function<void()> const& call) {
     }
     return 0;
 }
+
+// The names of a set's members: "{A1,A2}".
+inline std::string names(ZELT_o::MemberSet* set) {
+    std::string text = "{";
+    for (LONG i = 0; i < set->getCount(); ++i) {
+        text += (i == 0 ? "" : ",") + set->getMember(i)->getName().string();
+    }
+    return text + "}";
+}
+
+// A cube of A, B and C (members A1, A2, ...) and Measures, with its parts by ordinal.
+class CubeFixture : public ::testing::Test {
+protected:
+    support::Ref<memcube::MemCube> fCube = makeCube({"A", "B", "C"});
+
+    ZELT_o::Dimension* dim(LONG ordinal) const { return fCube->getDimension(ordinal); }
+    ZELT_o::Hierarchy* hier(LONG ordinal) const { return dim(ordinal)->getDefaultHierarchy(); }
+    ZELT_o::Member* member(LONG ordinal, char const* name) const {
+        return hier(ordinal)->findMember(PovaString(name));
+    }
+    support::Ref<ZELT_o::MemberSet> setOf(LONG ordinal, std::vector<char const*> const& names) {
+        std::vector<ZELT_o::Member*> members;
+        for (char const* name : names) {
+            members.push_back(member(ordinal, name));
+        }
+        return support::adopt(fCube->createMemberSet(hier(ordinal), members));
+    }
+};
 
 }  // namespace viewpoint_test
