@@ -4,9 +4,6 @@
 #include "support/CapturingLog.h"
 #include "support/RecordingListener.h"
 
-#include <pova/Hierarchy.h>
-#include <pova/Member.h>
-#include <pova/MemberSet.h>
 #include <pova/common/BasicViewpointCommandCommon.h>
 #include <pova/common/TransactionCommandCommon.h>
 #include <provkit/ProviderLibrary.h>
@@ -35,7 +32,8 @@ support::Ref<Transaction> transaction(common::ViewpointCommon& vp) {
 }
 
 // Everything a command may change, as one text: layout, axis types and NULL filters, link
-// modes, event holding, undo depths, and each dimension's hierarchy, set, slice and selection.
+// modes, event holding, the layout undo depth, and each dimension's hierarchy, set, slice and
+// selection.
 std::string state(common::ViewpointCommon& vp) {
     std::string text = layout(vp) + " /";
     for (LONG axis = 0; axis < vp.countAxes() + vp.countPagedAxes(); ++axis) {
@@ -43,8 +41,7 @@ std::string state(common::ViewpointCommon& vp) {
             " " + std::to_string(vp.getAxisType(axis)) + (vp.isAxisNULLFiltered(axis) ? "N" : "");
     }
     text += " / link " + std::to_string(vp.getAxisLinkMode()) + (vp.eventsHeld() ? " held" : "");
-    text +=
-        " undo " + std::to_string(vp.undoDepth()) + "," + std::to_string(vp.activeSetUndoDepth());
+    text += " undo " + std::to_string(vp.undoDepth());
     std::vector<ZELT_o::Dimension*> dimensions;
     support::adopt(vp.getCube())->getDimensions(dimensions);
     for (ZELT_o::Dimension* d : dimensions) {
@@ -118,6 +115,7 @@ TEST_F(CommandTest, EveryKindExecutesUndoesAndExecutesAgain) {
          "A | B,C | Measures"},
         {"axis link mode", true, [](auto& c) { c.SetAxisLinkMode(ZELT_o::kLinkOwn); }, nullptr},
         {"dimension link mode", true, [&](auto& c) { c.SetDimensionLinkMode(dim(0), 7); }, nullptr},
+        {"active hierarchy", false, [&](auto& c) { c.SetActiveHierarchy(dim(0), alt()); }, nullptr},
         {"active hierarchy with a set", false,
          [&](auto& c) {
              c.SetActiveMemberSet(dim(0), setOf(0, {"A2"}).get());

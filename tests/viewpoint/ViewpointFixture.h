@@ -38,11 +38,14 @@ constexpr std::uint32_t kUnexpected = 0x8000FFFFu;
 constexpr std::uint32_t kInvalidArg = 0x80070057u;
 
 // A cube whose dimensions are the given one-level dimensions, then Measures.
+// The first dimension has a second hierarchy, "Alt", grouping both members under "G".
 inline support::Ref<memcube::MemCube> makeCube(std::vector<std::string> const& names) {
     memcube::CubeBuilder builder("Test");
     for (std::string const& name : names) {
         builder.dimension(name, {name + "1", name + "2"});
     }
+    builder.alternateHierarchy(names[0], "Alt", {"Group", "Item"},
+                               {{"G", names[0] + "1"}, {"G", names[0] + "2"}});
     builder.measures({"Value"});
     return builder.build();
 }
@@ -123,6 +126,7 @@ protected:
 
     ZELT_o::Dimension* dim(LONG ordinal) const { return fCube->getDimension(ordinal); }
     ZELT_o::Hierarchy* hier(LONG ordinal) const { return dim(ordinal)->getDefaultHierarchy(); }
+    ZELT_o::Hierarchy* alt() const { return dim(0)->findHierarchy("Alt"); }
     ZELT_o::Member* member(LONG ordinal, char const* name) const {
         return hier(ordinal)->findMember(PovaString(name));
     }
