@@ -275,15 +275,7 @@ ZELT_o::MemberSet* ViewpointCommon::getCurrentSet(ZELT_o::Dimension const& dimen
         replaceCurrentSet(dimension, bound, false);
         return bound;
     }
-    if (auto const* stored = fProperties[index]->get(DimensionProperties::kFieldList)) {
-        if (ZELT_o::MemberSet* set = stored->getMemberSet()) {
-            return set;
-        }
-    }
-    auto self = keep_alive();
-    auto set = new_member_set(*getActiveHierarchy(dimension), kActiveSetKind);
-    replaceCurrentSet(dimension, set.get(), false);
-    return set.get();
+    return stored_set(index, DimensionProperties::kFieldList, fieldListName(), kActiveSetKind);
 }
 
 ZELT_o::MemberSet* ViewpointCommon::getCurrentSelection(ZELT_o::Dimension& dimension) {
@@ -292,14 +284,23 @@ ZELT_o::MemberSet* ViewpointCommon::getCurrentSelection(ZELT_o::Dimension& dimen
         return owner->getCurrentSelection(dimension);
     }
     LONG const index = getDimIndex(&dimension);
-    if (auto const* stored = fProperties[index]->get(DimensionProperties::kSelectedFields)) {
+    return stored_set(index, DimensionProperties::kSelectedFields, selectedFieldsName(),
+                      kSelectionKind);
+}
+
+// The member set stored under a reserved name or, on first use, a new one of `kind` from the
+// active hierarchy, stored under that name.
+ZELT_o::MemberSet* ViewpointCommon::stored_set(LONG index, DimensionProperties::Reserved slot,
+                                               PovaString const& name, LONG kind) {
+    if (auto const* stored = fProperties[index]->get(slot)) {
         if (ZELT_o::MemberSet* set = stored->getMemberSet()) {
             return set;
         }
     }
     auto self = keep_alive();
-    auto set = new_member_set(*getActiveHierarchy(dimension), kSelectionKind);
-    replaceCurrentSelection(dimension, set.get(), false);
+    ZELT_o::Dimension& dimension = *fProperties[index]->getDimension();
+    auto set = new_member_set(*getActiveHierarchy(dimension), kind);
+    setDimensionProperty(index, Property(name, set.get()), true, false);
     return set.get();
 }
 

@@ -357,6 +357,8 @@ private:
     void set_active_slice(ZELT_o::Dimension& dimension, ZELT_o::Member* member, bool quiet);
     void set_active_selection(ZELT_o::Dimension& dimension, ZELT_o::MemberSet* set);
     void set_dim_to_default_if_needed(ZELT_o::Dimension const& dimension);
+    ZELT_o::MemberSet* stored_set(LONG index, DimensionProperties::Reserved slot,
+                                  PovaString const& name, LONG kind);
     // The base, when the dimension's state is the base's (link mode 2); else null.
     ViewpointCommon* dimension_state_owner(ZELT_o::Dimension const& dimension);
     // False (after an assertion naming `what`) when the dimension stands on an excluded axis.
