@@ -214,6 +214,23 @@ void set_std_error(Trend& trend, std::size_t n) {
 
 }  // namespace
 
+bool UsableCellValue(VARIANT const& cell, double& value) {
+    if (cell.vt == VT_R8) {
+        value = cell.dblVal;
+    } else if (cell.vt == VT_DATE) {
+        return false;
+    } else {
+        VARIANT converted;
+        VariantInit(&converted);
+        if (FAILED(VariantChangeType(&converted, &cell, 0, VT_R8))) {
+            return false;
+        }
+        value = converted.dblVal;
+    }
+    // Positive infinity is the one value other than 0 and 1 that is its own square.
+    return !(value * value == value && value != 0 && value != 1);
+}
+
 double CalcGammln(double x) {
     static constexpr std::array<double, 6> kCoefficients{76.18009172947146,    -86.50532032941678,
                                                          24.01409824083091,    -1.231739572450155,

@@ -140,6 +140,38 @@ TEST(StatisticsMath, ExactDataFitsExactly) {
     EXPECT_NEAR(t.c, 0.001, 1e-15);
 }
 
+TEST(StatisticsMath, CellsWithoutANumberAreRefused) {
+    auto const cell = [](VARTYPE vt, double number, char16_t const* text = nullptr) {
+        VARIANT v;
+        VariantInit(&v);
+        v.vt = vt;
+        if (text != nullptr) {
+            v.bstrVal = SysAllocString(text);
+        } else if (vt == VT_I4) {
+            v.lVal = static_cast<LONG>(number);
+        } else {
+            v.dblVal = number;  // VT_R8 and VT_DATE
+        }
+        return v;
+    };
+    struct Case {
+        VARIANT cell;
+        bool used;
+        double value;
+    } cases[] = {
+        {cell(VT_R8, 2.5), true, 2.5},        {cell(VT_I4, -4), true, -4},
+        {cell(VT_EMPTY, 0), true, 0},         {cell(VT_BSTR, 0, u"3.5"), true, 3.5},
+        {cell(VT_BSTR, 0, u"abc"), false, 0}, {cell(VT_DATE, 39704.5), false, 0},
+        {cell(VT_R8, INFINITY), false, 0},    {cell(VT_R8, 1), true, 1},
+    };
+    for (Case& c : cases) {
+        double value = 0;
+        EXPECT_EQ(UsableCellValue(c.cell, value), c.used);
+        EXPECT_EQ(c.used ? value : 0, c.value);
+        VariantClear(&c.cell);
+    }
+}
+
 TEST(StatisticsMath, IncompleteBetaMatchesReferenceValues) {
     // I_x(a, b) from mpmath (betainc, and quadrature where its series fails), 30 digits; x is
     // one standard deviation below the mean and half of one above.

@@ -5,6 +5,7 @@
 // Free functions without state; any thread may call them.
 #pragma once
 
+#include <basekit/OleAuto.h>
 #include <pova/pova_export.h>
 
 #include <cstddef>
@@ -12,6 +13,10 @@
 #include <vector>
 
 namespace common::statistics {
+
+// Whether a cell's value takes part, and as what: a double as it is; a date never; anything
+// else converted to a double, refused when it does not convert. Positive infinity is refused.
+POVA_API bool UsableCellValue(VARIANT const& cell, double& value);
 
 // Trend families; kBestFit picks the best of the others by adjusted R².
 enum RegressionType : short {
