@@ -1,6 +1,7 @@
 #include "Session.h"
 
 #include "FormatCommand.h"
+#include "Grid.h"
 
 #include <basekit/BaseError.h>
 #include <memcube/SalesCube.h>
@@ -55,62 +56,6 @@ ZELT_o::Viewpoint::AxisType axisTypeOf(std::string const& text) {
     return static_cast<ZELT_o::Viewpoint::AxisType>(value);
 }
 
-// Keeps every chunk a result set delivers.
-class ChunkCollector : public ZELT_o::ChunkHandler {
-public:
-    bool handleChunk(ZELT_o::Chunk* chunk, bool) override {
-        fChunks.push_back(support::Ref<ZELT_o::Chunk>::adopt(chunk));
-        return true;
-    }
-    std::vector<support::Ref<ZELT_o::Chunk>> fChunks;
-};
-
-// The captions of an axis's tuples (innermost members joined by "/").
-std::vector<std::string> axisLabels(ZELT_o::ViewResultSet& result, LONG axis, LONG count) {
-    std::vector<std::string> labels;
-    if (count <= 0) {
-        return labels;
-    }
-    ChunkCollector collector;
-    result.requestAxisChunks(&collector, axis, 0, count - 1);
-    for (auto const& chunk : collector.fChunks) {
-        auto* axisChunk = dynamic_cast<ZELT_o::AxisChunk*>(chunk.get());
-        for (LONG i = 0; axisChunk != nullptr && i < axisChunk->getValueCount(); ++i) {
-            std::string label;
-            for (LONG depth = 0; depth < axisChunk->getDepth(); ++depth) {
-                ZELT_o::Member* member = axisChunk->getMember(i, depth);
-                label += (depth == 0 ? "" : "/") +
-                         (member != nullptr ? member->getCaption().string() : std::string("?"));
-            }
-            labels.push_back(label);
-        }
-    }
-    return labels;
-}
-
-std::string cellText(VARIANT const& value) {
-    char text[32];
-    switch (value.vt) {
-        case VT_EMPTY:
-            return "";
-        case VT_R8:
-            std::snprintf(text, sizeof text, "%.2f", value.dblVal);
-            return text;
-        case VT_I4:
-            return std::to_string(value.lVal);
-        default: {
-            basekit::Variant copy(value);
-            basekit::Variant converted;
-            if (FAILED(VariantChangeType(converted.get(), copy.get(), 0, VT_BSTR))) {
-                return "?";
-            }
-            PovaString string;
-            string.fillFromBSTR(converted->bstrVal);
-            return string.string();
-        }
-    }
-}
-
 }  // namespace
 
 Session::Session()
@@ -129,7 +74,8 @@ std::vector<Session::Command> const& Session::commands() {
     static std::vector<Command> const table = {
         {"layout", "", "print the axes, their dimensions and the slices", 0, false,
          &Session::layout, nullptr},
-        {"cells", "", "print the cells of the current layout (first rows and columns)", 0, false,
+        {"cells", "[--rows N] [--columns N]",
+         "print the grid of the current layout (20 rows and 6 columns unless told)", 0, true,
          &Session::cells, nullptr},
         {"move", "FROM_AXIS FROM_POS TO_AXIS TO_POS",
          "move a dimension (TO_POS may be one past the end)", 4, false, nullptr, &Session::move},
@@ -333,40 +279,26 @@ bool Session::layout(Arguments const&, std::ostream& out) {
     return true;
 }
 
-bool Session::cells(Arguments const&, std::ostream& out) {
-    constexpr LONG kRows = 12;
-    constexpr LONG kColumns = 6;
+bool Session::cells(Arguments const& args, std::ostream& out) {
+    GridSize size;
+    for (std::size_t i = 0; i < args.size(); i += 2) {
+        bool const rows = args[i] == "--rows";
+        if ((!rows && args[i] != "--columns") || i + 1 == args.size()) {
+            throw UsageError("usage: cells [--rows N] [--columns N]");
+        }
+        LONG const value = number(args[i + 1]);
+        if (value < 1 || value > 10000) {
+            throw UsageError("the number of " + std::string(rows ? "rows" : "columns") +
+                             " shown is 1 to 10000, not " + args[i + 1]);
+        }
+        (rows ? size.rows : size.columns) = value;
+    }
     auto result = support::adopt(fViewpoint->query(nullptr));
     if (!result) {
         out << "no result\n";
         return false;
     }
-    LONG const columns = result->getAxisCount() > 0 ? result->getAxisLength(0) : 1;
-    LONG const rows = result->getAxisCount() > 1 ? result->getAxisLength(1) : 1;
-    std::vector<std::string> const columnLabels =
-        axisLabels(*result, 0, std::min(columns, kColumns));
-    std::vector<std::string> const rowLabels = axisLabels(*result, 1, std::min(rows, kRows));
-    out << std::setw(24) << "";
-    for (std::string const& label : columnLabels) {
-        out << std::setw(14) << label.substr(0, 13);
-    }
-    out << "\n";
-    for (LONG row = 0; row < std::min(rows, kRows); ++row) {
-        std::string const label = row < static_cast<LONG>(rowLabels.size()) ? rowLabels[row] : "";
-        out << std::left << std::setw(24) << label.substr(0, 23) << std::right;
-        ChunkCollector collector;
-        LONG const first = row * columns;
-        result->requestCellChunks(&collector, first, first + std::min(columns, kColumns) - 1);
-        for (auto const& chunk : collector.fChunks) {
-            for (LONG i = 0; i < chunk->getValueCount(); ++i) {
-                basekit::Variant value;
-                chunk->getValue(i, value.get());
-                out << std::setw(14) << cellText(*value);
-            }
-        }
-        out << "\n";
-    }
-    out << "(" << rows << " rows, " << columns << " columns)\n";
+    printGrid(*result, size, out);
     return true;
 }
 
