@@ -2,6 +2,7 @@
 
 #include "FormatCommand.h"
 #include "Grid.h"
+#include "StatsCommand.h"
 
 #include <basekit/BaseError.h>
 #include <memcube/SalesCube.h>
@@ -121,6 +122,8 @@ void Session::printHelp(std::ostream& out) {
     }
     out << "  " << std::left << std::setw(40) << "format [OPTIONS]"
         << "print the number format string the options describe (format --help)\n";
+    out << "  " << std::left << std::setw(40) << "stats row N | stats column N"
+        << "summary and trend lines of one line of the grid\n";
     out << "  " << std::left << std::setw(40) << "refused COMMAND"
         << "in a script: run a command that is expected to be refused\n";
     out << "  " << std::left << std::setw(40) << "help"
@@ -137,6 +140,14 @@ bool Session::execute(std::vector<std::string> const& words, std::ostream& out, 
     }
     if (words[0] == "format") {
         return runFormatCommand({words.begin() + 1, words.end()}, out, err) == 0;
+    }
+    if (words[0] == "stats") {
+        try {
+            return runStatsCommand(*fViewpoint, {words.begin() + 1, words.end()}, out, err);
+        } catch (std::invalid_argument const& error) {
+            err << error.what() << "\n";
+            return false;
+        }
     }
     // The line's commands, split at ";".
     std::vector<Arguments> groups(1);
