@@ -24,6 +24,9 @@ constexpr char const* kModels[] = {"A + B*x",     "A * B^x",     "A * x^B",     
                                    "1/(A + B*x)", "1/(A/x + B)", "A + B*x + C*x^2"};
 
 std::string number(double value) {
+    if (value != value) {
+        return "n/a";
+    }
     char text[40];
     std::snprintf(text, sizeof text, "%.6g", value);
     return text;
