@@ -78,6 +78,7 @@ constexpr CatalogEntry kCatalog[] = {
     {0xC2018003u, "Parameter %1 is of a type that cannot stand in an expression"},
     {0xC2018004u, "The value of parameter %1 is not of a kind its type accepts"},
     {0xC2018005u, "The expression refers to parameter %1, which does not exist"},
+    {0xC2018006u, "The query property %1 is not specified"},
     {0xC201A20Eu, "Parameter %1 has neither a value nor a default value"},
 
     // Client actions and viewpoint commands.
