@@ -44,15 +44,20 @@ CacheCommon::CacheCommon()
       fMemoryVerbosity(verbosity(support::memoryModule())),
       fCacheVerbosity(verbosity(cacheModule())),
       fInstance(sInstances.next()) {
-    log_memory(line("created"), kLifeLevel);
+    if (fMemoryVerbosity >= kLifeLevel) {
+        log_memory(line("created"), kLifeLevel);
+    }
 }
 
 CacheCommon::~CacheCommon() {
     clearData();
     fMutex.reset();
-    log_memory(line("destroyed"), kLifeLevel);
+    if (fMemoryVerbosity >= kLifeLevel) {
+        log_memory(line("destroyed"), kLifeLevel);
+    }
 }
 
+// Callers test the verbosity first, so that an unlogged lookup formats nothing.
 PovaString CacheCommon::line(char const* format, ...) const {
     char text[kMessageBuffer];
     int const used = std::snprintf(text, sizeof text, "CacheCommon(%03d) %x ",
@@ -68,7 +73,9 @@ ZELT_o::ViewResultSet* CacheCommon::findData(Properties const* properties) {
     if (properties == nullptr) {
         throwResult(E_INVALIDARG);
     }
-    log_interface(line("findData"), kTraceLevel);
+    if (fInterfaceVerbosity >= kTraceLevel) {
+        log_interface(line("findData"), kTraceLevel);
+    }
     std::size_t const key = hashValue(*properties);
     KobalSynchronized guard(*fMutex);
     if (auto bucket = fIndex.find(key); bucket != fIndex.end()) {
@@ -84,7 +91,9 @@ ZELT_o::ViewResultSet* CacheCommon::findData(Properties const* properties) {
             }
         }
     }
-    log_cache(line("Data not found in cache"), kCacheLevel);
+    if (fCacheVerbosity >= kCacheLevel) {
+        log_cache(line("Data not found in cache"), kCacheLevel);
+    }
     return nullptr;
 }
 
@@ -92,7 +101,9 @@ void CacheCommon::addData(ZELT_o::ViewResultSet* resultSet, Properties const* pr
     if (resultSet == nullptr || properties == nullptr) {
         throwResult(E_INVALIDARG);
     }
-    log_interface(line("addData"), kTraceLevel);
+    if (fInterfaceVerbosity >= kTraceLevel) {
+        log_interface(line("addData"), kTraceLevel);
+    }
     std::size_t const key = hashValue(*properties);
     KobalSynchronized guard(*fMutex);
     if (fCacheVerbosity >= kCacheLevel) {
@@ -107,10 +118,14 @@ void CacheCommon::addData(ZELT_o::ViewResultSet* resultSet, Properties const* pr
 }
 
 void CacheCommon::clearData() {
-    log_interface(line("clearData"), kTraceLevel);
+    if (fInterfaceVerbosity >= kTraceLevel) {
+        log_interface(line("clearData"), kTraceLevel);
+    }
     KobalSynchronized guard(*fMutex);
-    log_cache(line("Clearing cache (%x resultsets)", static_cast<unsigned>(fEntries.size())),
-              kCacheLevel);
+    if (fCacheVerbosity >= kCacheLevel) {
+        log_cache(line("Clearing cache (%x resultsets)", static_cast<unsigned>(fEntries.size())),
+                  kCacheLevel);
+    }
     for (Entry& entry : fEntries) {
         entry.resultSet->markDiscarded(true);
         entry.resultSet.reset();
