@@ -25,6 +25,7 @@ class Hierarchy;
 class Member;
 class MemberSet;
 class ParameterLink;
+class QueryFieldsData;
 class ViewpointCommand;
 class ViewpointListener;
 
@@ -122,8 +123,17 @@ public:
     // are answered by the provider.
     virtual bool validateServerExpression(PovaString& expression) = 0;
     virtual bool validateCalculationExpression(PovaString const& expression) = 0;
+    // The text of the query the provider would run (or last ran) for the property list.
+    virtual PovaString retrieveLastQuery(std::vector<PropertySpecification>* properties) = 0;
     virtual void addListener(ViewpointListener* listener) = 0;
     virtual void removeListener(ViewpointListener* listener) = 0;
+    // The property requests for the cells and for each axis (0 to the number of view plus
+    // paged axes minus 1, not checked). Borrowed: valid until the viewpoint disconnects.
+    virtual QueryFieldsData* getCellQueryFields() = 0;
+    virtual QueryFieldsData* getAxisQueryFields(int axis) = 0;
+    // The smallest and the largest cell value of the query's result.
+    virtual void getMinMaxOnView(std::vector<PropertySpecification>* properties, double& first,
+                                 double& second) = 0;
     virtual Viewpoint* getBaseViewpoint() = 0;
     virtual void setBaseViewpoint(Viewpoint* base, LONG numViewAxes, LONG numPagedAxes) = 0;
     virtual void setCube(Cube* cube, LONG numViewAxes, LONG numPagedAxes) = 0;
@@ -174,6 +184,8 @@ public:
     virtual void setID(LONG id) = 0;
     virtual PovaString getUniqueName() = 0;
     virtual void setUniqueName(PovaString const& name) = 0;
+    // Forgets every cached result, so that the next query goes to the provider; true.
+    virtual bool dropLastQuery() = 0;
     virtual PovaString getAxisInfo(Dimension const& dimension) = 0;
     virtual void setAxisInfo(Dimension const& dimension, PovaString const& info) = 0;
     virtual void setDocument(Document* document) = 0;

@@ -14,6 +14,7 @@
 #include <cstdint>
 
 #include "foundation/TraceLog.h"
+#include "viewpoint/CacheCommon.h"
 #include "viewpoint/DimensionMoveOp.h"
 #include "viewpoint/Orientation.h"
 #include "viewpoint/ViewpointEvents.h"
@@ -44,7 +45,8 @@ ViewpointCommon::ViewpointCommon()
     : ZELT_o::Viewpoint("ViewpointCommon", sInstances.next()),
       fDispatcher(std::make_unique<EventDispatcher>()),
       fTrace(std::make_unique<support::TraceLog>(support::interfaceModule(), "ViewpointCommon",
-                                                 "ViewpointCommon")) {
+                                                 "ViewpointCommon")),
+      fCache(std::make_unique<CacheCommon>()) {
     fProperties.reserve(10);
     SystemSupport::GenerateGUID(fGUID, true);
     SystemSupport::GenerateGUID(fDocumentGUID, true);
@@ -57,6 +59,7 @@ ViewpointCommon::~ViewpointCommon() {
     // that is being destroyed.
     remove_from_base_child_list();
     clearViewpoint();
+    destroyQueryFields();
     // A cube or document that still knows this viewpoint must not call it once it is gone.
     detach_from_cube();
     detach_from_document();
@@ -91,14 +94,6 @@ void ViewpointCommon::init() {
     fTupleFilterNameCounter = 1;
     fFormatNameCounter = 1;
     fSubTotalNameCounter = 1;
-}
-
-void ViewpointCommon::dirty_viewpoint() {
-    fDirty = true;
-    fChangedSinceLastPersist = true;
-    if (fDerivedViewpoint) {
-        fDerivedViewpoint->viewpointChanged();
-    }
 }
 
 void ViewpointCommon::release_derived_viewpoint() {
@@ -306,14 +301,6 @@ void ViewpointCommon::CreateNewExpression(ZELT_o::Expression** expression) {
     ExpressionBase::createNew(expression);
 }
 
-ZELT_o::ViewResultSet* ViewpointCommon::query(
-    std::vector<ZELT_o::PropertySpecification>* properties) {
-    if (!fDerivedViewpoint) {
-        return nullptr;
-    }
-    return fDerivedViewpoint->query(properties);
-}
-
 void ViewpointCommon::getCellSelection(LONG* row, LONG* column) {
     if (row != nullptr) {
         *row = fCellRow;
@@ -381,12 +368,14 @@ void ViewpointCommon::notifyConnectedToCube() {
         fDerivedViewpoint = library->createDerivedViewpoint(*this);
     }
     initialize_all_to_default();
+    initializeQueryFields();
     queueEvent(ConnectEvent());
     queueEvent(ViewpointChangeEvent());
 }
 
 void ViewpointCommon::forget_cube_objects() {
     clearViewpoint();
+    destroyQueryFields();
     fDimensionMoveUndoStack.clear();
     fMoveUndo = false;
     fSwapUndo = false;

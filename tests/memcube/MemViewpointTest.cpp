@@ -5,6 +5,7 @@
 
 #include <pova/Factories.h>
 #include <pova/Level.h>
+#include <pova/PropertySpecification.h>
 #include <pova/common/ViewpointCommon.h>
 #include <provkit/ViewpointBase.h>
 
@@ -19,7 +20,8 @@ using namespace memcube_test;
 
 // memcube does not look at the property list.
 support::Ref<ZELT_o::ViewResultSet> query(support::Ref<common::ViewpointCommon> const& viewpoint) {
-    return support::adopt(viewpoint->query(nullptr));
+    std::vector<ZELT_o::PropertySpecification> none;
+    return support::adopt(viewpoint->query(&none));
 }
 
 class BoundViewpoint : public ::testing::Test {
@@ -69,7 +71,7 @@ TEST_F(BoundViewpoint, TheViewpointForgetsACubeThatGoes) {
     fCube.reset();
     EXPECT_FALSE(fViewpoint->isConnected());
     EXPECT_EQ(fViewpoint->getDerivedViewpoint(), nullptr);
-    EXPECT_EQ(fViewpoint->query(nullptr), nullptr);
+    EXPECT_THROW(::query(fViewpoint), BaseError);
 }
 
 // Time on the view axis; Store and Measures paged. Facts: Jan North 10, Feb South 20, Apr

@@ -3,6 +3,8 @@
 #include "ViewpointFixture.h"
 #include "support/RecordingListener.h"
 
+#include <pova/PropertySpecification.h>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -209,7 +211,8 @@ void expectForgotten(common::ViewpointCommon& vp) {
     EXPECT_FALSE(vp.isConnected());
     EXPECT_TRUE(vp.getSides().empty());
     EXPECT_EQ(vp.getDerivedViewpoint(), nullptr);
-    EXPECT_EQ(vp.query(nullptr), nullptr);
+    std::vector<ZELT_o::PropertySpecification> none;
+    EXPECT_EQ(codeOf([&] { vp.query(&none); }), 0xC2011200u);
     EXPECT_EQ(vp.countPropertyLists(), 0);
     EXPECT_EQ(vp.undoDepth(), 0u);
     EXPECT_EQ(vp.getDimensionAt(LONG{0}), nullptr);

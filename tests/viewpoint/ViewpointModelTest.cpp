@@ -6,6 +6,7 @@
 
 #include <basekit/BaseError.h>
 #include <pova/Expression.h>
+#include <pova/PropertySpecification.h>
 #include <pova/support/Module.h>
 
 #include <gtest/gtest.h>
@@ -277,8 +278,8 @@ TEST(ViewpointModel, QueryGoesToTheProvider) {
     auto cube = builder.build();
     Ref vp = bind(cube.get(), 2, 1);  // A | B | Measures
     ASSERT_NE(vp->getDerivedViewpoint(), nullptr);
-    std::vector<ZELT_o::PropertySpecification>* noProperties = nullptr;
-    auto result = support::adopt(vp->query(noProperties));
+    std::vector<ZELT_o::PropertySpecification> noProperties;
+    auto result = support::adopt(vp->query(&noProperties));
     ASSERT_TRUE(result);
     EXPECT_EQ(result->getAxisCount(), 2);
     EXPECT_EQ(result->getItemCount(), result->getAxisLength(0) * result->getAxisLength(1));

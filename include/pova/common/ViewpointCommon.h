@@ -29,6 +29,7 @@
 #include <pova/Member.h>
 #include <pova/MemberSet.h>
 #include <pova/ParameterLink.h>
+#include <pova/QueryFieldsData.h>
 #include <pova/Viewpoint.h>
 #include <pova/common/DimensionProperties.h>
 #include <pova/common/EventDispatcher.h>
@@ -49,6 +50,7 @@ class TraceLog;
 
 namespace common {
 
+class CacheCommon;
 class DimensionMoveOp;
 
 class POVA_API ViewpointCommon : public ZELT_o::Viewpoint,
@@ -70,6 +72,11 @@ public:
     static PovaString const& fModule();
 
     // --- ZELT_o::Queryable
+    // The result set of the current layout: from the result cache when an equal property list
+    // was queried since the last change, else from the derived viewpoint (and then cached).
+    // One reference for the caller. Raises E_INVALIDARG for a null list, 0xC2011200 without a
+    // derived viewpoint or when it returns nothing, 0xC201491E when it is in error; a provider
+    // error leaves the cache as it was.
     ZELT_o::ViewResultSet* query(std::vector<ZELT_o::PropertySpecification>* properties) override;
 
     // --- ZELT_o::Viewpoint
@@ -84,8 +91,15 @@ public:
     void initialiseFromExpression(PovaString& expression) override;
     bool validateServerExpression(PovaString& expression) override;
     bool validateCalculationExpression(PovaString const& expression) override;
+    // Raises 0xC201120D without a derived viewpoint.
+    PovaString retrieveLastQuery(std::vector<ZELT_o::PropertySpecification>* properties) override;
     void addListener(ZELT_o::ViewpointListener* listener) override;
     void removeListener(ZELT_o::ViewpointListener* listener) override;
+    ZELT_o::QueryFieldsData* getCellQueryFields() override;
+    ZELT_o::QueryFieldsData* getAxisQueryFields(int axis) override;
+    // Through the virtual query; raises 0xC2011200 when it returns nothing.
+    void getMinMaxOnView(std::vector<ZELT_o::PropertySpecification>* properties, double& first,
+                         double& second) override;
     ZELT_o::Viewpoint* getBaseViewpoint() override;
     void setBaseViewpoint(ZELT_o::Viewpoint* base, LONG numViewAxes, LONG numPagedAxes) override;
     void setCube(ZELT_o::Cube* cube, LONG numViewAxes, LONG numPagedAxes) override;
@@ -135,6 +149,7 @@ public:
     void setID(LONG id) override { fID = id; }
     PovaString getUniqueName() override { return fUniqueName; }
     void setUniqueName(PovaString const& name) override { fUniqueName = name; }
+    bool dropLastQuery() override;
     PovaString getAxisInfo(ZELT_o::Dimension const& dimension) override;
     void setAxisInfo(ZELT_o::Dimension const& dimension, PovaString const& info) override;
     void setDocument(ZELT_o::Document* document) override;
@@ -217,7 +232,9 @@ public:
         std::vector<std::pair<ZELT_o::DimensionPosition, ZELT_o::DimensionPosition>>& undoMoves);
 
     // --- state
+    // The query-dirty flag: set by every change, cleared by a query that reached the provider.
     bool isDirty() const { return fDirty; }
+    // Marks the viewpoint changed, tells the derived viewpoint and empties the result cache.
     void dirty_viewpoint();
     LONG getConnectionCounter() const { return fConnectionCounter; }
     std::vector<ViewpointCommon*> const& getChildren() const { return fChildren; }
@@ -313,6 +330,11 @@ private:
     void variableChanged(ZELT_o::MemberSet* set) override;
     void setChangeUndone(ZELT_o::MemberSet* set) override;
     bool forceDeleteOfParameter(ZELT_o::ParameterLink* link) override;
+
+    // --- query fields; a child's collections name its base's as their parents
+    void initializeQueryFields();
+    // Also destroys the children's, whose parents these are.
+    void destroyQueryFields();
 
     // --- helpers
     support::Ref<ViewpointCommon> keep_alive();
@@ -433,6 +455,10 @@ private:
     GUID fGUID;
     GUID fDocumentGUID;
     std::unique_ptr<support::TraceLog> fTrace;
+    std::unique_ptr<CacheCommon> fCache;
+    support::Ref<ZELT_o::QueryFieldsData> fCellQueryFields;
+    // One per view and paged axis.
+    std::vector<support::Ref<ZELT_o::QueryFieldsData>> fAxisQueryFields;
     // Set by a layout notification when the derived viewpoint cannot serve the new layout;
     // the operation that started the walk raises the error once the whole tree has changed.
     bool fLayoutRejected = false;
