@@ -14,6 +14,8 @@
 #include <pova/support/Ref.h>
 #include <provkit/ViewpointBase.h>
 
+#include <pova/PropertySpecification.h>
+
 #include <benchmark/benchmark.h>
 
 #include <vector>
@@ -109,7 +111,8 @@ void BM_ViewpointQuery(benchmark::State& state) {
         static_cast<common::ViewpointCommon*>(createCommonViewpoint()));
     viewpoint->setCube(&sales(), 2, 1);
     for (auto _ : state) {
-        auto result = support::adopt(viewpoint->query(nullptr));
+        std::vector<ZELT_o::PropertySpecification> none;
+        auto result = support::adopt(viewpoint->query(&none));
         Reader reader;
         result->requestCellChunks(&reader, 0, 2147483647);
         benchmark::DoNotOptimize(reader.fSum);

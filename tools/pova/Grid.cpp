@@ -184,11 +184,14 @@ void printGrid(ZELT_o::ViewResultSet& result, GridSize const& size, std::ostream
         << (columns == 1 ? " column" : " columns");
     if (shownRows < rows || shownColumns < columns) {
         out << "; left out:";
+        auto const count = [](LONG n, char const* what) {
+            return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+        };
         if (shownRows < rows) {
-            out << " " << rows - shownRows << " rows";
+            out << " " << count(rows - shownRows, "row");
         }
         if (shownColumns < columns) {
-            out << (shownRows < rows ? " and " : " ") << columns - shownColumns << " columns";
+            out << (shownRows < rows ? " and " : " ") << count(columns - shownColumns, "column");
         }
         out << " (cells --rows N --columns N)";
     }

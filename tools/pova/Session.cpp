@@ -13,6 +13,7 @@
 #include <pova/Hierarchy.h>
 #include <pova/Member.h>
 #include <pova/MemberSet.h>
+#include <pova/QueryFieldsData.h>
 #include <pova/ViewResultSet.h>
 
 #include <charconv>
@@ -96,6 +97,8 @@ std::vector<Session::Command> const& Session::commands() {
         {"redo", "", "do again the last command undone", 0, false, &Session::redo, nullptr},
         {"history", "", "list the commands done, newest last", 0, false, &Session::history,
          nullptr},
+        {"query", "", "print the property lists of the queries and what the cache answered", 0,
+         false, &Session::queryInfo, nullptr},
     };
     return table;
 }
@@ -304,12 +307,43 @@ bool Session::cells(Arguments const& args, std::ostream& out) {
         }
         (rows ? size.rows : size.columns) = value;
     }
-    auto result = support::adopt(fViewpoint->query(nullptr));
+    auto result = support::adopt(fViewpoint->query(&fProperties));
+    ++fQueries;
+    // The cache hands back the result it holds: the same object as the last time.
+    if (result && result.get() == fLastResult.get()) {
+        ++fCacheAnswers;
+    }
+    fLastResult = result;
     if (!result) {
         out << "no result\n";
         return false;
     }
     printGrid(*result, size, out);
+    return true;
+}
+
+bool Session::queryInfo(Arguments const&, std::ostream& out) {
+    auto const print = [&out](char const* what, ZELT_o::QueryFieldsData* fields) {
+        std::vector<ZELT_o::PropertySpecification> properties;
+        if (fields != nullptr) {
+            fields->GetProperties(properties);
+        }
+        out << what << ":";
+        for (ZELT_o::PropertySpecification const& property : properties) {
+            out << " " << property.name.string();
+        }
+        out << (properties.empty() ? " none\n" : "\n");
+    };
+    print("cell properties", fViewpoint->getCellQueryFields());
+    LONG const axes = fViewpoint->countAxes() + fViewpoint->countPagedAxes();
+    for (LONG axis = 0; axis < axes; ++axis) {
+        print(("axis " + std::to_string(axis) + " properties").c_str(),
+              fViewpoint->getAxisQueryFields(axis));
+    }
+    std::string const text = fViewpoint->retrieveLastQuery(&fProperties).string();
+    out << "provider's query: " << (text.empty() ? "(the provider shows none)" : text) << "\n";
+    out << "grids asked for: " << fQueries
+        << ", answered from the viewpoint's cache: " << fCacheAnswers << "\n";
     return true;
 }
 

@@ -9,6 +9,8 @@
 
 #include <memcube/MemCube.h>
 #include <pova/Command.h>
+#include <pova/PropertySpecification.h>
+#include <pova/ViewResultSet.h>
 #include <pova/Viewpoint.h>
 #include <pova/support/Ref.h>
 
@@ -41,6 +43,7 @@ private:
     bool history(Arguments const& args, std::ostream& out);
     bool undo(Arguments const& args, std::ostream& out);
     bool redo(Arguments const& args, std::ostream& out);
+    bool queryInfo(Arguments const& args, std::ostream& out);
 
     // Commands that change the viewpoint: each records its change on a new command object,
     // which the session then executes.
@@ -78,6 +81,11 @@ private:
     support::Ref<ZELT_o::Viewpoint> fViewpoint;
     EventPrinter fEvents;
     CommandHistory fHistory;
+    // The grid asks for no extra properties.
+    std::vector<ZELT_o::PropertySpecification> fProperties;
+    support::Ref<ZELT_o::ViewResultSet> fLastResult;
+    long fQueries = 0;
+    long fCacheAnswers = 0;
 };
 
 }  // namespace pova_tool
