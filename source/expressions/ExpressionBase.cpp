@@ -2,6 +2,7 @@
 #include <pova/common/ExpressionBase.h>
 
 #include <basekit/BaseError.h>
+#include <pova/common/SessionUtilities.h>
 #include <pova/support/InstanceCounter.h>
 #include <pova/support/Ref.h>
 
@@ -15,23 +16,6 @@ namespace common {
 namespace {
 
 support::InstanceCounter gInstances;
-
-// Two values are equal when both are null, or when they have the same type and VarCmp finds
-// them equal; no conversion is tried.
-bool values_equal(VARIANT const& a, VARIANT const& b) {
-    if (a.vt == VT_NULL && b.vt == VT_NULL) {
-        return true;
-    }
-    if (a.vt != b.vt) {
-        return false;
-    }
-    if (a.vt == VT_EMPTY) {
-        return true;
-    }
-    basekit::Variant left(a);
-    basekit::Variant right(b);
-    return VarCmp(left.get(), right.get(), LOCALE_USER_DEFAULT, 0) == VARCMP_EQ;
-}
 
 std::unique_ptr<OLECHAR[]> copy_string(OLECHAR const* text) {
     if (text == nullptr) {
@@ -170,7 +154,7 @@ bool ExpressionBase::operator==(ZELT_o::Expression& other) {
     if (fStringValue.get() != other.getStringValue()) {
         return false;
     }
-    if (!values_equal(*fValue, other.getValue())) {
+    if (!CompareTwoVariants(*fValue, other.getValue())) {
         return false;
     }
     return fChildren == other.getExpressions();
