@@ -94,8 +94,7 @@ bool runStatsCommand(ZELT_o::Viewpoint& viewpoint, std::vector<std::string> cons
     };
     for (auto const& [name, getter] : figures) {
         char text[80];
-        std::snprintf(text, sizeof text, "  %-22s%s\n", name,
-                      number(read(*summary, getter)).c_str());
+        std::snprintf(text, sizeof text, "  %-22s%16.2f\n", name, read(*summary, getter));
         out << text;
     }
     if (observations < 3) {
