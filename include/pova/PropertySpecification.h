@@ -34,7 +34,7 @@ struct POVA_API PropertySpecification {
     enum ArgumentType : LONG {
         kLegacyCountedObject = 0,  // byref is a support::LegacyRefCount*
         kCountedObject = 1,        // byref is a support::RefCount*
-        kPlainValue = 2,           // any other variant, owned by the specification
+        kPlainValue = 2,           // any other variant, owned by the property request
     };
 
     PovaString name;

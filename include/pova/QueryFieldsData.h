@@ -39,7 +39,7 @@ public:
     // references on object arguments.
     virtual void AddProperty(PovaString const& name, PropertyOperation op, VarHolder* args,
                              LONG count) = 0;
-    // The specification stored under the name here or up the chain.
+    // The property request stored under the name here or up the chain.
     virtual Spec GetProperty(PovaString const& name) = 0;
     // The name of the i-th entry of this collection in name order.
     virtual PovaString GetPropertyName(int index) = 0;

@@ -36,7 +36,7 @@ void QueryFieldsDataCommon::get_argument_from_variant(VARIANT& out,
         case VarHolder::kLegacyCountedObject:
         case VarHolder::kCountedObject: {
             bool const legacy = in.kind == VarHolder::kLegacyCountedObject;
-            // The specification owns one reference of each object argument; the caller keeps
+            // A property request owns one reference of each object argument; the caller keeps
             // its own.
             if (in.value.byref != nullptr) {
                 if (legacy) {

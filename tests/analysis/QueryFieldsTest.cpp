@@ -48,7 +48,7 @@ VARIANT text(char16_t const* s) {
     return v;
 }
 
-// The specification takes over the variants (and one reference of each object argument).
+// A property request takes over the variants (and one reference of each object argument).
 PropertySpecification spec(char const* name, std::initializer_list<VARIANT> args,
                            std::initializer_list<PropertySpecification::ArgumentType> types = {}) {
     PropertySpecification s;
