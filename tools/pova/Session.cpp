@@ -6,8 +6,6 @@
 
 #include <basekit/BaseError.h>
 #include <memcube/SalesCube.h>
-#include <pova/Chunk.h>
-#include <pova/ChunkHandler.h>
 #include <pova/Dimension.h>
 #include <pova/Factories.h>
 #include <pova/Hierarchy.h>
@@ -17,7 +15,6 @@
 #include <pova/ViewResultSet.h>
 
 #include <charconv>
-#include <cstdio>
 #include <iomanip>
 #include <ostream>
 #include <stdexcept>
