@@ -3,6 +3,7 @@
 // reference for the caller.
 #pragma once
 
+#include <basekit/XmlNode.h>
 #include <pova/DimensionPart.h>
 #include <pova/pova_export.h>
 #include <pova/support/LegacyRefCount.h>
@@ -43,6 +44,12 @@ public:
     // A new member set of the given kind (0 the active set, 8 a selection) whose default
     // member is `defaultMember` (may be null). One reference for the caller.
     virtual MemberSet* createMemberSet(LONG kind, Member* defaultMember) = 0;
+    // Rebuilds what MemberSet::save and Member::save wrote into `element`: a member set (one
+    // reference for the caller) or a member (borrowed). Null when the element does not
+    // describe a set or member of this hierarchy. A set keeps those of its members that the
+    // hierarchy still has.
+    virtual MemberSet* loadMemberSet(XmlNode element) = 0;
+    virtual Member* loadMember(XmlNode element) = 0;
 
     virtual void addListener(Listener* listener) = 0;
     virtual void removeListener(Listener* listener) = 0;

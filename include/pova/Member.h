@@ -53,7 +53,8 @@ public:
     virtual void addListener(Listener* listener) = 0;
     virtual void removeListener(Listener* listener) = 0;
 
-    // Writes the member's identity into `element`.
+    // Writes the member's identity into `element`: enough for Hierarchy::loadMember, with the
+    // attribute "Hierarchy" naming the hierarchy by unique name.
     virtual void save(XmlSupport& xml, XmlNode element) const = 0;
 
 protected:

@@ -57,7 +57,8 @@ public:
     virtual void addUndoListener(UndoListener* listener) = 0;
     virtual void removeUndoListener(UndoListener* listener) = 0;
 
-    // Writes the set's definition into `element`.
+    // Writes the set's definition into `element`: enough for Hierarchy::loadMemberSet, with the
+    // attribute "Hierarchy" naming the hierarchy by unique name.
     virtual void save(XmlSupport& xml, XmlNode element) const = 0;
 
 protected:

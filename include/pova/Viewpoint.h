@@ -8,11 +8,13 @@
 #include <basekit/Guid.h>
 #include <basekit/OleAuto.h>
 #include <basekit/PovaString.h>
+#include <basekit/XmlNode.h>
 #include <pova/Queryable.h>
 #include <pova/Types.h>
 #include <pova/pova_export.h>
 #include <pova/support/LegacyRefCount.h>
 
+#include <iosfwd>
 #include <vector>
 
 namespace ZELT_o {
@@ -157,11 +159,27 @@ public:
     virtual std::vector<Dimension*>& getAxisDimensions(LONG axis) = 0;
     virtual LONG minimumDimensions(LONG axis) = 0;
     virtual LONG maximumDimensions(LONG axis) = 0;
-    // The named property of a dimension (index in cube order; the last index is the
-    // viewpoint's own set) copied to `out`; false when absent. With `followLink`, the
-    // selection and link names of a dimension that shares its base's state are read there.
+    // Properties. Index: a dimension's position in cube order; the last index is the
+    // viewpoint's own set, which the *Property operations use. An index outside the list
+    // raises 0xC2011205. A child viewpoint sees its base viewpoints' properties too: a name is
+    // read from the nearest viewpoint that defines it.
+    virtual LONG countProperties() = 0;
+    virtual bool readProperty(PovaString const& name, Property* out, bool followLink) = 0;
+    virtual bool readProperty(LONG i, Property* out) = 0;
+    virtual void setProperty(Property const& property, bool followLink, bool notify) = 0;
+    // The number of distinct names visible at the index: this viewpoint's, then each base
+    // viewpoint's names not yet counted.
+    virtual LONG countDimensionProperties(LONG index) = 0;
+    // The named property copied to `out`; false when absent. With `followLink`, the selection
+    // and link names of a dimension that shares its base's state are read there, and another
+    // name this viewpoint lacks is read from the nearest base that has it.
     virtual bool readDimensionProperty(LONG index, PovaString const& name, Property* out,
                                        bool followLink) = 0;
+    // The i-th property in countDimensionProperties' order; false when i is past the end.
+    virtual bool readDimensionProperty(LONG index, LONG i, Property* out) = 0;
+    // Stores a property. With `notify`, a member set, selection, slice or axis information
+    // (the reserved names) takes effect as the matching setter would, with its events; without,
+    // it is stored quietly. With `followLink`, a name the base holds is set there.
     virtual void setDimensionProperty(LONG index, Property const& property, bool followLink,
                                       bool notify) = 0;
     virtual bool isAxisNULLFiltered(LONG axis) = 0;
@@ -179,6 +197,24 @@ public:
     virtual void setCellSelection(LONG row, LONG column) = 0;
     // A new empty expression tree, one reference for the caller.
     virtual void CreateNewExpression(Expression** expression) = 0;
+    // Persistence: one "Viewpoint" element. A viewpoint that is not connected keeps what it
+    // loads and initialises from it when it connects; until then it saves that XML back.
+    // Writes a whole document; `clearDirty` clears ChangedSinceLastPersist. Throws
+    // ResultError(E_UNEXPECTED) when there is nothing to save (not connected, nothing loaded)
+    // and ResultError(E_FAIL) when the stream fails.
+    virtual void save(std::ostream& stream, bool clearDirty) = 0;
+    // Reads a document. A load that fails (ResultError(E_FAIL) for text that is not a viewpoint
+    // document, or the error of a connected viewpoint's initialisation) changes nothing.
+    virtual void load(std::istream& stream) = 0;
+    // A new "Viewpoint" element of `document` (detached unless it became the document's
+    // element).
+    virtual XmlNode saveXML(XmlNode document, bool clearDirty) = 0;
+    // Writes the viewpoint's attributes and children into `element`.
+    virtual void saveXmlToElement(XmlNode element, bool clearDirty) = 0;
+    // The provider's own form; raises 0xC2011215 without a derived viewpoint.
+    virtual void saveExplicitXmlToElement(XmlNode element) = 0;
+    // Loads the first "Viewpoint" element at or below `node`, as load does.
+    virtual void loadXML(XmlNode node) = 0;
     virtual bool ChangedSinceLastPersist() = 0;
     virtual LONG getID() = 0;
     virtual void setID(LONG id) = 0;

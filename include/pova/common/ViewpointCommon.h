@@ -39,6 +39,8 @@
 #include <pova/support/Ref.h>
 #include <provkit/ViewpointBase.h>
 
+#include <exception>
+#include <iosfwd>
 #include <memory>
 #include <set>
 #include <utility>
@@ -119,8 +121,17 @@ public:
     std::vector<ZELT_o::Dimension*>& getAxisDimensions(LONG axis) override;
     LONG minimumDimensions(LONG axis) override;
     LONG maximumDimensions(LONG axis) override;
+    LONG countProperties() override;
+    bool readProperty(PovaString const& name, Property* out, bool followLink) override;
+    bool readProperty(LONG i, Property* out) override;
+    // Marks the viewpoint changed and sets the property on the last index.
+    void setProperty(Property const& property, bool followLink, bool notify) override;
+    LONG countDimensionProperties(LONG index) override;
     bool readDimensionProperty(LONG index, PovaString const& name, Property* out,
                                bool followLink) override;
+    bool readDimensionProperty(LONG index, LONG i, Property* out) override;
+    // A reserved name must hold its kind (a member set, a member, a parameter link, or text
+    // for "AxisInfo"), else E_INVALIDARG.
     void setDimensionProperty(LONG index, Property const& property, bool followLink,
                               bool notify) override;
     bool isAxisNULLFiltered(LONG axis) override;
@@ -144,6 +155,12 @@ public:
     void getCellSelection(LONG* row, LONG* column) override;
     void setCellSelection(LONG row, LONG column) override;
     void CreateNewExpression(ZELT_o::Expression** expression) override;
+    void save(std::ostream& stream, bool clearDirty) override;
+    void load(std::istream& stream) override;
+    XmlNode saveXML(XmlNode document, bool clearDirty) override;
+    void saveXmlToElement(XmlNode element, bool clearDirty) override;
+    void saveExplicitXmlToElement(XmlNode element) override;
+    void loadXML(XmlNode node) override;
     bool ChangedSinceLastPersist() override { return fChangedSinceLastPersist; }
     LONG getID() override { return fID; }
     void setID(LONG id) override { fID = id; }
@@ -199,6 +216,15 @@ public:
     // dimension and one for the viewpoint (else E_INVALIDARG).
     void setProperties(ViewpointProperties const& properties);
     static void clearPropertyVector(ViewpointProperties* properties);
+    // Every property set back to its initial content: empty, the selections to be made from
+    // the active hierarchies on first use.
+    void defaultProperties();
+
+    // --- persistence
+    // The version the last initialisation from XML read (0 before any).
+    float persistenceVersion() const { return fPersistenceVersion; }
+    // Whether the viewpoint holds loaded XML that it initialises from when it connects.
+    bool holdsLoadedXml() const { return fPersistenceDocument.loaded(); }
 
     // --- construction and binding
     void init();
@@ -336,6 +362,39 @@ private:
     // Also destroys the children's, whose parents these are.
     void destroyQueryFields();
 
+    // --- persistence
+    // The "Viewpoint" element of `xml`; E_UNEXPECTED when the viewpoint is not connected and
+    // holds no loaded XML.
+    XmlNode save_common(XmlSupport& xml);
+    void save_to_element_common(XmlNode element);
+    void save_sides(XmlNode element);
+    void save_dimension_properties(XmlSupport& xml, XmlNode element);
+    void save_specifications(XmlSupport& xml, XmlNode element);
+    // Takes a parsed document as the held XML: initialises from it at once when connected,
+    // else keeps it for the connection. Changes nothing when that initialisation fails.
+    void take_loaded_xml(XmlSupport document, XmlNode root);
+    // From the held XML; the connection walk and a load of a connected viewpoint call it.
+    void initialize_all_from_xml();
+    void dump_loaded_xml();
+    void init_sides_from_xml(XmlNode root);
+    void init_calculated_members_from_xml(XmlNode root);
+    void init_properties_from_xml(XmlNode root);
+    void read_property(XmlNode element, ZELT_o::Dimension& dimension, LONG index);
+    void init_misc_from_xml(XmlNode root);
+    void init_specifications_from_xml(XmlNode root);
+    // Children that copy this viewpoint's orientation take its new layout after a load.
+    void relayout_children();
+    // The first error an initialisation from XML raised during a connection walk of the
+    // tree, taken out of the tree; null when none did.
+    std::exception_ptr take_connect_error();
+    struct Snapshot;
+
+    // --- dimension properties
+    // The five steps of setDimensionProperty, without the reserved names' further handling.
+    void store_dimension_property(LONG index, Property const& property, bool followLink,
+                                  bool notify);
+    void check_property_index(LONG index) const;
+
     // --- helpers
     support::Ref<ViewpointCommon> keep_alive();
     void visit_children(ViewpointVisitor& visitor);
@@ -400,6 +459,10 @@ private:
     // Reads an orientation from XML and makes it whole: every cube dimension once, every
     // axis within its constraints. False when the text does not describe one.
     bool read_orientation(PovaString const& xml, Orientation& orientation);
+    // The same from a "SidesNode" element. `version` is the persisted version: above 11.5 each
+    // side names its axis type, below it the types follow from the positions; a negative
+    // version takes a named type where there is one.
+    bool read_orientation(XmlNode sides, float version, Orientation& orientation);
 
     // Fields in the order of the model.
     bool fListeningToCube = false;
@@ -417,6 +480,12 @@ private:
     std::vector<bool> fExcludeNulls;
     std::unique_ptr<ViewpointBase> fDerivedViewpoint;
     XmlSupport fPersistenceDocument;
+    // The "Viewpoint" element of the held document.
+    XmlNode fPersistenceRoot;
+    float fPersistenceVersion = 0;
+    // Set by a connection walk whose initialisation from XML failed (the viewpoint then took
+    // its defaults); the operation that started the walk raises it.
+    std::exception_ptr fConnectError;
     PovaString fExpression;
     bool fInitFromExpression = false;
     LONG fSortNameCounter = 1;
