@@ -7,6 +7,7 @@
 #include "MemMemberSet.h"
 #include "UniqueNames.h"
 
+#include <basekit/StringConverters.h>
 #include <memcube/MemCube.h>
 #include <pova/support/InstanceCounter.h>
 
@@ -92,6 +93,48 @@ ZELT_o::MemberSet* MemHierarchy::createMemberSet(LONG kind, ZELT_o::Member* defa
         }
     }
     return new MemMemberSet(this, kind, std::move(members), defaultMember);
+}
+
+bool MemHierarchy::is_saved_here(XmlNode element) const {
+    PovaString hierarchy;
+    return element.getAttribute("Hierarchy", hierarchy) &&
+           lookupKey(hierarchy) == lookupKey(fUniqueName);
+}
+
+ZELT_o::MemberSet* MemHierarchy::loadMemberSet(XmlNode element) {
+    PovaString kindText;
+    LONG kind = 0;
+    if (!is_saved_here(element) || !element.getAttribute("Kind", kindText) ||
+        !StringConverters::convertStringToInteger(kindText, kind)) {
+        return nullptr;
+    }
+    std::vector<ZELT_o::Member*> members;
+    bool saved = false;
+    for (XmlNode child = element.firstChild(); child; child = child.nextSibling()) {
+        if (child.name() != "Member") {
+            continue;
+        }
+        saved = true;
+        PovaString uniqueName;
+        if (!child.getAttribute("UniqueName", uniqueName)) {
+            continue;
+        }
+        if (MemMember* member = findMemberByUniqueName(uniqueName)) {
+            members.push_back(member);
+        }
+    }
+    if (saved && members.empty()) {
+        return nullptr;
+    }
+    return new MemMemberSet(this, kind, std::move(members), fDefaultMember);
+}
+
+ZELT_o::Member* MemHierarchy::loadMember(XmlNode element) {
+    PovaString uniqueName;
+    if (!is_saved_here(element) || !element.getAttribute("UniqueName", uniqueName)) {
+        return nullptr;
+    }
+    return findMemberByUniqueName(uniqueName);
 }
 
 void MemHierarchy::addListener(Listener* listener) {

@@ -41,6 +41,11 @@ public:
     // Kind 8 (a selection) is empty; every other kind holds the members of the first level
     // below the All member (the measures for Measures).
     ZELT_o::MemberSet* createMemberSet(LONG kind, ZELT_o::Member* defaultMember) override;
+    // Members are found by unique name only: a member renamed since the save is dropped rather
+    // than taken for another of the same name. A set keeps its saved kind and order and gets
+    // this hierarchy's default member; a set none of whose members is left is null.
+    ZELT_o::MemberSet* loadMemberSet(XmlNode element) override;
+    ZELT_o::Member* loadMember(XmlNode element) override;
     void addListener(Listener* listener) override;
     void removeListener(Listener* listener) override;
     void getCalculations(std::vector<ZELT_o::Calculation*>& calculations) const override;
@@ -93,6 +98,8 @@ public:
 private:
     ~MemHierarchy() override;
 
+    // Whether the element's "Hierarchy" names this hierarchy.
+    bool is_saved_here(XmlNode element) const;
     MemCalculation* find_calculation(PovaString const& uniqueName, std::size_t* position) const;
     void calculations_changed();
 

@@ -54,6 +54,7 @@ void MemMember::removeListener(Listener* listener) {
 
 void MemMember::save(XmlSupport& /*xml*/, XmlNode element) const {
     XmlSupport::write_to(element, "UniqueName", fUniqueName);
+    XmlSupport::write_to(element, "Hierarchy", fHierarchy->getUniqueName());
 }
 
 }  // namespace memcube

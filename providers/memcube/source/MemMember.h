@@ -31,7 +31,7 @@ public:
     void getChildren(std::vector<ZELT_o::Member*>& children) const override;
     void addListener(Listener* listener) override;
     void removeListener(Listener* listener) override;
-    // Writes the attribute "UniqueName".
+    // Writes the attributes "UniqueName" and "Hierarchy" (the hierarchy's unique name).
     void save(XmlSupport& xml, XmlNode element) const override;
 
     // --- memcube

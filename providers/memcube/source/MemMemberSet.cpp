@@ -76,11 +76,12 @@ void MemMemberSet::removeUndoListener(UndoListener* listener) {
     std::erase(fUndoListeners, listener);
 }
 
-void MemMemberSet::save(XmlSupport& xml, XmlNode element) const {
+void MemMemberSet::save(XmlSupport& /*xml*/, XmlNode element) const {
     XmlSupport::write_to(element, "Hierarchy", fHierarchy->getUniqueName());
     XmlSupport::write_to(element, "Kind", fKind);
     for (ZELT_o::Member* member : fMembers) {
-        member->save(xml, XmlSupport::addAChild(element, "Member"));
+        XmlSupport::write_to(XmlSupport::addAChild(element, "Member"), "UniqueName",
+                             member->getUniqueName());
     }
 }
 

@@ -33,7 +33,8 @@ public:
     void removeListener(Listener* listener) override;
     void addUndoListener(UndoListener* listener) override;
     void removeUndoListener(UndoListener* listener) override;
-    // Writes the attributes "Hierarchy" and "Kind" and one "Member" child per member.
+    // Writes the attributes "Hierarchy" and "Kind" and one "Member" child per member with its
+    // "UniqueName"; the set's "Hierarchy" stands for all of them.
     void save(XmlSupport& xml, XmlNode element) const override;
 
     // --- memcube
