@@ -163,6 +163,26 @@ TEST_F(PersistenceTest, UniqueNameFallsBackToTheId) {
     EXPECT_EQ(loaded->getID(), 77);
 }
 
+TEST_F(PersistenceTest, RegistrySwitchDumpsWhatIsLoaded) {
+    std::string const folder = ::testing::TempDir();
+    std::string const reg = folder + "pova_dump.reg";
+    std::ofstream(reg) << "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\Zorvik\\Varnel 12.0\\Halden"
+                          "\\ZELT(o)\\Pova]\n\"WriteViewpoint\"=dword:1\n\"ViewpointLocation\"=\""
+                       << folder << "\"\n";
+    ::setenv("POVA_REGISTRY", reg.c_str(), 1);
+    Ref loaded = makeViewpoint();
+    load(*loaded, document("12", ""));
+    loaded->setCube(fCube.get(), 2, 1);
+    ::unsetenv("POVA_REGISTRY");
+    char name[64];
+    std::snprintf(name, sizeof name, "V-0x08%x.xml",
+                  static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(loaded.get())));
+    std::ifstream dump(folder + name);
+    std::stringstream text;
+    text << dump.rdbuf();
+    EXPECT_NE(text.str().find("ViewpointUniqueName=\"V\""), std::string::npos) << folder + name;
+}
+
 TEST_F(PersistenceTest, LinkedDimensionsLeaveTheirStateToTheBase) {
     Ref child = derive(fVp.get());
     EXPECT_EQ(occurrences(saved(*child), "<DimensionProperties "), 0u);
