@@ -90,9 +90,9 @@ void ViewpointCommon::init() {
     clear_property_lists();
     fPersistenceDocument.clear();
     fPersistenceRoot = XmlNode();
-    fSortNameCounter = 1;
-    fFilterNameCounter = 1;
-    fTupleFilterNameCounter = 1;
+    fSortNameCounter = 0;
+    fFilterNameCounter = 0;
+    fTupleFilterNameCounter = 0;
     fFormatNameCounter = 1;
     fSubTotalNameCounter = 1;
 }

@@ -491,9 +491,10 @@ private:
     std::exception_ptr fConnectError;
     PovaString fExpression;
     bool fInitFromExpression = false;
-    LONG fSortNameCounter = 1;
-    LONG fFilterNameCounter = 1;
-    LONG fTupleFilterNameCounter = 1;
+    // Sorts, filters and tuple filters are named from 0 (Sort0, Filter0, TupleFilter0).
+    LONG fSortNameCounter = 0;
+    LONG fFilterNameCounter = 0;
+    LONG fTupleFilterNameCounter = 0;
     LONG fFormatNameCounter = 1;
     LONG fSubTotalNameCounter = 1;
     LONG fNewDimensionAxis = -1;
