@@ -87,8 +87,9 @@ void ViewpointCommon::init() {
     fBaseViewpoint.reset();
     dirty_viewpoint();
     fProperties.reserve(10);
-    fProperties.clear();
+    clear_property_lists();
     fPersistenceDocument.clear();
+    fPersistenceRoot = XmlNode();
     fSortNameCounter = 1;
     fFilterNameCounter = 1;
     fTupleFilterNameCounter = 1;
@@ -147,7 +148,7 @@ void ViewpointCommon::setCube(ZELT_o::Cube* cube, LONG numViewAxes, LONG numPage
     }
     release_derived_viewpoint();
     dirty_viewpoint();
-    fProperties.clear();
+    clear_property_lists();
     if (cube != nullptr) {
         fCube = cube;
         guarded([&] { cube->registerViewpoint(this); });
@@ -173,6 +174,9 @@ void ViewpointCommon::setCube(ZELT_o::Cube* cube, LONG numViewAxes, LONG numPage
         detach_from_document();
     }
     sendEvents();
+    if (std::exception_ptr error = take_connect_error()) {
+        std::rethrow_exception(error);
+    }
 }
 
 bool ViewpointCommon::is_ancestor_or_self(ViewpointCommon const* viewpoint) const {
@@ -227,6 +231,9 @@ void ViewpointCommon::setBaseViewpoint(ZELT_o::Viewpoint* base, LONG numViewAxes
         fNumPagedAxes = numPagedAxes;
     }
     sendEvents();
+    if (std::exception_ptr error = take_connect_error()) {
+        std::rethrow_exception(error);
+    }
 }
 
 ZELT_o::Viewpoint* ViewpointCommon::getBaseViewpoint() {
@@ -367,8 +374,20 @@ void ViewpointCommon::notifyConnectedToCube() {
     if (ProviderLibrary* library = createProviderLibrary(cube->getProviderName())) {
         fDerivedViewpoint = library->createDerivedViewpoint(*this);
     }
-    initialize_all_to_default();
-    initializeQueryFields();
+    if (fPersistenceDocument.loaded() && fPersistenceRoot) {
+        try {
+            initialize_all_from_xml();
+        } catch (...) {
+            // The viewpoint stays usable with its defaults; the operation that connected it
+            // raises the error once the whole tree is connected.
+            fConnectError = std::current_exception();
+            initialize_all_to_default();
+            initializeQueryFields();
+        }
+    } else {
+        initialize_all_to_default();
+        initializeQueryFields();
+    }
     queueEvent(ConnectEvent());
     queueEvent(ViewpointChangeEvent());
 }
@@ -388,6 +407,7 @@ void ViewpointCommon::forget_cube_objects() {
 void ViewpointCommon::notifyDisconnected(bool flag) {
     ++fConnectionCounter;
     fPersistenceDocument.clear();
+    fPersistenceRoot = XmlNode();
     dirty_viewpoint();
     forget_cube_objects();
     queueEvent(DisconnectEvent(flag));

@@ -79,7 +79,7 @@ void ViewpointCommon::create_property_lists() {
 }
 
 void ViewpointCommon::initialize_all_to_default() {
-    create_property_lists();
+    defaultProperties();
     auto const count = static_cast<std::size_t>(cube_dimension_count());
     if (fCube == nullptr && fBaseViewpoint) {
         ViewpointCommon const& base = *fBaseViewpoint;

@@ -353,6 +353,14 @@ bool ViewpointCommon::read_orientation(PovaString const& text, Orientation& orie
         }
         root = nested.front();
     }
+    return read_orientation(root, -1.0f, orientation);
+}
+
+bool ViewpointCommon::read_orientation(XmlNode root, float version, Orientation& orientation) {
+    // Versions before 11.5 knew only view and paged axes; 11.5 itself takes a named type
+    // where there is one.
+    bool const readTypes = version < 0 || version >= 11.5f;
+    bool const typesRequired = version > 11.5f;
     NodeListIterator attributes({root});
     orientation.numViewAxes = fNumViewAxes;
     orientation.numPagedAxes = fNumPagedAxes;
@@ -397,9 +405,15 @@ bool ViewpointCommon::read_orientation(PovaString const& text, Orientation& orie
         values.read("MaxDimensions", maximum);
         PovaString filterNulls;
         values.read("FilterNulls", filterNulls);
-        PovaString typeText;
-        values.read("AxisType", typeText);
-        AxisType type = axisTypeFromText(typeText);
+        AxisType type = kNoAxisType;
+        if (readTypes) {
+            PovaString typeText;
+            values.read("AxisType", typeText);
+            type = axisTypeFromText(typeText);
+        }
+        if (type == kNoAxisType && typesRequired) {
+            AssertionFailure("!\"Failed to read axis type from XML\"", __FILE__, __LINE__);
+        }
         if (type == kNoAxisType) {
             type = view ? kView : kSlice;
         }

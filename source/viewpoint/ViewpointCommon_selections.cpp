@@ -13,13 +13,11 @@
 #include <pova/common/ViewpointCommon.h>
 
 #include <algorithm>
-#include <array>
 
 namespace common {
 
 namespace {
 
-constexpr ZELT_o::MessageCode kPropertyIndexOutOfRange = 0xC2011205u;
 // Member-set kinds asked of a hierarchy: the active set and a selection.
 constexpr LONG kActiveSetKind = 0;
 constexpr LONG kSelectionKind = 8;
@@ -36,20 +34,6 @@ PovaString const& selectedFieldsName() {
 PovaString const& sectionFieldName() {
     static PovaString const name(ZELT_o::Viewpoint::SECTIONFIELD);
     return name;
-}
-
-// The six names that hold a dimension's selections and their parameter links: a dimension
-// that shares its base's state (link mode 2) keeps them in the base.
-bool is_selection_name(PovaString const& name) {
-    static std::array<PovaString, 6> const names{
-        PovaString(ZELT_o::Viewpoint::FIELDLIST),
-        PovaString(ZELT_o::Viewpoint::SELECTEDFIELDS),
-        PovaString(ZELT_o::Viewpoint::SECTIONFIELD),
-        PovaString(ZELT_o::Viewpoint::PARAMFIELDLINK),
-        PovaString(ZELT_o::Viewpoint::PARAMSECTIONLINK),
-        PovaString(ZELT_o::Viewpoint::PARAMSELECTIONLINK),
-    };
-    return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 // Objects handed to a setter must belong to the dimension they are set for.
@@ -212,13 +196,13 @@ void ViewpointCommon::set_active_slice(ZELT_o::Dimension& dimension, ZELT_o::Mem
 
 void ViewpointCommon::replaceCurrentSet(ZELT_o::Dimension const& dimension, ZELT_o::MemberSet* set,
                                         bool notify) {
-    setDimensionProperty(getDimIndex(&dimension), Property(fieldListName(), set), true, notify);
+    store_dimension_property(getDimIndex(&dimension), Property(fieldListName(), set), true, notify);
 }
 
 void ViewpointCommon::replaceCurrentSelection(ZELT_o::Dimension& dimension, ZELT_o::MemberSet* set,
                                               bool notify) {
-    setDimensionProperty(getDimIndex(&dimension), Property(selectedFieldsName(), set), true,
-                         notify);
+    store_dimension_property(getDimIndex(&dimension), Property(selectedFieldsName(), set), true,
+                             notify);
 }
 
 void ViewpointCommon::replaceCurrentSection(ZELT_o::Dimension const& dimension,
@@ -232,8 +216,8 @@ void ViewpointCommon::replaceCurrentSection(ZELT_o::Dimension const& dimension,
                              __LINE__);
         }
     }
-    setDimensionProperty(getDimIndex(&dimension), Property(sectionFieldName(), member), true,
-                         notify);
+    store_dimension_property(getDimIndex(&dimension), Property(sectionFieldName(), member), true,
+                             notify);
 }
 
 // --- reads
@@ -300,7 +284,7 @@ ZELT_o::MemberSet* ViewpointCommon::stored_set(LONG index, DimensionProperties::
     auto self = keep_alive();
     ZELT_o::Dimension& dimension = *fProperties[index]->getDimension();
     auto set = new_member_set(*getActiveHierarchy(dimension), kind);
-    setDimensionProperty(index, Property(name, set.get()), true, false);
+    store_dimension_property(index, Property(name, set.get()), true, false);
     return set.get();
 }
 
@@ -375,162 +359,6 @@ void ViewpointCommon::setChangeUndone(ZELT_o::MemberSet* set) {
     auto walk = ActiveSetChangeUndoVisitor(*set);
     visitTree(walk);
     sendEvents();
-}
-
-// --- dimension properties
-
-bool ViewpointCommon::readDimensionProperty(LONG index, PovaString const& name, Property* out,
-                                            bool followLink) {
-    if (index < 0 || static_cast<std::size_t>(index) >= fProperties.size()) {
-        throw_error(kPropertyIndexOutOfRange, PovaString::build("%d", index));
-    }
-    ZELT_o::Dimension const* dimension = fProperties[index]->getDimension();
-    if (followLink && dimension != nullptr && is_selection_name(name)) {
-        if (ViewpointCommon* owner = dimension_state_owner(*dimension)) {
-            return owner->readDimensionProperty(index, name, out, followLink);
-        }
-    }
-    auto const* property = fProperties[index]->get(name);
-    if (property == nullptr) {
-        return false;
-    }
-    if (out != nullptr) {
-        *out = *property;
-    }
-    return true;
-}
-
-void ViewpointCommon::setDimensionProperty(LONG index, Property const& property, bool followLink,
-                                           bool notify) {
-    auto self = keep_alive();
-    if (index < 0 || static_cast<std::size_t>(index) >= fProperties.size()) {
-        throw_error(kPropertyIndexOutOfRange, PovaString::build("%d", index));
-    }
-    if (notify) {
-        if (fInitFromExpression) {
-            update_children_viewpoint_expression(false);
-            fInitFromExpression = false;
-        }
-        dirty_viewpoint();
-    }
-    DimensionProperties& own = *fProperties[index];
-    bool const selection = is_selection_name(property.getName());
-    if (followLink && selection && own.getDimension() != nullptr) {
-        if (ViewpointCommon* owner = dimension_state_owner(*own.getDimension())) {
-            owner->setDimensionProperty(index, property, followLink, notify);
-            return;
-        }
-    }
-    // A client value the base already defines is changed there; the selection names stay
-    // with the viewpoint that holds the dimension's state.
-    if (followLink && !selection && fBaseViewpoint && own.get(property.getName()) == nullptr &&
-        index < fBaseViewpoint->countPropertyLists()) {
-        fBaseViewpoint->setDimensionProperty(index, property, followLink, notify);
-        return;
-    }
-    // Listen to what the property now holds before letting go of what it held.
-    auto const* previous = own.get(property.getName());
-    support::Ref<ZELT_o::MemberSet> oldSet =
-        support::retain(previous ? previous->getMemberSet() : nullptr);
-    support::Ref<ZELT_o::Member> oldMember =
-        support::retain(previous ? previous->getMember() : nullptr);
-    own.set(property);
-    if (ZELT_o::MemberSet* set = property.getMemberSet()) {
-        set->addListener(this);
-        set->addUndoListener(this);
-    }
-    if (ZELT_o::Member* member = property.getMember()) {
-        member->addListener(this);
-    }
-    if (oldSet && !holds_object(oldSet.get())) {
-        oldSet->removeListener(this);
-        oldSet->removeUndoListener(this);
-    }
-    if (oldMember && !holds_object(oldMember.get())) {
-        oldMember->removeListener(this);
-    }
-}
-
-bool ViewpointCommon::holds_object(void const* object) const {
-    for (auto const& list : fProperties) {
-        for (LONG i = 0; i < list->size(); ++i) {
-            auto const* property = list->get(i);
-            if (property->getType() != Property::kValue && property->getValue().byref == object) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
-void ViewpointCommon::listen_to_properties(bool listen) {
-    for (auto const& list : fProperties) {
-        for (LONG i = 0; i < list->size(); ++i) {
-            auto const* property = list->get(i);
-            if (ZELT_o::MemberSet* set = property->getMemberSet()) {
-                if (listen) {
-                    set->addListener(this);
-                    set->addUndoListener(this);
-                } else {
-                    set->removeListener(this);
-                    set->removeUndoListener(this);
-                }
-            } else if (ZELT_o::Member* member = property->getMember()) {
-                if (listen) {
-                    member->addListener(this);
-                } else {
-                    member->removeListener(this);
-                }
-            }
-        }
-    }
-}
-
-void ViewpointCommon::clear_property_lists() {
-    listen_to_properties(false);
-    fProperties.clear();
-}
-
-std::unique_ptr<ViewpointProperties> ViewpointCommon::getProperties() {
-    auto copy = std::make_unique<ViewpointProperties>();
-    for (auto const& list : fProperties) {
-        copy->add(*list);
-    }
-    return copy;
-}
-
-void ViewpointCommon::setProperties(ViewpointProperties const& properties) {
-    auto self = keep_alive();
-    if (static_cast<std::size_t>(properties.size()) != fProperties.size()) {
-        throwResult(E_INVALIDARG);
-    }
-    for (LONG i = 0; i < properties.size(); ++i) {
-        if (properties.at(i).getDimension() != fProperties[i]->getDimension()) {
-            throwResult(E_INVALIDARG);
-        }
-    }
-    // Built apart first, so that nothing changes if a copy fails.
-    std::vector<std::unique_ptr<DimensionProperties>> lists;
-    lists.reserve(fProperties.size());
-    for (LONG i = 0; i < properties.size(); ++i) {
-        lists.push_back(std::make_unique<DimensionProperties>(properties.at(i)));
-    }
-    listen_to_properties(false);
-    fProperties.swap(lists);
-    listen_to_properties(true);
-    lists.clear();
-    fChangedSinceLastPersist = true;
-    dirty_viewpoint();
-    queue_every_axis_changed();
-    queueEvent(CellChangeEvent());
-    queueEvent(ViewpointChangeEvent());
-    sendEvents();
-}
-
-void ViewpointCommon::clearPropertyVector(ViewpointProperties* properties) {
-    if (properties != nullptr) {
-        properties->clear();
-    }
 }
 
 }  // namespace common

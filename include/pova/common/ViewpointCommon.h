@@ -394,6 +394,9 @@ private:
     void store_dimension_property(LONG index, Property const& property, bool followLink,
                                   bool notify);
     void check_property_index(LONG index) const;
+    // The property sets at `index` of this viewpoint and of each base viewpoint, nearest
+    // first.
+    std::vector<DimensionProperties const*> property_chain(LONG index) const;
 
     // --- helpers
     support::Ref<ViewpointCommon> keep_alive();
