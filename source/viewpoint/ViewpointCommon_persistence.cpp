@@ -6,6 +6,7 @@
 // a member was renamed.
 #include "ViewpointEvents.h"
 #include "foundation/TraceLog.h"
+#include "viewpoint/DimensionMoveOp.h"
 #include "viewpoint/Orientation.h"
 
 #include <basekit/AssertionFailure.h>
