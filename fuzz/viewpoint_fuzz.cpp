@@ -22,21 +22,22 @@
 
 namespace {
 
-// Time (Year > Month) with the hierarchy Season over the same months, Store, Product and
-// the measures: every kind of name a saved viewpoint refers to.
+// The sample cube's names on a small scale, so that documents the client saves resolve: Time
+// (Year > Quarter > Month) with the hierarchy Fiscal over the same months, Product, Region and
+// the measures.
 memcube::MemCube* cube() {
     static support::Ref<memcube::MemCube> const made =
-        memcube::CubeBuilder("Fuzz")
-            .hierarchy("Time", {"Year", "Month"},
-                       {{"2023", "Jan"}, {"2023", "Jul"}, {"2024", "Feb"}})
-            .alternateHierarchy("Time", "Season", {"Season", "Month"},
-                                {{"Winter", "Jan"}, {"Summer", "Jul"}, {"Winter", "Feb"}})
-            .dimension("Store", {"North", "South"})
-            .dimension("Product", {"Bikes", "Cars", "Boats"})
-            .measures({"Amount", "Units"})
-            .fact({"Jan", "North", "Bikes"}, {10, 1})
-            .fact({"Jul", "South", "Cars"}, {20, 2})
-            .fact({"Feb", "North", "Boats"}, {40, 4})
+        memcube::CubeBuilder("Sales")
+            .hierarchy("Time", {"Year", "Quarter", "Month"},
+                       {{"2022", "Q1", "Jan"}, {"2023", "Q1", "Feb"}, {"2024", "Q3", "Jul"}})
+            .alternateHierarchy("Time", "Fiscal", {"Half", "Month"},
+                                {{"H1", "Jan"}, {"H2", "Jul"}, {"H1", "Feb"}})
+            .dimension("Product", {"Bikes", "Clothing", "Accessories"})
+            .dimension("Region", {"France", "Germany"})
+            .measures({"Sales", "Units"})
+            .fact({"Jan", "Bikes", "France"}, {10, 1})
+            .fact({"Jul", "Clothing", "Germany"}, {20, 2})
+            .fact({"Feb", "Bikes", "Germany"}, {40, 4})
             .build();
     return made.get();
 }

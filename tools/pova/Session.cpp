@@ -102,8 +102,8 @@ std::vector<Session::Command> const& Session::commands() {
         {"query", "", "print the property lists of the queries and what the cache answered", 0,
          false, &Session::queryInfo, nullptr},
         {"save", "FILE", "write the viewpoint to FILE as XML", 1, false, &Session::save, nullptr},
-        {"load", "FILE", "take the viewpoint saved in FILE instead (the history starts afresh)", 1,
-         false, &Session::load, nullptr},
+        {"load", "FILE", "take the viewpoint saved in FILE instead (clears the history)", 1, false,
+         &Session::load, nullptr},
     };
     return table;
 }
