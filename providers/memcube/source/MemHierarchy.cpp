@@ -23,7 +23,8 @@ MemHierarchy::MemHierarchy(MemDimension* dimension, PovaString name, PovaString 
     : ZELT_o::Hierarchy("MemHierarchy", gInstances.next()),
       fDimension(dimension),
       fName(std::move(name)),
-      fUniqueName(std::move(uniqueName)) {}
+      fUniqueName(std::move(uniqueName)),
+      fUniqueKey(lookupKey(fUniqueName)) {}
 
 MemHierarchy::~MemHierarchy() = default;
 
@@ -97,8 +98,7 @@ ZELT_o::MemberSet* MemHierarchy::createMemberSet(LONG kind, ZELT_o::Member* defa
 
 bool MemHierarchy::is_saved_here(XmlNode element) const {
     PovaString hierarchy;
-    return element.getAttribute("Hierarchy", hierarchy) &&
-           lookupKey(hierarchy) == lookupKey(fUniqueName);
+    return element.getAttribute("Hierarchy", hierarchy) && lookupKey(hierarchy) == fUniqueKey;
 }
 
 ZELT_o::MemberSet* MemHierarchy::loadMemberSet(XmlNode element) {

@@ -106,6 +106,7 @@ private:
     MemDimension* fDimension;  // Owns this hierarchy.
     PovaString fName;
     PovaString fUniqueName;
+    PovaString fUniqueKey;  // lookupKey(fUniqueName)
     std::vector<support::Ref<MemLevel>> fLevels;
     std::vector<support::Ref<MemMember>> fMembers;  // In creation order.
     std::vector<MemMember*> fMemberOrder;           // Depth-first.
