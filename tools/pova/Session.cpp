@@ -400,7 +400,7 @@ bool Session::save(Arguments const& args, std::ostream& out) {
     file << text.str();
     file.close();
     if (!file) {
-        throw UsageError("cannot write \"" + path + "\": " + std::strerror(errno));
+        throw UsageError("cannot write \"" + path + "\": the text did not reach the file");
     }
     out << "saved " << path << "\n";
     return true;
