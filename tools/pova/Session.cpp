@@ -14,9 +14,14 @@
 #include <pova/QueryFieldsData.h>
 #include <pova/ViewResultSet.h>
 
+#include <cerrno>
 #include <charconv>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <iomanip>
 #include <ostream>
+#include <sstream>
 #include <stdexcept>
 
 namespace pova_tool {
@@ -96,6 +101,9 @@ std::vector<Session::Command> const& Session::commands() {
          nullptr},
         {"query", "", "print the property lists of the queries and what the cache answered", 0,
          false, &Session::queryInfo, nullptr},
+        {"save", "FILE", "write the viewpoint to FILE as XML", 1, false, &Session::save, nullptr},
+        {"load", "FILE", "take the viewpoint saved in FILE instead (clears the history)", 1, false,
+         &Session::load, nullptr},
     };
     return table;
 }
@@ -172,7 +180,7 @@ bool Session::execute(std::vector<std::string> const& words, std::ostream& out, 
             }
             if (groups.size() > 1 && command->change == nullptr) {
                 throw UsageError(std::string("\"") + command->name +
-                                 "\" changes nothing and cannot be part of a transaction");
+                                 "\" is no undoable change and cannot be part of a transaction");
             }
         }
         if (groups.size() == 1 && find_command(groups[0][0])->run != nullptr) {
@@ -376,6 +384,68 @@ bool Session::redo(Arguments const&, std::ostream& out) {
     fHistory.redo();
     out << "redone: " << label << "\n";
     print_events(out);
+    print_layout(out);
+    return true;
+}
+
+bool Session::save(Arguments const& args, std::ostream& out) {
+    std::string const& path = args[0];
+    // The whole text first: a failing save leaves no truncated file behind.
+    std::ostringstream text;
+    fViewpoint->save(text, true);
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (!file) {
+        throw UsageError("cannot write \"" + path + "\": " + std::strerror(errno));
+    }
+    file << text.str();
+    file.close();
+    if (!file) {
+        throw UsageError("cannot write \"" + path + "\": the text did not reach the file");
+    }
+    out << "saved " << path << "\n";
+    return true;
+}
+
+bool Session::load(Arguments const& args, std::ostream& out) {
+    std::string const& path = args[0];
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        throw UsageError("cannot read \"" + path + "\": it is a directory");
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        throw UsageError("cannot read \"" + path + "\": " + std::strerror(errno));
+    }
+    auto loaded = support::adopt(createCommonViewpoint());
+    auto const refuse = [&](char const* reason) {
+        // A connection that failed may have left the viewpoint on its defaults, listening
+        // to the cube: it lets go of the cube before it goes.
+        try {
+            loaded->setCube(nullptr, 2, 1);
+        } catch (...) {
+        }
+        return UsageError("cannot load \"" + path + "\": " + reason);
+    };
+    try {
+        loaded->load(file);
+        // Connecting builds the layout, sets and slices from the XML.
+        loaded->setCube(fCube.get(), 2, 1);
+    } catch (BaseError const& error) {
+        throw refuse(error.what());
+    } catch (ResultError const& error) {
+        throw refuse(error.what());
+    }
+    // The old commands and result belong to the old viewpoint.
+    fHistory = CommandHistory();
+    fLastResult.reset();
+    fQueries = 0;
+    fCacheAnswers = 0;
+    fViewpoint->removeListener(&fEvents);
+    fViewpoint->setCube(nullptr, 2, 1);
+    fViewpoint = std::move(loaded);
+    fViewpoint->addListener(&fEvents);
+    fEvents.take();
+    out << "loaded " << path << "\n";
     print_layout(out);
     return true;
 }

@@ -44,6 +44,10 @@ private:
     bool undo(Arguments const& args, std::ostream& out);
     bool redo(Arguments const& args, std::ostream& out);
     bool queryInfo(Arguments const& args, std::ostream& out);
+    // Persistence: the viewpoint as XML in a file. A load builds a new viewpoint on the cube
+    // and takes it only when it connected; the history then starts afresh.
+    bool save(Arguments const& args, std::ostream& out);
+    bool load(Arguments const& args, std::ostream& out);
 
     // Commands that change the viewpoint: each records its change on a new command object,
     // which the session then executes.

@@ -110,15 +110,17 @@ void MemCube::getDimensions(std::vector<ZELT_o::Dimension*>& dimensions) const {
 }
 
 ZELT_o::Dimension* MemCube::findDimension(PovaString const& uniqueName) const {
-    PovaString const key = lookupKey(uniqueName);
-    PovaString const nameKey = lookupKey(stripBrackets(uniqueName));
-    for (auto const& dimension : fDimensions) {
-        if (lookupKey(dimension->getUniqueName()) == key ||
-            lookupKey(dimension->getName()) == nameKey) {
-            return dimension.get();
-        }
+    // The first dimension in cube order that matches either way.
+    std::size_t found = fDimensions.size();
+    auto const byUnique = fDimensionsByUniqueKey.find(lookupKey(uniqueName));
+    if (byUnique != fDimensionsByUniqueKey.end()) {
+        found = byUnique->second;
     }
-    return nullptr;
+    auto const byName = fDimensionsByNameKey.find(lookupKey(stripBrackets(uniqueName)));
+    if (byName != fDimensionsByNameKey.end()) {
+        found = std::min(found, byName->second);
+    }
+    return found < fDimensions.size() ? fDimensions[found].get() : nullptr;
 }
 
 ZELT_o::Dimension* MemCube::getMeasures() const {
@@ -337,6 +339,8 @@ void MemCube::notifyCalculationChanged(ZELT_o::Calculation* before, ZELT_o::Calc
 }
 
 void MemCube::add_dimension(support::Ref<MemDimension> dimension) {
+    fDimensionsByUniqueKey.emplace(lookupKey(dimension->getUniqueName()), fDimensions.size());
+    fDimensionsByNameKey.emplace(lookupKey(dimension->getName()), fDimensions.size());
     fDimensions.push_back(std::move(dimension));
 }
 

@@ -17,13 +17,18 @@ namespace memcube {
 
 namespace {
 support::InstanceCounter gInstances;
+// Made once: a saved viewpoint has each of them many times over.
+PovaString const kHierarchyAttribute("Hierarchy");
+PovaString const kKindAttribute("Kind");
+PovaString const kUniqueNameAttribute("UniqueName");
 }  // namespace
 
 MemHierarchy::MemHierarchy(MemDimension* dimension, PovaString name, PovaString uniqueName)
     : ZELT_o::Hierarchy("MemHierarchy", gInstances.next()),
       fDimension(dimension),
       fName(std::move(name)),
-      fUniqueName(std::move(uniqueName)) {}
+      fUniqueName(std::move(uniqueName)),
+      fUniqueKey(lookupKey(fUniqueName)) {}
 
 MemHierarchy::~MemHierarchy() = default;
 
@@ -54,6 +59,9 @@ ZELT_o::Member* MemHierarchy::findMember(PovaString const& name) const {
 }
 
 MemMember* MemHierarchy::findMemberByUniqueName(PovaString const& uniqueName) const {
+    if (auto exact = fByExactUniqueName.find(uniqueName); exact != fByExactUniqueName.end()) {
+        return exact->second;
+    }
     auto found = fByUniqueName.find(lookupKey(uniqueName));
     return found != fByUniqueName.end() ? found->second : nullptr;
 }
@@ -97,14 +105,14 @@ ZELT_o::MemberSet* MemHierarchy::createMemberSet(LONG kind, ZELT_o::Member* defa
 
 bool MemHierarchy::is_saved_here(XmlNode element) const {
     PovaString hierarchy;
-    return element.getAttribute("Hierarchy", hierarchy) &&
-           lookupKey(hierarchy) == lookupKey(fUniqueName);
+    return element.getAttribute(kHierarchyAttribute, hierarchy) &&
+           (hierarchy == fUniqueName || lookupKey(hierarchy) == fUniqueKey);
 }
 
 ZELT_o::MemberSet* MemHierarchy::loadMemberSet(XmlNode element) {
     PovaString kindText;
     LONG kind = 0;
-    if (!is_saved_here(element) || !element.getAttribute("Kind", kindText) ||
+    if (!is_saved_here(element) || !element.getAttribute(kKindAttribute, kindText) ||
         !StringConverters::convertStringToInteger(kindText, kind)) {
         return nullptr;
     }
@@ -116,7 +124,7 @@ ZELT_o::MemberSet* MemHierarchy::loadMemberSet(XmlNode element) {
         }
         saved = true;
         PovaString uniqueName;
-        if (!child.getAttribute("UniqueName", uniqueName)) {
+        if (!child.getAttribute(kUniqueNameAttribute, uniqueName)) {
             continue;
         }
         if (MemMember* member = findMemberByUniqueName(uniqueName)) {
@@ -131,7 +139,7 @@ ZELT_o::MemberSet* MemHierarchy::loadMemberSet(XmlNode element) {
 
 ZELT_o::Member* MemHierarchy::loadMember(XmlNode element) {
     PovaString uniqueName;
-    if (!is_saved_here(element) || !element.getAttribute("UniqueName", uniqueName)) {
+    if (!is_saved_here(element) || !element.getAttribute(kUniqueNameAttribute, uniqueName)) {
         return nullptr;
     }
     return findMemberByUniqueName(uniqueName);
@@ -302,6 +310,7 @@ MemMember* MemHierarchy::addMember(MemLevel* level, MemMember* parent, PovaStrin
 void MemHierarchy::finish() {
     fMemberOrder.clear();
     fByUniqueName.clear();
+    fByExactUniqueName.clear();
     fByName.clear();
     fSharedNames.clear();
     fLeafCount = 0;
@@ -333,7 +342,10 @@ void MemHierarchy::finish() {
         fLevels[i]->setMembers(std::move(perLevel[i]));
     }
     for (MemMember* member : fMemberOrder) {
-        fByUniqueName.emplace(lookupKey(member->getUniqueName()), member);
+        // A member whose name folds like an earlier one's is found under that one's key only.
+        if (fByUniqueName.emplace(lookupKey(member->getUniqueName()), member).second) {
+            fByExactUniqueName.emplace(member->getUniqueName(), member);
+        }
         PovaString key = lookupKey(member->getName());
         if (!fByName.emplace(key, member).second) {
             fSharedNames.insert(std::move(key));

@@ -106,6 +106,7 @@ private:
     MemDimension* fDimension;  // Owns this hierarchy.
     PovaString fName;
     PovaString fUniqueName;
+    PovaString fUniqueKey;  // lookupKey(fUniqueName)
     std::vector<support::Ref<MemLevel>> fLevels;
     std::vector<support::Ref<MemMember>> fMembers;  // In creation order.
     std::vector<MemMember*> fMemberOrder;           // Depth-first.
@@ -117,6 +118,9 @@ private:
     std::vector<std::int32_t> fOwnLeaves;
     // Lookup keys (case folded) to the first member in depth-first order.
     std::unordered_map<PovaString, MemMember*> fByUniqueName;
+    // The same members under their unique names as written: the names a saved document or a
+    // query gives are found without folding case.
+    std::unordered_map<PovaString, MemMember*> fByExactUniqueName;
     std::unordered_map<PovaString, MemMember*> fByName;
     std::unordered_set<PovaString> fSharedNames;
     std::vector<support::Ref<MemCalculation>> fCalculations;

@@ -12,6 +12,8 @@ namespace memcube {
 
 namespace {
 support::InstanceCounter gInstances;
+PovaString const kUniqueNameAttribute("UniqueName");
+PovaString const kHierarchyAttribute("Hierarchy");
 }  // namespace
 
 MemMember::MemMember(MemHierarchy* hierarchy, MemLevel* level, MemMember* parent, PovaString name,
@@ -53,8 +55,8 @@ void MemMember::removeListener(Listener* listener) {
 }
 
 void MemMember::save(XmlSupport& /*xml*/, XmlNode element) const {
-    XmlSupport::write_to(element, "UniqueName", fUniqueName);
-    XmlSupport::write_to(element, "Hierarchy", fHierarchy->getUniqueName());
+    XmlSupport::write_to(element, kUniqueNameAttribute, fUniqueName);
+    XmlSupport::write_to(element, kHierarchyAttribute, fHierarchy->getUniqueName());
 }
 
 }  // namespace memcube

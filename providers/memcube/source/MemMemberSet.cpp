@@ -14,6 +14,11 @@ namespace memcube {
 namespace {
 
 support::InstanceCounter gInstances;
+// Made once: a saved viewpoint writes them for every member of every set.
+PovaString const kHierarchyAttribute("Hierarchy");
+PovaString const kKindAttribute("Kind");
+PovaString const kMemberElement("Member");
+PovaString const kUniqueNameAttribute("UniqueName");
 
 template <class T>
 void add_unique(std::vector<T*>& list, T* item) {
@@ -77,10 +82,10 @@ void MemMemberSet::removeUndoListener(UndoListener* listener) {
 }
 
 void MemMemberSet::save(XmlSupport& /*xml*/, XmlNode element) const {
-    XmlSupport::write_to(element, "Hierarchy", fHierarchy->getUniqueName());
-    XmlSupport::write_to(element, "Kind", fKind);
+    XmlSupport::write_to(element, kHierarchyAttribute, fHierarchy->getUniqueName());
+    XmlSupport::write_to(element, kKindAttribute, fKind);
     for (ZELT_o::Member* member : fMembers) {
-        XmlSupport::write_to(XmlSupport::addAChild(element, "Member"), "UniqueName",
+        XmlSupport::write_to(XmlSupport::addAChild(element, kMemberElement), kUniqueNameAttribute,
                              member->getUniqueName());
     }
 }

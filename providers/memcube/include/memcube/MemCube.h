@@ -46,7 +46,9 @@
 #include <pova/ViewResultSet.h>
 #include <pova/support/Ref.h>
 
+#include <cstddef>
 #include <memory>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -150,6 +152,10 @@ private:
 
     PovaString fName;
     std::vector<support::Ref<MemDimension>> fDimensions;
+    // Lookup keys of the dimensions' unique names and names to the first position that has
+    // them: findDimension runs for every dimension a saved viewpoint names.
+    std::unordered_map<PovaString, std::size_t> fDimensionsByUniqueKey;
+    std::unordered_map<PovaString, std::size_t> fDimensionsByNameKey;
     std::unique_ptr<FactTable> fFacts;
     std::vector<support::Ref<ZELT_o::Parameter>> fParameters;
     std::vector<PovaString> fNamedSets;
