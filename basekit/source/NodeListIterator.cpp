@@ -27,12 +27,14 @@ std::string_view withoutPlus(std::string_view text) {
     return text;
 }
 
-bool attributeText(XmlNode node, PovaString const& name, std::string& text) {
-    PovaString value;
-    if (!node.getAttribute(name, value)) {
+// The attribute's text as stored; numbers and booleans are read from it without a detour
+// through UTF-16.
+bool attributeText(XmlNode node, XmlName const& name, std::string_view& text) {
+    char const* value = node.attributeUtf8(name);
+    if (value == nullptr) {
         return false;
     }
-    text = value.string();
+    text = value;
     return true;
 }
 
@@ -58,8 +60,8 @@ bool parseWhole(std::string_view text, Number& value) {
 }
 
 template <typename Number>
-bool readNumber(XmlNode node, PovaString const& name, Number& value) {
-    std::string text;
+bool readNumber(XmlNode node, XmlName const& name, Number& value) {
+    std::string_view text;
     return attributeText(node, name, text) && parseWhole(text, value);
 }
 
@@ -83,8 +85,8 @@ bool equalsIgnoringCase(std::string_view text, std::string_view lowerCase) {
 
 NodeListIterator::NodeListIterator(XmlNodeList list) : fList(std::move(list)) {}
 
-bool NodeListIterator::read(PovaString const& name, bool& value) const {
-    std::string text;
+bool NodeListIterator::read(XmlName const& name, bool& value) const {
+    std::string_view text;
     if (!attributeText(iter(), name, text)) {
         return false;
     }
@@ -101,22 +103,22 @@ bool NodeListIterator::read(PovaString const& name, bool& value) const {
     return false;
 }
 
-bool NodeListIterator::read(PovaString const& name, LONG& value) const {
+bool NodeListIterator::read(XmlName const& name, LONG& value) const {
     return readNumber(iter(), name, value);
 }
 
-bool NodeListIterator::read(PovaString const& name, double& value) const {
+bool NodeListIterator::read(XmlName const& name, double& value) const {
     return readNumber(iter(), name, value);
 }
 
-bool NodeListIterator::read(PovaString const& name, float& value) const {
+bool NodeListIterator::read(XmlName const& name, float& value) const {
     return readNumber(iter(), name, value);
 }
 
-bool NodeListIterator::read(PovaString const& name, PovaString& value) const {
+bool NodeListIterator::read(XmlName const& name, PovaString& value) const {
     return iter().getAttribute(name, value);
 }
 
-bool NodeListIterator::get_attribute(PovaString const& name, VARIANT* value) const {
+bool NodeListIterator::get_attribute(XmlName const& name, VARIANT* value) const {
     return iter().getAttribute(name, value);
 }

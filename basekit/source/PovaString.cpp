@@ -65,23 +65,32 @@ long decodeUtf8(std::string_view text, std::size_t& i) {
 }  // namespace
 
 std::u16string utf8ToUtf16(std::string_view utf8, bool* valid) {
-    std::u16string out;
-    out.reserve(utf8.size());
+    // Never longer than the UTF-8: every unit written consumes at least one byte.
+    std::u16string out(utf8.size(), u'\0');
+    char16_t* const begin = out.data();
+    char16_t* next = begin;
     bool ok = true;
     std::size_t i = 0;
     while (i < utf8.size()) {
+        auto const c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x80) {
+            *next++ = c;
+            ++i;
+            continue;
+        }
         long const cp = decodeUtf8(utf8, i);
         if (cp < 0) {
             ok = false;
-            out.push_back(kReplacement);
+            *next++ = kReplacement;
         } else if (cp >= 0x10000) {
             long const v = cp - 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (v >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (v & 0x3FF)));
+            *next++ = static_cast<char16_t>(0xD800 + (v >> 10));
+            *next++ = static_cast<char16_t>(0xDC00 + (v & 0x3FF));
         } else {
-            out.push_back(static_cast<char16_t>(cp));
+            *next++ = static_cast<char16_t>(cp);
         }
     }
+    out.resize(static_cast<std::size_t>(next - begin));
     if (valid != nullptr) {
         *valid = ok;
     }

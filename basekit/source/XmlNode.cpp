@@ -6,6 +6,7 @@
 
 #include "XmlWalk.h"
 
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -33,7 +34,7 @@ bool isNameChar(unsigned char c) {
 
 // pugixml stores any name it is given; refusing the ones its parser would reject keeps every
 // saved document readable again.
-bool isXmlName(std::string const& name) {
+bool isXmlName(std::string_view name) {
     if (name.empty() || !isNameStart(static_cast<unsigned char>(name.front()))) {
         return false;
     }
@@ -51,6 +52,8 @@ bool isText(pugi::xml_node node) {
 
 }  // namespace
 
+XmlName::XmlName(PovaString const& name) : fConverted(name.string()), fText(fConverted.c_str()) {}
+
 XmlNode::Kind XmlNode::kind() const {
     switch (handle(fNode).type()) {
         case pugi::node_null:
@@ -67,6 +70,11 @@ XmlNode::Kind XmlNode::kind() const {
         default:
             return Kind::kOther;
     }
+}
+
+bool XmlNode::isElement(XmlName const& name) const {
+    pugi::xml_node const node = handle(fNode);
+    return node.type() == pugi::node_element && std::strcmp(node.name(), name.c_str()) == 0;
 }
 
 PovaString XmlNode::name() const {
@@ -114,20 +122,25 @@ void XmlNode::setText(PovaString const& text) {
     }
 }
 
-bool XmlNode::hasAttribute(PovaString const& name) const {
-    return static_cast<bool>(handle(fNode).attribute(name.string().c_str()));
+bool XmlNode::hasAttribute(XmlName const& name) const {
+    return static_cast<bool>(handle(fNode).attribute(name.c_str()));
 }
 
-bool XmlNode::getAttribute(PovaString const& name, PovaString& value) const {
-    pugi::xml_attribute const attribute = handle(fNode).attribute(name.string().c_str());
-    if (!attribute) {
+char const* XmlNode::attributeUtf8(XmlName const& name) const {
+    pugi::xml_attribute const attribute = handle(fNode).attribute(name.c_str());
+    return attribute ? attribute.value() : nullptr;
+}
+
+bool XmlNode::getAttribute(XmlName const& name, PovaString& value) const {
+    char const* text = attributeUtf8(name);
+    if (text == nullptr) {
         return false;
     }
-    value = fromUtf8(attribute.value());
+    value = fromUtf8(text);
     return true;
 }
 
-bool XmlNode::getAttribute(PovaString const& name, VARIANT* value) const {
+bool XmlNode::getAttribute(XmlName const& name, VARIANT* value) const {
     if (value == nullptr) {
         return false;
     }
@@ -147,21 +160,24 @@ bool XmlNode::getAttribute(PovaString const& name, VARIANT* value) const {
     return true;
 }
 
-void XmlNode::setAttribute(PovaString const& name, PovaString const& value) {
-    pugi::xml_node node = handle(fNode);
-    std::string const key = name.string();
-    if (node.type() != pugi::node_element || !isXmlName(key)) {
-        return;
-    }
-    pugi::xml_attribute attribute = node.attribute(key.c_str());
-    if (!attribute) {
-        attribute = node.append_attribute(key.c_str());
-    }
-    attribute.set_value(value.string().c_str());
+void XmlNode::setAttribute(XmlName const& name, PovaString const& value) {
+    setAttributeUtf8(name, value.string());
 }
 
-bool XmlNode::removeAttribute(PovaString const& name) {
-    return handle(fNode).remove_attribute(name.string().c_str());
+void XmlNode::setAttributeUtf8(XmlName const& name, std::string_view utf8) {
+    pugi::xml_node node = handle(fNode);
+    if (node.type() != pugi::node_element || !isXmlName(name.c_str())) {
+        return;
+    }
+    pugi::xml_attribute attribute = node.attribute(name.c_str());
+    if (!attribute) {
+        attribute = node.append_attribute(name.c_str());
+    }
+    attribute.set_value(utf8.data(), utf8.size());
+}
+
+bool XmlNode::removeAttribute(XmlName const& name) {
+    return handle(fNode).remove_attribute(name.c_str());
 }
 
 XmlAttributeMap XmlNode::attributes() const {
@@ -192,8 +208,8 @@ XmlNodeList XmlNode::childNodes() const {
     return list;
 }
 
-XmlNode XmlNode::findChild(PovaString const& name) const {
-    std::string const key = name.string();
+XmlNode XmlNode::findChild(XmlName const& name) const {
+    std::string_view const key = name.c_str();
     for (pugi::xml_node child : handle(fNode).children()) {
         if (child.type() == pugi::node_element && key == child.name()) {
             return wrap(child);
@@ -202,9 +218,9 @@ XmlNode XmlNode::findChild(PovaString const& name) const {
     return {};
 }
 
-XmlNodeList XmlNode::descendants(PovaString const& name) const {
+XmlNodeList XmlNode::descendants(XmlName const& name) const {
     XmlNodeList list;
-    std::string const key = name.string();
+    std::string_view const key = name.c_str();
     bool const any = key == "*";
     basekit::detail::visitDescendants(handle(fNode), [&](pugi::xml_node node) {
         if (node.type() == pugi::node_element && (any || key == node.name())) {
@@ -215,12 +231,11 @@ XmlNodeList XmlNode::descendants(PovaString const& name) const {
     return list;
 }
 
-XmlNode XmlNode::appendElement(PovaString const& name) {
-    std::string const key = name.string();
-    if (!isXmlName(key)) {
+XmlNode XmlNode::appendElement(XmlName const& name) {
+    if (!isXmlName(name.c_str())) {
         return {};
     }
-    return wrap(handle(fNode).append_child(key.c_str()));
+    return wrap(handle(fNode).append_child(name.c_str()));
 }
 
 XmlNode XmlNode::appendChild(XmlNode const& node) {

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <istream>
 #include <iterator>
@@ -39,16 +40,62 @@ bool toUtf8Strictly(std::u16string_view text, std::string& out) {
     return valid;
 }
 
-// Raw characters outside XML's character range make the document malformed.
-bool hasOnlyXmlCharacters(std::string_view utf8) {
-    bool valid = false;
-    std::u16string const text = basekit::utf8ToUtf16(utf8, &valid);
-    if (!valid) {
-        return false;
+// Whether `utf8` is well-formed UTF-8 holding only characters XML allows raw: anything else
+// makes a document malformed. Checked in place, without decoding into another string.
+bool isXmlText(std::string_view utf8) {
+    auto const* p = reinterpret_cast<unsigned char const*>(utf8.data());
+    auto const* const end = p + utf8.size();
+    while (p < end) {
+        // Eight ASCII bytes at a time, none below a blank: most of any document.
+        constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+        constexpr std::uint64_t kBlanks = 0x2020202020202020u;
+        if (end - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, sizeof word);
+            if (((word | (word - kBlanks)) & kHighBits) == 0) {
+                p += 8;
+                continue;
+            }
+        }
+        unsigned char const lead = *p;
+        if (lead < 0x80) {
+            if (lead < 0x20 && lead != '\t' && lead != '\n' && lead != '\r') {
+                return false;
+            }
+            ++p;
+            continue;
+        }
+        std::size_t length = 0;
+        unsigned long cp = 0;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+            cp = lead & 0x1Fu;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            cp = lead & 0x0Fu;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            cp = lead & 0x07u;
+        } else {
+            return false;
+        }
+        if (static_cast<std::size_t>(end - p) < length) {
+            return false;
+        }
+        for (std::size_t i = 1; i < length; ++i) {
+            if ((p[i] & 0xC0) != 0x80) {
+                return false;
+            }
+            cp = (cp << 6) | (p[i] & 0x3Fu);
+        }
+        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+        bool const overlong = (length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000);
+        if (overlong || !basekit::detail::isScalarValue(cp) || cp == 0xFFFE || cp == 0xFFFF) {
+            return false;
+        }
+        p += length;
     }
-    return std::none_of(text.begin(), text.end(), [](char16_t c) {
-        return (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || c == 0xFFFE || c == 0xFFFF;
-    });
+    return true;
 }
 
 // Decodes the entity and character references of raw text or attribute content. False when
@@ -103,17 +150,38 @@ bool decodeReferences(std::string_view raw, bool attribute, std::string& out) {
 }
 
 bool checkElement(pugi::xml_node element) {
-    std::vector<std::string_view> names;
     std::string decoded;
+    std::size_t count = 0;
     for (pugi::xml_attribute attribute : element.attributes()) {
-        names.emplace_back(attribute.name());
+        ++count;
         std::string_view const raw = attribute.value();
+        // Most values hold no reference and nothing to refuse.
+        if (std::none_of(raw.begin(), raw.end(), [](char c) { return c == '&' || c == '<'; })) {
+            continue;
+        }
         if (!decodeReferences(raw, true, decoded)) {
             return false;
         }
-        if (decoded != raw) {
-            attribute.set_value(decoded.c_str());
+        attribute.set_value(decoded.c_str());
+    }
+    if (count < 2) {
+        return true;
+    }
+    // A few attributes, the usual case, are compared pairwise without a list.
+    if (count <= 8) {
+        for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute()) {
+            for (pugi::xml_attribute b = a.next_attribute(); b; b = b.next_attribute()) {
+                if (std::strcmp(a.name(), b.name()) == 0) {
+                    return false;
+                }
+            }
         }
+        return true;
+    }
+    std::vector<std::string_view> names;
+    names.reserve(count);
+    for (pugi::xml_attribute attribute : element.attributes()) {
+        names.emplace_back(attribute.name());
     }
     std::sort(names.begin(), names.end());
     return std::adjacent_find(names.begin(), names.end()) == names.end();
@@ -125,14 +193,17 @@ bool checkNode(pugi::xml_node node) {
             return checkElement(node);
         case pugi::node_pcdata: {
             std::string_view const raw = node.value();
-            std::string decoded;
-            if (raw.find("]]>") != std::string_view::npos ||
-                !decodeReferences(raw, false, decoded)) {
+            if (raw.find("]]>") != std::string_view::npos) {
                 return false;
             }
-            if (decoded != raw) {
-                node.set_value(decoded.c_str());
+            if (raw.find('&') == std::string_view::npos) {
+                return true;
             }
+            std::string decoded;
+            if (!decodeReferences(raw, false, decoded)) {
+                return false;
+            }
+            node.set_value(decoded.c_str());
             return true;
         }
         case pugi::node_comment: {
@@ -218,7 +289,7 @@ bool parseUtf8(std::string_view text, pugi::xml_document& doc) {
     if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
         text.remove_prefix(kUtf8Bom.size());
     }
-    if (!hasOnlyXmlCharacters(text)) {
+    if (!isXmlText(text)) {
         return false;
     }
     pugi::xml_parse_result const result =
@@ -228,11 +299,11 @@ bool parseUtf8(std::string_view text, pugi::xml_document& doc) {
 }
 
 // Stream bytes as UTF-8: a UTF-16 byte order mark selects that encoding, anything else is UTF-8.
-bool streamBytesToUtf8(std::string const& bytes, std::string& utf8) {
+bool streamBytesToUtf8(std::string& bytes, std::string& utf8) {
     bool const little = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
     bool const big = bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF';
     if (!little && !big) {
-        utf8 = bytes;
+        utf8 = std::move(bytes);
         return true;
     }
     if (bytes.size() % 2 != 0) {
@@ -331,7 +402,11 @@ bool XmlSupport::readXml(std::istream& stream) {
     std::string bytes;
     bool ok = static_cast<bool>(stream);
     if (ok) {
-        bytes.assign(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+        // In blocks: a character at a time costs more than the parse.
+        char block[16384];
+        while (stream.read(block, sizeof block) || stream.gcount() > 0) {
+            bytes.append(block, static_cast<std::size_t>(stream.gcount()));
+        }
         ok = !stream.bad();
     }
     auto doc = std::make_unique<pugi::xml_document>();
@@ -426,7 +501,7 @@ XmlNode XmlSupport::documentElement() const {
     return {};
 }
 
-XmlNode XmlSupport::createElement(PovaString const& name) {
+XmlNode XmlSupport::createElement(XmlName const& name) {
     if (!hasDocument()) {
         Impl::get(fImpl).own(std::make_unique<pugi::xml_document>());
     }
@@ -434,7 +509,7 @@ XmlNode XmlSupport::createElement(PovaString const& name) {
     return documentNode().appendElement(name);
 }
 
-bool XmlSupport::getList(PovaString const& name, XmlNodeList& list) const {
+bool XmlSupport::getList(XmlName const& name, XmlNodeList& list) const {
     list.clear();
     if (!hasDocument()) {
         return false;
@@ -444,7 +519,8 @@ bool XmlSupport::getList(PovaString const& name, XmlNodeList& list) const {
     if (!root) {
         return true;
     }
-    if (name == "*" || root.name() == name) {
+    std::string_view const key = name.c_str();
+    if (key == "*" || root.name() == PovaString(key)) {
         list.push_back(root);
     }
     XmlNodeList const below = root.descendants(name);
@@ -452,13 +528,13 @@ bool XmlSupport::getList(PovaString const& name, XmlNodeList& list) const {
     return true;
 }
 
-bool XmlSupport::getList(PovaString const& name, XmlNodeList& list, LONG& count) const {
+bool XmlSupport::getList(XmlName const& name, XmlNodeList& list, LONG& count) const {
     bool const ok = getList(name, list);
     count = static_cast<LONG>(list.size());
     return ok;
 }
 
-XmlNodeList XmlSupport::getNodeList(PovaString const& name) const {
+XmlNodeList XmlSupport::getNodeList(XmlName const& name) const {
     XmlNodeList list;
     getList(name, list);
     return list;
@@ -483,34 +559,43 @@ bool XmlSupport::getAttributeFromMap(XmlAttributeMap const& map, PovaString cons
     return true;
 }
 
-XmlNode XmlSupport::findChild(XmlNode element, PovaString const& name) {
+XmlNode XmlSupport::findChild(XmlNode element, XmlName const& name) {
     return element.findChild(name);
 }
 
-XmlNode XmlSupport::addAChild(XmlNode element, PovaString const& name) {
+XmlNode XmlSupport::addAChild(XmlNode element, XmlName const& name) {
     return element.appendElement(name);
 }
 
-void XmlSupport::write_to(XmlNode element, PovaString const& name, PovaString const& value) {
+void XmlSupport::write_to(XmlNode element, XmlName const& name, PovaString const& value) {
     element.setAttribute(name, value);
 }
 
-void XmlSupport::write_to(XmlNode element, PovaString const& name, char const* value) {
-    element.setAttribute(name, PovaString(value));
+void XmlSupport::write_to(XmlNode element, XmlName const& name, char const* value) {
+    std::string_view const text = value != nullptr ? value : "";
+    // Text that is not UTF-8 goes through the string class, which repairs it.
+    if (isXmlText(text)) {
+        element.setAttributeUtf8(name, text);
+    } else {
+        element.setAttribute(name, PovaString(value));
+    }
 }
 
-void XmlSupport::write_to(XmlNode element, PovaString const& name, LONG value) {
-    element.setAttribute(name, PovaString(std::to_string(value)));
+void XmlSupport::write_to(XmlNode element, XmlName const& name, LONG value) {
+    char text[16];
+    auto const result = std::to_chars(std::begin(text), std::end(text), value);
+    element.setAttributeUtf8(name,
+                             std::string_view(text, static_cast<std::size_t>(result.ptr - text)));
 }
 
-void XmlSupport::write_to(XmlNode element, PovaString const& name, double value) {
-    element.setAttribute(name, PovaString(realToText(value)));
+void XmlSupport::write_to(XmlNode element, XmlName const& name, double value) {
+    element.setAttributeUtf8(name, realToText(value));
 }
 
-void XmlSupport::write_to(XmlNode element, PovaString const& name, float value) {
-    element.setAttribute(name, PovaString(realToText(value)));
+void XmlSupport::write_to(XmlNode element, XmlName const& name, float value) {
+    element.setAttributeUtf8(name, realToText(value));
 }
 
-void XmlSupport::write_to(XmlNode element, PovaString const& name, bool value) {
-    element.setAttribute(name, PovaString(value ? "true" : "false"));
+void XmlSupport::write_to(XmlNode element, XmlName const& name, bool value) {
+    element.setAttributeUtf8(name, value ? "true" : "false");
 }

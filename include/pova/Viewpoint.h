@@ -84,7 +84,10 @@ public:
         Property(PovaString name, Member* member);
         Property(PovaString name, ParameterLink* link);
         Property(Property const& other);
+        // Takes the other's name, value and object; the other is left empty (type 0).
+        Property(Property&& other) noexcept;
         Property& operator=(Property const& other);
+        Property& operator=(Property&& other) noexcept;
         virtual ~Property();
 
         PovaString const& getName() const { return fName; }

@@ -383,16 +383,15 @@ bool ViewpointCommon::read_orientation(XmlNode root, float version, Orientation&
     orientation.types.clear();
     orientation.excludeNulls.clear();
     std::set<ZELT_o::Dimension*> placed;
-    for (XmlNode const& child : root.childNodes()) {
-        if (!child.isElement() || child.name() != "Side" || sides.size() >= axes) {
+    for (XmlNode child = root.firstChild(); child; child = child.nextSibling()) {
+        if (!child.isElement("Side") || sides.size() >= axes) {
             continue;
         }
         bool const view = static_cast<LONG>(sides.size()) < numView;
         std::vector<ZELT_o::Dimension*> side;
-        for (XmlNode const& entry : child.childNodes()) {
+        for (XmlNode entry = child.firstChild(); entry; entry = entry.nextSibling()) {
             PovaString uniqueName;
-            if (!entry.isElement() || entry.name() != "Dimension" ||
-                !entry.getAttribute("UniqueName", uniqueName)) {
+            if (!entry.isElement("Dimension") || !entry.getAttribute("UniqueName", uniqueName)) {
                 continue;
             }
             ZELT_o::Dimension* dimension = cube->findDimension(uniqueName);

@@ -21,6 +21,7 @@
 #include <pova/MemberSet.h>
 #include <pova/common/ViewpointCommon.h>
 
+#include <cstring>
 #include <fstream>
 #include <istream>
 #include <ostream>
@@ -51,7 +52,7 @@ char const* axis_type_text(ZELT_o::Viewpoint::AxisType type) {
 
 // The "Viewpoint" element at or below `node`, or null.
 XmlNode find_viewpoint_element(XmlNode node) {
-    if (node.isElement() && node.name() == "Viewpoint") {
+    if (node.isElement("Viewpoint")) {
         return node;
     }
     XmlNodeList const found = node.descendants("Viewpoint");
@@ -77,17 +78,36 @@ void read_guid(NodeListIterator const& attributes, char const* name, GUID& guid)
 
 // The hierarchy of `dimension` that a saved property names, else its default hierarchy.
 ZELT_o::Hierarchy* saved_hierarchy(XmlNode element, ZELT_o::Dimension const& dimension) {
+    ZELT_o::Hierarchy* const fallback = dimension.getDefaultHierarchy();
     PovaString name;
-    if (element.getAttribute("Hierarchy", name)) {
-        std::vector<ZELT_o::Hierarchy*> hierarchies;
-        dimension.getHierarchies(hierarchies);
-        for (ZELT_o::Hierarchy* hierarchy : hierarchies) {
-            if (hierarchy != nullptr && hierarchy->getUniqueName() == name) {
-                return hierarchy;
-            }
+    if (!element.getAttribute("Hierarchy", name) ||
+        (fallback != nullptr && fallback->getUniqueName() == name)) {
+        return fallback;
+    }
+    std::vector<ZELT_o::Hierarchy*> hierarchies;
+    dimension.getHierarchies(hierarchies);
+    for (ZELT_o::Hierarchy* hierarchy : hierarchies) {
+        if (hierarchy != nullptr && hierarchy->getUniqueName() == name) {
+            return hierarchy;
         }
     }
-    return dimension.getDefaultHierarchy();
+    return fallback;
+}
+
+// The reserved name a saved property's "Type" gives, or null for a type the viewpoint does not
+// read; compared as stored, so that no name is converted.
+char const* saved_type(XmlNode element) {
+    char const* type = element.attributeUtf8("Type");
+    if (type == nullptr) {
+        return nullptr;
+    }
+    for (char const* reserved : {ZELT_o::Viewpoint::FIELDLIST, ZELT_o::Viewpoint::SELECTEDFIELDS,
+                                 ZELT_o::Viewpoint::SECTIONFIELD, ZELT_o::Viewpoint::AXISINFO}) {
+        if (std::strcmp(type, reserved) == 0) {
+            return reserved;
+        }
+    }
+    return nullptr;
 }
 
 // A provider's rebuild that fails in any way counts as one that could not be made.
@@ -570,8 +590,8 @@ void ViewpointCommon::init_properties_from_xml(XmlNode root) {
     if (!node || !cube) {
         return;
     }
-    for (XmlNode const& entry : node.childNodes()) {
-        if (!entry.isElement() || entry.name() != "DimensionProperties") {
+    for (XmlNode entry = node.firstChild(); entry; entry = entry.nextSibling()) {
+        if (!entry.isElement("DimensionProperties")) {
             continue;
         }
         PovaString uniqueName;
@@ -585,8 +605,8 @@ void ViewpointCommon::init_properties_from_xml(XmlNode root) {
         }
         LONG const index = getDimIndex(dimension);
         fDimensionLinkModes[static_cast<std::size_t>(index)] = ZELT_o::kLinkOwn;
-        for (XmlNode const& property : entry.childNodes()) {
-            if (property.isElement() && property.name() == "DimensionProperty") {
+        for (XmlNode property = entry.firstChild(); property; property = property.nextSibling()) {
+            if (property.isElement("DimensionProperty")) {
                 read_property(property, *dimension, index);
             }
         }
@@ -594,8 +614,12 @@ void ViewpointCommon::init_properties_from_xml(XmlNode root) {
 }
 
 void ViewpointCommon::read_property(XmlNode element, ZELT_o::Dimension& dimension, LONG index) {
-    PovaString type;
-    element.getAttribute("Type", type);
+    char const* const type = saved_type(element);
+    if (type == nullptr) {
+        // "ParameterFieldLink", "ParameterSectionLink" and "ParameterSelectionLink" are read
+        // here by the dimension's parameter links, once dimensions can be bound.
+        return;
+    }
     bool const section = type == SECTIONFIELD;
     if (section || type == FIELDLIST || type == SELECTEDFIELDS) {
         ZELT_o::Hierarchy* hierarchy = saved_hierarchy(element, dimension);
@@ -636,8 +660,6 @@ void ViewpointCommon::read_property(XmlNode element, ZELT_o::Dimension& dimensio
             fProperties[index]->set(Property(AXISINFO, *value));
         }
     }
-    // "ParameterFieldLink", "ParameterSectionLink" and "ParameterSelectionLink" are read here
-    // by the dimension's parameter links, once dimensions can be bound.
 }
 
 void ViewpointCommon::init_misc_from_xml(XmlNode root) {

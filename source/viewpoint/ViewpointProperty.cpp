@@ -42,6 +42,24 @@ Viewpoint::Property::Property(Property const& other) : fName(other.fName) {
     }
 }
 
+Viewpoint::Property::Property(Property&& other) noexcept
+    : fName(std::move(other.fName)), fValue(other.fValue), fType(other.fType) {
+    VariantInit(&other.fValue);
+    other.fType = kValue;
+}
+
+Viewpoint::Property& Viewpoint::Property::operator=(Property&& other) noexcept {
+    if (this != &other) {
+        drop_object();
+        fName = std::move(other.fName);
+        fValue = other.fValue;
+        fType = other.fType;
+        VariantInit(&other.fValue);
+        other.fType = kValue;
+    }
+    return *this;
+}
+
 Viewpoint::Property& Viewpoint::Property::operator=(Property const& other) {
     if (this != &other) {
         Property copy(other);
@@ -151,13 +169,26 @@ DimensionProperties::DimensionProperty const* DimensionProperties::get(
 }
 
 void DimensionProperties::set(ZELT_o::Viewpoint::Property const& property) {
-    DimensionProperty entry(property);
-    auto it = std::lower_bound(fProperties.begin(), fProperties.end(), entry, PropCompare());
+    auto it = std::lower_bound(fProperties.begin(), fProperties.end(), property.getName(),
+                               [](DimensionProperty const& entry, PovaString const& key) {
+                                   return entry.getName() < key;
+                               });
     if (it != fProperties.end() && it->getName() == property.getName()) {
-        *it = entry;
-    } else {
-        fProperties.insert(it, entry);
-        index_reserved();
+        *it = DimensionProperty(property);
+        return;
+    }
+    auto const position = static_cast<int>(it - fProperties.begin());
+    fProperties.insert(it, DimensionProperty(property));
+    // The entries after the new one moved by one; the new one may be a reserved name.
+    for (int& index : fReserved) {
+        if (index >= position) {
+            ++index;
+        }
+    }
+    for (std::size_t i = 0; i < fReserved.size(); ++i) {
+        if (property.getName() == reserved_names()[i]) {
+            fReserved[i] = position;
+        }
     }
 }
 
@@ -166,17 +197,13 @@ void DimensionProperties::clearProperties() {
     fReserved.fill(-1);
 }
 
-// An insertion moves the entries after it: the reserved names are found again.
-void DimensionProperties::index_reserved() {
+std::array<PovaString, 3> const& DimensionProperties::reserved_names() {
     static std::array<PovaString, 3> const names{
         PovaString(ZELT_o::Viewpoint::FIELDLIST),
         PovaString(ZELT_o::Viewpoint::SECTIONFIELD),
         PovaString(ZELT_o::Viewpoint::SELECTEDFIELDS),
     };
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        DimensionProperty const* found = get(names[i]);
-        fReserved[i] = found == nullptr ? -1 : static_cast<int>(found - fProperties.data());
-    }
+    return names;
 }
 
 }  // namespace common

@@ -30,14 +30,14 @@ public:
     // (then `value` is untouched). Numbers must fill the whole text (surrounding white space
     // aside) and fit the type; they are read in the C locale. Booleans accept "true"/"false" in
     // any case and "1", "0", "-1".
-    bool read(PovaString const& name, bool& value) const;
-    bool read(PovaString const& name, LONG& value) const;
-    bool read(PovaString const& name, double& value) const;
-    bool read(PovaString const& name, float& value) const;
-    bool read(PovaString const& name, PovaString& value) const;
+    bool read(XmlName const& name, bool& value) const;
+    bool read(XmlName const& name, LONG& value) const;
+    bool read(XmlName const& name, double& value) const;
+    bool read(XmlName const& name, float& value) const;
+    bool read(XmlName const& name, PovaString& value) const;
     // The attribute as a VT_BSTR variant (the caller clears it); false and VT_EMPTY when absent.
     // `value` must be initialised: what it held is cleared first.
-    bool get_attribute(PovaString const& name, VARIANT* value) const;
+    bool get_attribute(XmlName const& name, VARIANT* value) const;
 
 private:
     XmlNodeList fList;

@@ -10,12 +10,31 @@
 #include <basekit/PovaString.h>
 #include <basekit/basekit_export.h>
 
+#include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace pugi {
 struct xml_node_struct;
 }
+
+// An element or attribute name as documents store it (UTF-8). A literal name is used as it
+// stands; any other is converted once. Names are only passed along, never kept: a name made
+// from a temporary lives as long as the call it is passed to.
+class BASEKIT_API XmlName {
+public:
+    XmlName(char const* utf8) : fText(utf8 != nullptr ? utf8 : "") {}  // NOLINT: implicit
+    XmlName(PovaString const& name);                                   // NOLINT: implicit
+    XmlName(XmlName const&) = delete;
+    XmlName& operator=(XmlName const&) = delete;
+
+    char const* c_str() const { return fText; }
+
+private:
+    std::string fConverted;
+    char const* fText;
+};
 
 class XmlNode;
 using XmlNodeList = std::vector<XmlNode>;
@@ -34,6 +53,8 @@ public:
 
     Kind kind() const;
     bool isElement() const { return kind() == Kind::kElement; }
+    // Whether the node is an element of that name (compared without converting it).
+    bool isElement(XmlName const& name) const;
     // The element's tag name; empty for other nodes.
     PovaString name() const;
     // The text of a text node, or the concatenated text children of an element.
@@ -41,14 +62,19 @@ public:
     // Replaces an element's text content.
     void setText(PovaString const& text);
 
-    bool hasAttribute(PovaString const& name) const;
+    bool hasAttribute(XmlName const& name) const;
     // The attribute's text; false when absent.
-    bool getAttribute(PovaString const& name, PovaString& value) const;
+    bool getAttribute(XmlName const& name, PovaString& value) const;
     // The attribute's text as a VT_BSTR variant; false (and VT_EMPTY) when absent. `value` must
     // be initialised: what it held is cleared first.
-    bool getAttribute(PovaString const& name, VARIANT* value) const;
-    void setAttribute(PovaString const& name, PovaString const& value);
-    bool removeAttribute(PovaString const& name);
+    bool getAttribute(XmlName const& name, VARIANT* value) const;
+    void setAttribute(XmlName const& name, PovaString const& value);
+    // The same for text that is already UTF-8.
+    void setAttributeUtf8(XmlName const& name, std::string_view utf8);
+    // The attribute's text as the document stores it (UTF-8), or null when absent; valid until
+    // the attribute changes.
+    char const* attributeUtf8(XmlName const& name) const;
+    bool removeAttribute(XmlName const& name);
     XmlAttributeMap attributes() const;
 
     XmlNode parent() const;
@@ -57,12 +83,12 @@ public:
     // Every child node (elements, text, comments), in document order.
     XmlNodeList childNodes() const;
     // The first child element with that name, or null.
-    XmlNode findChild(PovaString const& name) const;
+    XmlNode findChild(XmlName const& name) const;
     // Element descendants with that name ("*": every element), in document order.
-    XmlNodeList descendants(PovaString const& name) const;
+    XmlNodeList descendants(XmlName const& name) const;
 
     // Appends a new child element.
-    XmlNode appendElement(PovaString const& name);
+    XmlNode appendElement(XmlName const& name);
     // Appends `node` as the last child. A node of the same document is moved; a node of
     // another document is deep-copied. Returns the appended node (null on failure, such as
     // appending a node into its own subtree).

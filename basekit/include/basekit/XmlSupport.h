@@ -59,30 +59,30 @@ public:
     XmlNode documentElement() const;
     // A new element of this document, detached until appended (see the class comment). When
     // the document has no element yet, the new element becomes it.
-    XmlNode createElement(PovaString const& name);
+    XmlNode createElement(XmlName const& name);
 
     // Elements named `name` ("*": every element) in the document element's tree, in document
     // order; detached elements are not included. `count` receives the number found. False
     // when there is no document.
-    bool getList(PovaString const& name, XmlNodeList& list) const;
-    bool getList(PovaString const& name, XmlNodeList& list, LONG& count) const;
-    XmlNodeList getNodeList(PovaString const& name) const;
+    bool getList(XmlName const& name, XmlNodeList& list) const;
+    bool getList(XmlName const& name, XmlNodeList& list, LONG& count) const;
+    XmlNodeList getNodeList(XmlName const& name) const;
     // Every child node of `node`, in document order.
     static XmlNodeList getChildList(XmlNode node);
     static XmlAttributeMap getAttribMap(XmlNode node);
     static bool getAttributeFromMap(XmlAttributeMap const& map, PovaString const& name,
                                     PovaString& value);
     // The first child element of `element` named `name`, or null.
-    static XmlNode findChild(XmlNode element, PovaString const& name);
+    static XmlNode findChild(XmlNode element, XmlName const& name);
     // Appends and returns a new child element.
-    static XmlNode addAChild(XmlNode element, PovaString const& name);
+    static XmlNode addAChild(XmlNode element, XmlName const& name);
 
-    static void write_to(XmlNode element, PovaString const& name, PovaString const& value);
-    static void write_to(XmlNode element, PovaString const& name, char const* value);
-    static void write_to(XmlNode element, PovaString const& name, LONG value);
-    static void write_to(XmlNode element, PovaString const& name, double value);
-    static void write_to(XmlNode element, PovaString const& name, float value);
-    static void write_to(XmlNode element, PovaString const& name, bool value);
+    static void write_to(XmlNode element, XmlName const& name, PovaString const& value);
+    static void write_to(XmlNode element, XmlName const& name, char const* value);
+    static void write_to(XmlNode element, XmlName const& name, LONG value);
+    static void write_to(XmlNode element, XmlName const& name, double value);
+    static void write_to(XmlNode element, XmlName const& name, float value);
+    static void write_to(XmlNode element, XmlName const& name, bool value);
 
 private:
     struct Impl;

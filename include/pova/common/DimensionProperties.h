@@ -51,7 +51,8 @@ public:
     ZELT_o::Dimension* getDimension() const { return fDimension; }
 
 private:
-    void index_reserved();
+    // The reserved names in the order of Reserved.
+    static std::array<PovaString, 3> const& reserved_names();
 
     ZELT_o::Dimension* fDimension;
     std::vector<DimensionProperty> fProperties;

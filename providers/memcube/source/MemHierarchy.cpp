@@ -18,9 +18,9 @@ namespace memcube {
 namespace {
 support::InstanceCounter gInstances;
 // Made once: a saved viewpoint has each of them many times over.
-PovaString const kHierarchyAttribute("Hierarchy");
-PovaString const kKindAttribute("Kind");
-PovaString const kUniqueNameAttribute("UniqueName");
+constexpr char const* kHierarchyAttribute = "Hierarchy";
+constexpr char const* kKindAttribute = "Kind";
+constexpr char const* kUniqueNameAttribute = "UniqueName";
 }  // namespace
 
 MemHierarchy::MemHierarchy(MemDimension* dimension, PovaString name, PovaString uniqueName)
@@ -119,7 +119,7 @@ ZELT_o::MemberSet* MemHierarchy::loadMemberSet(XmlNode element) {
     std::vector<ZELT_o::Member*> members;
     bool saved = false;
     for (XmlNode child = element.firstChild(); child; child = child.nextSibling()) {
-        if (child.name() != "Member") {
+        if (!child.isElement("Member")) {
             continue;
         }
         saved = true;

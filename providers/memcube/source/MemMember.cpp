@@ -12,8 +12,8 @@ namespace memcube {
 
 namespace {
 support::InstanceCounter gInstances;
-PovaString const kUniqueNameAttribute("UniqueName");
-PovaString const kHierarchyAttribute("Hierarchy");
+constexpr char const* kUniqueNameAttribute = "UniqueName";
+constexpr char const* kHierarchyAttribute = "Hierarchy";
 }  // namespace
 
 MemMember::MemMember(MemHierarchy* hierarchy, MemLevel* level, MemMember* parent, PovaString name,

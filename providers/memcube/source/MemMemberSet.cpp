@@ -15,10 +15,10 @@ namespace {
 
 support::InstanceCounter gInstances;
 // Made once: a saved viewpoint writes them for every member of every set.
-PovaString const kHierarchyAttribute("Hierarchy");
-PovaString const kKindAttribute("Kind");
+constexpr char const* kHierarchyAttribute = "Hierarchy";
+constexpr char const* kKindAttribute = "Kind";
 PovaString const kMemberElement("Member");
-PovaString const kUniqueNameAttribute("UniqueName");
+constexpr char const* kUniqueNameAttribute = "UniqueName";
 
 template <class T>
 void add_unique(std::vector<T*>& list, T* item) {
