@@ -138,7 +138,9 @@ TEST(XmlSupportParse, MalformedTextLeavesAnEmptyUnloadedDocument) {
     refused("");
 
     // Bytes that are not UTF-8 can only arrive through a stream.
-    for (char const* bytes : {"<a>\xC3\x28</a>", "<a>\xED\xA0\x80</a>", "<a v='\xFF'/>"}) {
+    for (char const* bytes :
+         {"<a>\xC3\x28</a>", "<a>\xED\xA0\x80</a>", "<a v='\xFF'/>", "<a>\xC0\xAF</a>",
+          "<a>\xE0\x80\xAF</a>", "<a>\xF4\x90\x80\x80</a>"}) {
         std::istringstream stream(bytes);
         XmlSupport fromStream;
         EXPECT_FALSE(fromStream.readXml(stream)) << bytes;
