@@ -456,6 +456,16 @@ bool ViewpointCommon::read_orientation(XmlNode root, float version, Orientation&
     return !sides.empty();
 }
 
+void ViewpointCommon::take_orientation(Orientation&& orientation) {
+    fNumViewAxes = orientation.numViewAxes;
+    fNumPagedAxes = orientation.numPagedAxes;
+    fNewDimensionAxis = orientation.newDimensionAxis;
+    fSides = std::move(orientation.sides);
+    fSideConstraints = std::move(orientation.constraints);
+    fAxisTypes = std::move(orientation.types);
+    fExcludeNulls = std::move(orientation.excludeNulls);
+}
+
 bool ViewpointCommon::doReorient(PovaString xml) {
     auto self = keep_alive();
     if (forwards_layout()) {
@@ -487,13 +497,7 @@ void ViewpointCommon::notifyViewpointReorient(PovaString xml) {
                       getInstance(), traceAddress());
         return;
     }
-    fNumViewAxes = orientation.numViewAxes;
-    fNumPagedAxes = orientation.numPagedAxes;
-    fSides = std::move(orientation.sides);
-    fSideConstraints = std::move(orientation.constraints);
-    fAxisTypes = std::move(orientation.types);
-    fExcludeNulls = std::move(orientation.excludeNulls);
-    fNewDimensionAxis = orientation.newDimensionAxis;
+    take_orientation(std::move(orientation));
     if (fMoveUndo) {
         fMoveUndo = false;
     } else {

@@ -122,34 +122,23 @@ auto rebuilt(Load load) -> decltype(load()) {
 
 }  // namespace
 
-// What an initialisation from XML may change, kept so that a failed load of a connected
-// viewpoint can put everything back.
+// What an initialisation from XML may change, listed once: a failed load of a connected
+// viewpoint puts all of it back.
+#define POVA_LOADED_FIELDS(X)                                                                      \
+    X(fSides)                                                                                      \
+    X(fSideConstraints) X(fAxisTypes) X(fExcludeNulls) X(fNumViewAxes) X(fNumPagedAxes)            \
+        X(fNewDimensionAxis) X(fCopyParentOrientation) X(fDimensionLinkModes)                      \
+            X(fActiveHierarchies) X(fDimsAwaitingDefault) X(fUniqueName) X(fGUID) X(fDocumentGUID) \
+                X(fID) X(fSortLinkMode) X(fFilterLinkMode) X(fFormatLinkMode)                      \
+                    X(fPersistenceVersion) X(fExpression) X(fInitFromExpression)                   \
+                        X(fChangedSinceLastPersist) X(fPersistenceRoot)
+
 struct ViewpointCommon::Snapshot {
+#define POVA_SNAPSHOT_FIELD(field) decltype(ViewpointCommon::field) field;
+    POVA_LOADED_FIELDS(POVA_SNAPSHOT_FIELD)
+#undef POVA_SNAPSHOT_FIELD
     std::vector<std::unique_ptr<DimensionProperties>> properties;
-    Sides sides;
-    std::vector<Constraint> constraints;
-    std::vector<AxisType> types;
-    std::vector<bool> excludeNulls;
-    LONG numViewAxes = 0;
-    LONG numPagedAxes = 0;
-    LONG newDimensionAxis = -1;
-    bool copyParentOrientation = false;
-    std::vector<ZELT_o::LinkMode> dimensionLinkModes;
-    std::vector<ZELT_o::Hierarchy*> activeHierarchies;
-    std::set<ZELT_o::Dimension const*> dimsAwaitingDefault;
-    PovaString uniqueName;
-    GUID guid{};
-    GUID documentGUID{};
-    LONG id = 0;
-    ZELT_o::LinkMode sortLinkMode = ZELT_o::kLinkOwn;
-    ZELT_o::LinkMode filterLinkMode = ZELT_o::kLinkOwn;
-    ZELT_o::LinkMode formatLinkMode = ZELT_o::kLinkOwn;
-    float version = 0;
-    PovaString expression;
-    bool initFromExpression = false;
-    bool changed = false;
     XmlSupport document;
-    XmlNode root;
 };
 
 // --- saving
@@ -371,33 +360,13 @@ void ViewpointCommon::take_loaded_xml(XmlSupport document, XmlNode root) {
         return;
     }
     Snapshot before;
+#define POVA_TAKE_FIELD(field) before.field = field;
+    POVA_LOADED_FIELDS(POVA_TAKE_FIELD)
+#undef POVA_TAKE_FIELD
     listen_to_properties(false);
     before.properties = std::move(fProperties);
     fProperties.clear();
-    before.sides = fSides;
-    before.constraints = fSideConstraints;
-    before.types = fAxisTypes;
-    before.excludeNulls = fExcludeNulls;
-    before.numViewAxes = fNumViewAxes;
-    before.numPagedAxes = fNumPagedAxes;
-    before.newDimensionAxis = fNewDimensionAxis;
-    before.copyParentOrientation = fCopyParentOrientation;
-    before.dimensionLinkModes = fDimensionLinkModes;
-    before.activeHierarchies = fActiveHierarchies;
-    before.dimsAwaitingDefault = fDimsAwaitingDefault;
-    before.uniqueName = fUniqueName;
-    before.guid = fGUID;
-    before.documentGUID = fDocumentGUID;
-    before.id = fID;
-    before.sortLinkMode = fSortLinkMode;
-    before.filterLinkMode = fFilterLinkMode;
-    before.formatLinkMode = fFormatLinkMode;
-    before.version = fPersistenceVersion;
-    before.expression = fExpression;
-    before.initFromExpression = fInitFromExpression;
-    before.changed = fChangedSinceLastPersist;
     before.document = std::move(fPersistenceDocument);
-    before.root = fPersistenceRoot;
     fPersistenceDocument = std::move(document);
     fPersistenceRoot = root;
     try {
@@ -408,30 +377,10 @@ void ViewpointCommon::take_loaded_xml(XmlSupport document, XmlNode root) {
         clear_property_lists();
         fProperties = std::move(before.properties);
         listen_to_properties(true);
-        fSides = std::move(before.sides);
-        fSideConstraints = std::move(before.constraints);
-        fAxisTypes = std::move(before.types);
-        fExcludeNulls = std::move(before.excludeNulls);
-        fNumViewAxes = before.numViewAxes;
-        fNumPagedAxes = before.numPagedAxes;
-        fNewDimensionAxis = before.newDimensionAxis;
-        fCopyParentOrientation = before.copyParentOrientation;
-        fDimensionLinkModes = std::move(before.dimensionLinkModes);
-        fActiveHierarchies = std::move(before.activeHierarchies);
-        fDimsAwaitingDefault = std::move(before.dimsAwaitingDefault);
-        fUniqueName = before.uniqueName;
-        fGUID = before.guid;
-        fDocumentGUID = before.documentGUID;
-        fID = before.id;
-        fSortLinkMode = before.sortLinkMode;
-        fFilterLinkMode = before.filterLinkMode;
-        fFormatLinkMode = before.formatLinkMode;
-        fPersistenceVersion = before.version;
-        fExpression = before.expression;
-        fInitFromExpression = before.initFromExpression;
-        fChangedSinceLastPersist = before.changed;
+#define POVA_PUT_FIELD(field) field = std::move(before.field);
+        POVA_LOADED_FIELDS(POVA_PUT_FIELD)
+#undef POVA_PUT_FIELD
         fPersistenceDocument = std::move(before.document);
-        fPersistenceRoot = before.root;
         auto const axes = static_cast<std::size_t>(fNumViewAxes + fNumPagedAxes);
         if (fAxisQueryFields.size() != axes) {
             initializeQueryFields();
@@ -557,13 +506,7 @@ void ViewpointCommon::init_sides_from_xml(XmlNode root) {
         Orientation orientation;
         fCopyParentOrientation = false;
         if (sides && read_orientation(sides, fPersistenceVersion, orientation)) {
-            fNumViewAxes = orientation.numViewAxes;
-            fNumPagedAxes = orientation.numPagedAxes;
-            fNewDimensionAxis = orientation.newDimensionAxis;
-            fSides = std::move(orientation.sides);
-            fSideConstraints = std::move(orientation.constraints);
-            fAxisTypes = std::move(orientation.types);
-            fExcludeNulls = std::move(orientation.excludeNulls);
+            take_orientation(std::move(orientation));
         } else {
             fTrace->write(__LINE__, "ViewpointCommon::init_sides_from_xml",
                           "ViewpointCommon(%03d) %x Failed to read sides from xml, using the "

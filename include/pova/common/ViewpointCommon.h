@@ -466,6 +466,7 @@ private:
     // side names its axis type, below it the types follow from the positions; a negative
     // version takes a named type where there is one.
     bool read_orientation(XmlNode sides, float version, Orientation& orientation);
+    void take_orientation(Orientation&& orientation);
 
     // Fields in the order of the model.
     bool fListeningToCube = false;
