@@ -77,7 +77,8 @@ LONG axis_number(ZELT_o::Viewpoint& viewpoint, std::string const& text) {
     return value;
 }
 
-// The command of "sort AXIS asc|desc [break]", and what it does in words.
+// The command of "sort AXIS asc|desc [break]", and what it does in words. The new sort
+// replaces those the axis had: the oldest sort of an axis is the one that orders it.
 support::Ref<ZELT_o::ViewpointCommand> make_sort(ZELT_o::Viewpoint& viewpoint,
                                                  std::vector<std::string> const& args,
                                                  std::string& done) {
@@ -90,24 +91,34 @@ support::Ref<ZELT_o::ViewpointCommand> make_sort(ZELT_o::Viewpoint& viewpoint,
     if (dimensions.empty()) {
         throw UsageError("axis " + args[0] + " holds no dimension to sort");
     }
+    std::vector<support::Ref<ZELT_o::ViewpointCommand>> steps;
+    SortCommandRef cleared = sort_command(viewpoint);
+    cleared->ClearAxis(axis);
+    if (!cleared->getSortIds().empty()) {
+        steps.push_back(cleared);
+    }
     SortCommandRef added = sort_command(viewpoint);
     ZELT_o::Sort* sort = added->AddSort();
     sort->setDirection(args[1] == "desc" ? ZELT_o::Sort::kDescending : ZELT_o::Sort::kAscending);
     sort->getDimVec() = dimensions;
+    steps.push_back(added);
     done = "axis " + args[0] + (args[1] == "desc" ? " descending" : " ascending");
-    if (args.size() == 2) {
-        return added;
+    if (args.size() == 3) {
+        done += ", hierarchy broken";
+        steps.push_back(support::adopt<ZELT_o::ViewpointCommand>(new BreakLater(viewpoint, added)));
     }
-    done += ", hierarchy broken";
+    if (steps.size() == 1) {
+        return steps.front();
+    }
     auto transaction =
         support::adopt(viewpoint.createCommand(ZELT_o::Viewpoint::CommandType::Transaction));
     auto* group = dynamic_cast<ZELT_o::Transaction*>(transaction.get());
     if (group == nullptr) {
         throw UsageError("the viewpoint cannot group commands into a transaction");
     }
-    group->addCommand(added.get());
-    auto breaking = support::adopt<ZELT_o::ViewpointCommand>(new BreakLater(viewpoint, added));
-    group->addCommand(breaking.get());
+    for (auto const& step : steps) {
+        group->addCommand(step.get());
+    }
     return transaction;
 }
 
