@@ -214,10 +214,10 @@ public:
     // --- sorts
     // The viewpoint owns the sorts of its table, keyed by id; the sorts it hands out are
     // borrowed until they are released (doReleaseSort, clearAllSorts) or the viewpoint drops
-    // them with its cube. With sort link mode 2 every operation here but the link mode's acts
-    // on the base viewpoint; with 1 or 2 the queries (getAvailableSorts, getSortIndexFromName,
-    // getSort, getSorts) read the base's sorts. An id not in the table raises E_UNEXPECTED as a
-    // plain code, before anything changes.
+    // them with its cube. With sort link mode 2 the do* operations (but doSetSortLinkMode),
+    // getAxisSorts and clearAllSorts act on the base viewpoint; with 1 or 2 the queries
+    // (getAvailableSorts, getSortIndexFromName, getSort, getSorts) read the base's sorts. An id
+    // not in the table raises E_UNEXPECTED as a plain code, before anything changes.
     void getSorts(std::map<LONG, ZELT_o::Sort*>& sorts) override;
     // Applied root sorts by ascending Index; with `axis`, those whose dimensions are exactly
     // that axis's, in order.
