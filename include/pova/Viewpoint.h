@@ -15,6 +15,7 @@
 #include <pova/support/LegacyRefCount.h>
 
 #include <iosfwd>
+#include <map>
 #include <vector>
 
 namespace ZELT_o {
@@ -28,6 +29,7 @@ class Member;
 class MemberSet;
 class ParameterLink;
 class QueryFieldsData;
+class Sort;
 class ViewpointCommand;
 class ViewpointListener;
 
@@ -162,6 +164,8 @@ public:
     virtual std::vector<Dimension*>& getAxisDimensions(LONG axis) = 0;
     virtual LONG minimumDimensions(LONG axis) = 0;
     virtual LONG maximumDimensions(LONG axis) = 0;
+    // The sort table, id -> sort (borrowed from the viewpoint).
+    virtual void getSorts(std::map<LONG, Sort*>& sorts) = 0;
     // Properties. Index: a dimension's position in cube order; the last index is the
     // viewpoint's own set, which the *Property operations use. An index outside the list
     // raises 0xC2011205. A child viewpoint sees its base viewpoints' properties too: a name is
@@ -240,6 +244,17 @@ public:
     virtual bool setParameterStrictness(bool strict) = 0;
     virtual bool getParameterStrictness() = 0;
     virtual LONG getAxisByDimUniqueName(PovaString const& uniqueName) = 0;
+    // Sorts (ZELT_o::Sort): the ids of the applied root sorts by ascending Index, of one axis
+    // (those whose dimensions are exactly the axis's) or of all; the id of the first sort of a
+    // name (E_INVALIDARG as a plain code when none has it); the sort of an id, or null
+    // (borrowed from the viewpoint); and a sort-name change carried into every sort's name
+    // list, in the child viewpoints too.
+    virtual void getAvailableSorts(std::vector<LONG>& ids, LONG axis) = 0;
+    virtual void getAvailableSorts(std::vector<LONG>& ids) = 0;
+    virtual void getSortIndexFromName(PovaString const& name, LONG* id) = 0;
+    virtual void getSort(LONG id, Sort** sort) = 0;
+    virtual void getAxisSorts(LONG axis, std::vector<LONG>& ids) = 0;
+    virtual void changeSortUNameInstances(PovaString const& oldName, PovaString const& newName) = 0;
 
 protected:
     Viewpoint(char const* module, LONG instance) : support::LegacyRefCount(module, instance) {}

@@ -1,6 +1,7 @@
 // Commands handed out by the viewpoint, and the axis link mode they switch.
 #include <basekit/BaseError.h>
 #include <pova/common/BasicViewpointCommandCommon.h>
+#include <pova/common/SortViewpointCommandCommon.h>
 #include <pova/common/TransactionCommandCommon.h>
 #include <pova/common/ViewpointCommon.h>
 
@@ -27,6 +28,8 @@ ZELT_o::ViewpointCommand* ViewpointCommon::createCommand(CommandType type) {
     switch (type) {
         case CommandType::Basic:
             return new BasicViewpointCommandCommon(this);
+        case CommandType::Sort:
+            return new SortViewpointCommandCommon(this);
         case CommandType::Transaction:
             return new TransactionCommandCommon(this);
         // The sort, filter, calculated-member, format, style, expression, sides-constraints and

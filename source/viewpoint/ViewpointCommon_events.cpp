@@ -303,11 +303,35 @@ void ViewpointCommon::queue_axis_events(LONG axisA, LONG axisB) {
     }
 }
 
-// Sorts, subtotals and filters do not yet say which axis and dimension they apply to: until
-// they do, every axis is told, and the dimension's change event waits for that seam.
-void ViewpointCommon::notifySortChanged(ZELT_o::Sort* /*sort*/) {
-    queue_data_changed();
+// A sort changes the order of its dimensions' members: their axes and the dimensions
+// themselves are told. A walk without a sort (a changed link mode) changes every axis.
+void ViewpointCommon::notifySortChanged(ZELT_o::Sort* sort) {
+    if (sort == nullptr) {
+        queue_data_changed();
+        return;
+    }
+    dirty_viewpoint();
+    std::vector<ZELT_o::Dimension*> const dimensions = sort->getDimVec();
+    std::vector<LONG> axes;
+    for (ZELT_o::Dimension const* dimension : dimensions) {
+        LONG const axis = findDimensionAxis(dimension);
+        if (axis >= 0 && std::find(axes.begin(), axes.end(), axis) == axes.end()) {
+            axes.push_back(axis);
+            queueEvent(AxisChangeEvent(axis));
+        }
+    }
+    for (ZELT_o::Dimension* dimension : dimensions) {
+        if (dimension != nullptr && findDimensionAxis(dimension) >= 0) {
+            queueEvent(
+                DimensionChangeEvent(*dimension, ZELT_o::ViewpointListener::kMemberSetChanged));
+        }
+    }
+    queueEvent(CellChangeEvent());
+    queueEvent(ViewpointChangeEvent());
 }
+
+// Subtotals and filters do not yet say which axis and dimension they apply to: until they do,
+// every axis is told, and the dimension's change event waits for that seam.
 
 void ViewpointCommon::notifySubTotalChanged(ZELT_o::SubTotal* /*subTotal*/) {
     queue_data_changed();

@@ -250,7 +250,7 @@ TEST_F(CommandTest, ErrorCodes) {
         {[&] { run([](auto& c) { c.Reorient("<SidesNode"); }); }, kReorientFailed},
         {[&] { run([&](auto& c) { c.SetActiveSlice(dim(0), member(1, "B1")); }); }, kInvalidArg},
         {[&] { fBase->createCommand(Type{12}); }, kNotBuiltHere},
-        {[&] { fBase->createCommand(Type::Sort); }, kNotBuiltHere},
+        {[&] { fBase->createCommand(Type::SubTotal); }, kNotBuiltHere},
         {[&] { fBase->createCommand(Type::ProviderCommand1); }, kNotBuiltHere},
         {[&] { makeViewpoint()->createCommand(Type::Basic); }, kNotConnected},
         {[&] { makeViewpoint()->isCommandSupported(Type{1}); }, kNotConnected},

@@ -2,6 +2,7 @@
 
 #include "FormatCommand.h"
 #include "Grid.h"
+#include "SortCommand.h"
 #include "StatsCommand.h"
 
 #include <basekit/BaseError.h>
@@ -132,6 +133,10 @@ void Session::printHelp(std::ostream& out) {
         << "print the number format string the options describe (format --help)\n";
     out << "  " << std::left << std::setw(40) << "stats row N | stats column N"
         << "summary and trend lines of one line of the grid\n";
+    out << "  " << std::left << std::setw(40) << "sort AXIS asc|desc [break]"
+        << "order the lines of AXIS by their totals (break: as one flat list)\n";
+    out << "  " << std::left << std::setw(40) << "unsort [AXIS]"
+        << "take away the sorts of AXIS, or every sort\n";
     out << "  " << std::left << std::setw(40) << "refused COMMAND"
         << "in a script: run a command that is expected to be refused\n";
     out << "  " << std::left << std::setw(40) << "help"
@@ -148,6 +153,9 @@ bool Session::execute(std::vector<std::string> const& words, std::ostream& out, 
     }
     if (words[0] == "format") {
         return runFormatCommand({words.begin() + 1, words.end()}, out, err) == 0;
+    }
+    if (isSortCommand(words)) {
+        return runSortCommand(*fViewpoint, fHistory, fEvents, words, out, err);
     }
     if (words[0] == "stats") {
         try {

@@ -30,6 +30,7 @@
 #include <pova/MemberSet.h>
 #include <pova/ParameterLink.h>
 #include <pova/QueryFieldsData.h>
+#include <pova/Sort.h>
 #include <pova/Viewpoint.h>
 #include <pova/common/DimensionProperties.h>
 #include <pova/common/EventDispatcher.h>
@@ -41,6 +42,7 @@
 
 #include <exception>
 #include <iosfwd>
+#include <map>
 #include <memory>
 #include <set>
 #include <utility>
@@ -208,6 +210,50 @@ public:
     // 0 gives the viewpoint its own copy of the current layout; 1 or 2 makes it copy its
     // base's layout again. Tells the listeners.
     void doSetAxisLinkMode(ZELT_o::LinkMode mode);
+
+    // --- sorts
+    // The viewpoint owns the sorts of its table, keyed by id; the sorts it hands out are
+    // borrowed until they are released (doReleaseSort, clearAllSorts) or the viewpoint drops
+    // them with its cube. With sort link mode 2 the do* operations (but doSetSortLinkMode),
+    // getAxisSorts and clearAllSorts act on the base viewpoint; with 1 or 2 the queries
+    // (getAvailableSorts, getSortIndexFromName, getSort, getSorts) read the base's sorts. An id
+    // not in the table raises E_UNEXPECTED as a plain code, before anything changes.
+    void getSorts(std::map<LONG, ZELT_o::Sort*>& sorts) override;
+    // Applied root sorts by ascending Index; with `axis`, those whose dimensions are exactly
+    // that axis's, in order.
+    void getAvailableSorts(std::vector<LONG>& ids, LONG axis) override;
+    void getAvailableSorts(std::vector<LONG>& ids) override;
+    // The first sort of that name in id order; E_INVALIDARG (plain) when there is none.
+    void getSortIndexFromName(PovaString const& name, LONG* id) override;
+    // The sort of that id, or null.
+    void getSort(LONG id, ZELT_o::Sort** sort) override;
+    void getAxisSorts(LONG axis, std::vector<LONG>& ids) override;
+    void changeSortUNameInstances(PovaString const& oldName, PovaString const& newName) override;
+    // Enters a new sort (kNewSort) or a modifier of the sort its ParentIndex names
+    // (kSortModifier), applied, under the next id, which it returns. The table takes `sort`
+    // over; when the call raises, `sort` stays with the caller. An unnamed sort is named
+    // "Sort" and the first number of the name counter not in use.
+    LONG doSetSort(std::unique_ptr<ZELT_o::Sort>& sort, ZELT_o::SortApplication application);
+    // Applies a sort of the table again; returns the id.
+    LONG doSetSort(LONG id);
+    void doSetSorts(std::vector<LONG> const& ids);
+    // Marks the sort not applied; it stays in the table until released.
+    void doRemoveSort(LONG id);
+    void doRemoveAllSorts();
+    void doClearSorts(std::vector<LONG> const& ids);
+    // Exchanges the Index values, and so the order, of two sorts.
+    void doSwapSorts(LONG a, LONG b);
+    // Frees the sort unless it is applied; an unknown id changes nothing.
+    void doReleaseSort(LONG id);
+    // False for a mode outside 0 to 2; raises 0xC2011214 for a non-zero mode without a base.
+    bool doSetSortLinkMode(ZELT_o::LinkMode mode);
+    // Releases every sort (marking the viewpoint dirty, telling nobody).
+    void clearAllSorts();
+    bool sort_name_in_use(PovaString const& name);
+    // In the children first, then in the name lists of this viewpoint's sorts.
+    void change_sort_name_instances(PovaString const& oldName, PovaString const& newName);
+    // The root of the sort's chain of ParentIndex links, in this viewpoint's table.
+    ZELT_o::Sort* GetSortWithDims(ZELT_o::Sort* sort);
 
     // --- the property lists as a whole
     // A deep copy for the caller.
@@ -507,6 +553,31 @@ private:
     ZELT_o::LinkMode fFormatLinkMode = ZELT_o::kLinkOwn;
     std::vector<ZELT_o::LinkMode> fDimensionLinkModes;
     std::vector<ZELT_o::Hierarchy*> fActiveHierarchies;
+    // --- sorts
+    // The viewpoint whose sort table the operations change: this one, or the base reached
+    // through sort link mode 2.
+    ViewpointCommon* sort_owner();
+    // The base, when the queries read its sorts (a non-zero mode); else null.
+    ViewpointCommon* sort_reader();
+    // Whether any sort is in force for the queries (getAvailableSorts).
+    bool has_sorts();
+    // The sort of that id in this viewpoint's own table; E_UNEXPECTED (plain) when absent.
+    ZELT_o::Sort& own_sort(LONG id);
+    // The applied root sorts of this viewpoint's own table, by ascending Index.
+    std::vector<LONG> own_available_sorts();
+    void walk_sort(ZELT_o::Sort* root);
+    void send_sort_events();
+    // Forgets every sort of this viewpoint's own table (with its cube, on load), telling
+    // nobody.
+    void drop_sorts();
+    void save_sorts(XmlSupport& xml, XmlNode viewpointElement);
+    void init_sorts_from_xml(XmlNode root);
+    // Id -> sort, ordered by id.
+    std::map<LONG, std::unique_ptr<ZELT_o::Sort>> fSorts;
+    // Never reset: an id that a command still names never comes to mean another sort.
+    LONG fNextSortId = 0;
+    // Set while saved sorts are replayed: their events wait for those of the whole load.
+    bool fReplayingSorts = false;
     std::unique_ptr<EventDispatcher> fDispatcher;
     std::vector<ViewpointCommon*> fChildren;
     LONG fConnectionCounter = 0;

@@ -5,6 +5,7 @@
 #include "MemMember.h"
 #include "MemMemberSet.h"
 #include "QueryEngine.h"
+#include "SortOrder.h"
 
 #include <memcube/MemCube.h>
 #include <pova/Dimension.h>
@@ -42,6 +43,19 @@ bool is_shown(ZELT_o::Viewpoint::AxisType type) {
     return type != ZELT_o::Viewpoint::kHidden && type != ZELT_o::Viewpoint::kExcluded;
 }
 
+// The viewpoint axes that layoutOf makes result axes, in order: those the sorts order.
+std::vector<LONG> sorted_axes(ZELT_o::Viewpoint& viewpoint) {
+    std::vector<LONG> axes;
+    LONG const viewAxes = viewpoint.countAxes();
+    for (LONG axis = 0; axis < viewAxes + viewpoint.countPagedAxes(); ++axis) {
+        ZELT_o::Viewpoint::AxisType const type = viewpoint.getAxisType(axis);
+        if (is_shown(type) && is_result_axis(axis, viewAxes, type)) {
+            axes.push_back(axis);
+        }
+    }
+    return axes;
+}
+
 }  // namespace
 
 MemViewpoint::MemViewpoint(common::ViewpointCommon& viewpoint)
@@ -53,7 +67,8 @@ ZELT_o::ViewResultSet* MemViewpoint::query(
     if (fCube == nullptr) {
         return nullptr;
     }
-    return fCube->evaluate(layoutOf(viewpoint())).detach();
+    auto result = fCube->evaluate(layoutOf(viewpoint()));
+    return orderBySorts(*fCube, viewpoint(), sorted_axes(viewpoint()), std::move(result)).detach();
 }
 
 bool MemViewpoint::isInError() const {

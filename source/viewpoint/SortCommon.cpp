@@ -1,0 +1,113 @@
+// Sorts: the fit-the-cube check and the XML of one "SortSpecification" entry.
+#include <basekit/BaseError.h>
+#include <basekit/NodeListIterator.h>
+#include <basekit/XmlSupport.h>
+#include <pova/Cube.h>
+#include <pova/Dimension.h>
+#include <pova/common/SortCommon.h>
+
+namespace ZELT_o {
+Sort::~Sort() = default;
+}  // namespace ZELT_o
+
+namespace common {
+
+namespace {
+
+XmlNode add_vector(XmlNode element, char const* uniqueName) {
+    XmlNode vector = XmlSupport::addAChild(element, "Vector");
+    XmlSupport::write_to(vector, "UniqueName", uniqueName);
+    return vector;
+}
+
+PovaString attribute(XmlNode element, char const* name) {
+    PovaString value;
+    element.getAttribute(name, value);
+    return value;
+}
+
+std::vector<XmlNode> child_elements(XmlNode node) {
+    std::vector<XmlNode> children = node.childNodes();
+    for (XmlNode const& child : children) {
+        if (!child.isElement()) {
+            throw ResultError(E_FAIL);
+        }
+    }
+    return children;
+}
+
+}  // namespace
+
+SortCommon::~SortCommon() = default;
+
+std::unique_ptr<ZELT_o::Sort> SortCommon::clone() const {
+    return std::make_unique<SortCommon>(*this);
+}
+
+bool SortCommon::fitsCube() const {
+    for (std::size_t i = 0; i < fNameVec.size(); ++i) {
+        if (i >= fDimVec.size() || fDimVec[i] == nullptr || !fDimVec[i]->acceptsName(fNameVec[i])) {
+            return false;
+        }
+    }
+    // A dimension the cube no longer has leaves a null entry: the sort no longer fits either.
+    for (ZELT_o::Dimension const* dimension : fDimVec) {
+        if (dimension == nullptr) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void SortCommon::save(XmlSupport& /*xml*/, LONG const& index, XmlNode element) const {
+    XmlSupport::write_to(element, "Index", index);
+    XmlSupport::write_to(element, "SortName", fSortName);
+    XmlSupport::write_to(element, "Direction", fDirection);
+    XmlSupport::write_to(element, "IsReversing", fIsReversing);
+    XmlSupport::write_to(element, "ChangeHier", fChangeHier);
+    XmlSupport::write_to(element, "ParentIndex", fParentIndex);
+    if (!fNameVec.empty()) {
+        XmlNode const names = add_vector(element, "NameVec");
+        for (PovaString const& name : fNameVec) {
+            XmlSupport::write_to(XmlSupport::addAChild(names, "UniqueName"), "SpecName", name);
+        }
+    }
+    if (!fDimVec.empty()) {
+        XmlNode const dimensions = add_vector(element, "DimVec");
+        for (ZELT_o::Dimension const* dimension : fDimVec) {
+            XmlSupport::write_to(XmlSupport::addAChild(dimensions, "Dimension"), "UniqueName",
+                                 dimension != nullptr ? dimension->getUniqueName() : PovaString());
+        }
+    }
+}
+
+void SortCommon::load(NodeListIterator& in, ZELT_o::Cube* cube) {
+    XmlNode const element = in.iter();
+    if (!element) {
+        throw ResultError(E_UNEXPECTED);
+    }
+    in.read("Index", fIndex);
+    in.read("SortName", fSortName);
+    in.read("Direction", fDirection);
+    in.read("IsReversing", fIsReversing);
+    in.read("ChangeHier", fChangeHier);
+    in.read("ParentIndex", fParentIndex);
+    for (XmlNode const& vector : element.childNodes()) {
+        if (!vector.isElement() || vector.name() != "Vector") {
+            continue;
+        }
+        PovaString const kind = attribute(vector, "UniqueName");
+        if (kind == "NameVec") {
+            for (XmlNode const& name : child_elements(vector)) {
+                fNameVec.push_back(attribute(name, "SpecName"));
+            }
+        } else if (kind == "DimVec") {
+            for (XmlNode const& entry : child_elements(vector)) {
+                PovaString const name = attribute(entry, "UniqueName");
+                fDimVec.push_back(cube != nullptr ? cube->findDimension(name) : nullptr);
+            }
+        }
+    }
+}
+
+}  // namespace common
