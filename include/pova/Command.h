@@ -19,6 +19,7 @@ class Dimension;
 class Hierarchy;
 class Member;
 class MemberSet;
+class Sort;
 
 class POVA_API Command : public support::LegacyRefCount {
 public:
@@ -85,7 +86,20 @@ protected:
     ~Transaction() override;
 };
 
+// Adds, removes, reorders and clears a viewpoint's sorts. Record one operation, then execute.
 class POVA_API SortViewpointCommand : public ViewpointCommand {
+public:
+    // The command's new sort, to fill before AddSort(); borrowed, null once handed over.
+    virtual Sort* getNewSort() = 0;
+    virtual Sort* AddSort() = 0;
+    virtual void RemoveSort(LONG id) = 0;
+    virtual void RemoveAllSorts() = 0;
+    virtual void Swap(LONG a, LONG b) = 0;
+    virtual void ClearAxis(LONG axis) = 0;
+    virtual void ReverseSort(LONG id) = 0;
+    virtual void BreakHierarchy(LONG id) = 0;
+    virtual bool SetSortLinkMode(LinkMode mode) = 0;
+
 protected:
     SortViewpointCommand(char const* module, LONG instance) : ViewpointCommand(module, instance) {}
     ~SortViewpointCommand() override;

@@ -259,6 +259,8 @@ void applyMinimums(ViewpointCommon::Sides& sides,
 }
 
 void ViewpointCommon::clearViewpoint() {
+    // The sorts name the cube's dimensions.
+    drop_sorts();
     clear_property_lists();
     fActiveSetUndoStack.clear();
     release_derived_viewpoint();

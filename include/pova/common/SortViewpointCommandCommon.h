@@ -69,21 +69,21 @@ public:
 
     // The command's new sort (made empty on first use); borrowed from the command, and null
     // once the first execution has handed it to the viewpoint.
-    ZELT_o::Sort* getNewSort();
+    ZELT_o::Sort* getNewSort() override;
     // AddSort, RemoveSort, RemoveAllSorts, ReverseSort and BreakHierarchy raise 0xC201120B
     // when an operation is already recorded; the others replace what was recorded.
-    ZELT_o::Sort* AddSort();
-    void RemoveSort(LONG id);
+    ZELT_o::Sort* AddSort() override;
+    void RemoveSort(LONG id) override;
     // Records the sorts in force now (getAvailableSorts).
-    void RemoveAllSorts();
-    void Swap(LONG a, LONG b);
+    void RemoveAllSorts() override;
+    void Swap(LONG a, LONG b) override;
     // Records the sorts of the axis in force now (getAxisSorts).
-    void ClearAxis(LONG axis);
+    void ClearAxis(LONG axis) override;
     // Both make a new modifier of sort `id`.
-    void ReverseSort(LONG id);
-    void BreakHierarchy(LONG id);
+    void ReverseSort(LONG id) override;
+    void BreakHierarchy(LONG id) override;
     // False, recording nothing, for a mode outside 0 to 2.
-    bool SetSortLinkMode(ZELT_o::LinkMode mode);
+    bool SetSortLinkMode(ZELT_o::LinkMode mode) override;
 
     // --- what is recorded, and whether it is applied
     LONG getKind() const { return fKind; }
