@@ -294,6 +294,7 @@ void ViewpointCommon::save_dimension_properties(XmlSupport& xml, XmlNode element
 void ViewpointCommon::save_specifications(XmlSupport& xml, XmlNode element) {
     // "SortSpecifications", "SubTotalSpecifications" and "ExcludeSpecsNode" are written here
     // by the viewpoint's sorts, subtotals and filters, once it holds them.
+    save_filters(xml, element);
     auto cube = support::adopt(getCube());
     if (cube && cube->hasCalculations()) {
         XmlNode node = XmlSupport::addAChild(element, "CalcMemSpecsNode");
@@ -302,6 +303,7 @@ void ViewpointCommon::save_specifications(XmlSupport& xml, XmlNode element) {
     }
     // "AttrSpecsNode" (formats) and "TupleFilterSpecifications" (tuple filters, one "Axis"
     // per axis that has any) follow here, in that order.
+    save_tuple_filters(xml, element);
 }
 
 // --- loading
@@ -648,12 +650,14 @@ void ViewpointCommon::init_misc_from_xml(XmlNode root) {
     }
 }
 
-void ViewpointCommon::init_specifications_from_xml(XmlNode /*root*/) {
+void ViewpointCommon::init_specifications_from_xml(XmlNode root) {
+    init_filters_from_xml(root);
     // Each section is read back by replaying one command per saved entry, dropping the entries
     // that no longer fit the cube, in this order: filters ("ExcludeSpecsNode"), sorts
     // ("SortSpecifications"), subtotals ("SubTotalSpecifications"), formats ("AttrSpecsNode")
     // and tuple filters ("TupleFilterSpecifications"). They join here as those specifications
     // are built.
+    init_tuple_filters_from_xml(root);
 }
 
 std::exception_ptr ViewpointCommon::take_connect_error() {
