@@ -553,7 +553,9 @@ void ViewpointCommon::revalidate(std::vector<support::Ref<ZELT_o::Filter>> const
 
 // --- XML
 
-// A viewpoint whose filter link mode is 2 shows its base's filters, which the base saves.
+// A viewpoint whose filter link mode is 2 shows its base's filters, which the base saves. Each
+// entry's "Index" is its place among the saved entries: the id it gets when the document is
+// loaded into a viewpoint without filters, so that a loaded viewpoint saves the same text.
 void ViewpointCommon::save_filters(XmlSupport& xml, XmlNode viewpointElement) {
     std::vector<LONG> const ids = fFilterLinkMode == ZELT_o::kLinkBase && fBaseViewpoint
                                       ? std::vector<LONG>()
@@ -562,8 +564,9 @@ void ViewpointCommon::save_filters(XmlSupport& xml, XmlNode viewpointElement) {
         return;
     }
     XmlNode const node = XmlSupport::addAChild(viewpointElement, "ExcludeSpecsNode");
-    for (LONG id : ids) {
-        fFilters.at(id)->save(xml, id, XmlSupport::addAChild(node, "ExcludeSpec"));
+    for (std::size_t place = 0; place < ids.size(); ++place) {
+        LONG const index = static_cast<LONG>(place);
+        fFilters.at(ids[place])->save(xml, index, XmlSupport::addAChild(node, "ExcludeSpec"));
     }
 }
 
@@ -572,6 +575,7 @@ void ViewpointCommon::save_tuple_filters(XmlSupport& xml, XmlNode viewpointEleme
         return;
     }
     XmlNode node;
+    LONG index = 0;  // counted over the axes, as tuple-filter ids are
     for (auto& [axis, table] : fTupleFilters) {
         std::vector<LONG> const ids = applied_ids(table);
         if (ids.empty()) {
@@ -583,7 +587,7 @@ void ViewpointCommon::save_tuple_filters(XmlSupport& xml, XmlNode viewpointEleme
         XmlNode const axisNode = XmlSupport::addAChild(node, "Axis");
         XmlSupport::write_to(axisNode, "AxisIndex", axis);
         for (LONG id : ids) {
-            table.at(id)->save(xml, id,
+            table.at(id)->save(xml, index++,
                                XmlSupport::addAChild(axisNode, "TupleFilterSpecification"));
         }
     }

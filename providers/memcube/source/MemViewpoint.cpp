@@ -1,5 +1,6 @@
 #include "MemViewpoint.h"
 
+#include "FilterEvaluator.h"
 #include "MemDimension.h"
 #include "MemHierarchy.h"
 #include "MemMember.h"
@@ -42,6 +43,22 @@ bool is_shown(ZELT_o::Viewpoint::AxisType type) {
     return type != ZELT_o::Viewpoint::kHidden && type != ZELT_o::Viewpoint::kExcluded;
 }
 
+// The lines the viewpoint's filters exclude leave the result of its layout.
+support::Ref<ZELT_o::ViewResultSet> apply_filters(MemCube& cube, common::ViewpointCommon& viewpoint,
+                                                  Layout const& layout,
+                                                  support::Ref<ZELT_o::ViewResultSet> result) {
+    // The viewpoint axis of each result axis, as layoutOf picks them.
+    std::vector<LONG> viewAxes;
+    LONG const viewCount = viewpoint.countAxes();
+    for (LONG axis = 0; axis < viewCount + viewpoint.countPagedAxes(); ++axis) {
+        ZELT_o::Viewpoint::AxisType const type = viewpoint.getAxisType(axis);
+        if (is_shown(type) && is_result_axis(axis, viewCount, type)) {
+            viewAxes.push_back(axis);
+        }
+    }
+    return applyFilters(cube, viewpoint, layout, viewAxes, std::move(result));
+}
+
 }  // namespace
 
 MemViewpoint::MemViewpoint(common::ViewpointCommon& viewpoint)
@@ -53,7 +70,8 @@ ZELT_o::ViewResultSet* MemViewpoint::query(
     if (fCube == nullptr) {
         return nullptr;
     }
-    return fCube->evaluate(layoutOf(viewpoint())).detach();
+    Layout const layout = layoutOf(viewpoint());
+    return apply_filters(*fCube, viewpoint(), layout, fCube->evaluate(layout)).detach();
 }
 
 bool MemViewpoint::isInError() const {
