@@ -66,7 +66,8 @@ public:
         Condition steps;
         std::vector<std::pair<Expression*, bool>> pending{{root, false}};
         while (!pending.empty()) {
-            auto const [node, expanded] = pending.back();
+            Expression* const node = pending.back().first;
+            bool const expanded = pending.back().second;
             pending.pop_back();
             if (node == nullptr) {
                 refuse(fFilter, "an operand is missing");
