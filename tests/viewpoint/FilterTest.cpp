@@ -7,6 +7,7 @@
 #include "viewpoint/ViewpointFixture.h"
 
 #include <pova/common/BasicViewpointCommandCommon.h>
+#include <pova/common/ExpressionBase.h>
 #include <pova/common/FilterCommon.h>
 #include <pova/common/FilterViewpointCommandCommon.h>
 
@@ -299,6 +300,47 @@ TEST_F(FilterTest, TraceLines) {
         }
         EXPECT_EQ(traced, expected);
     }
+}
+
+// A renamed unique name reaches the children's filters too; validation marks by the layout
+// unless skipped once; a dimension leaving the cube takes its filters; a tuple filter that
+// refers to a parameter is cleared by the next query.
+TEST_F(FilterTest, RenamesValidationRemovalsAndParameterTuples) {
+    add(*fChild, *tupleFilter(1, {dim(1)}, {"[B].[B1]"}, "C1"), &fKeep);
+    fVp->changeFilterUNameInstances("[B].[B1]", "[B].[B2]");
+    for (Ref const& vp : {fVp, fChild}) {
+        ZELT_o::Filter* filter = nullptr;
+        vp->getFilter(0, &filter, 1);
+        EXPECT_EQ(filter->getNameVec(), std::vector<PovaString>{"[B].[B2]"});
+        filter->setValid(false);
+    }
+    testing_support::RecordingListener listener;
+    fVp->addListener(&listener);
+    fVp->skipNextFilterValidation();
+    fVp->validateFiltersAndFireEvents();
+    EXPECT_EQ(state(*fVp), " F0 F1 | | T1! | link 0");
+    fVp->validateFiltersAndFireEvents();
+    fVp->sendEvents();
+    EXPECT_EQ(state(*fVp), " F0 F1 | | T1 | link 0");
+    std::vector<std::string> const everything{"axisChanged(0)", "axisChanged(1)", "axisChanged(2)",
+                                              "cellsChanged()", "viewpointChanged()"};
+    EXPECT_EQ(std::vector<std::string>(listener.calls().end() - 5, listener.calls().end()),
+              everything);
+    fVp->removeListener(&listener);
+
+    fVp->removeSpecsUName("[B]");
+    EXPECT_EQ(state(*fVp), " F0 | | | link 0");
+    auto reference = support::adopt<ZELT_o::Expression>(new common::ExpressionBase(nullptr));
+    reference->setType(ZELT_o::Expression::kParameterReference);
+    reference->setStringValue(u"P");
+    FilterRef parametric = tupleFilter(0, {dim(0)}, {}, "TP");
+    parametric->addExpression(reference.get());
+    add(*fVp, *parametric, &fKeep);
+    EXPECT_EQ(fVp->does_axis_contain_parameters(0), 1);
+    std::vector<ZELT_o::PropertySpecification> properties;
+    auto const result = support::adopt(fVp->query(&properties));
+    EXPECT_EQ(fVp->does_axis_contain_parameters(0), 0);
+    EXPECT_EQ(state(*fVp), " F0 | | | link 0");
 }
 
 // Mode 0: the child has filters of its own. Mode 1: it shows its base's, and changes its own.

@@ -268,7 +268,7 @@ public:
     void validate_tuple_filters();
     // Whether any filter, tuple filter or sort applies to the viewpoint.
     bool has_filters_or_sorts();
-    // Erase every filter and tuple filter that lists the dimension: it is leaving the cube.
+    // Erases every filter and tuple filter that lists the dimension: it is leaving the cube.
     void remove_specs(ZELT_o::Dimension const* dimension);
     void removeSpecsUName(PovaString const& uniqueName);
     // Non-zero when an applied tuple filter of the axis refers to a parameter.
@@ -605,7 +605,8 @@ private:
     void name_filter(ZELT_o::Filter& filter);
     // Marks the viewpoint changed and walks the filter's change through the tree.
     void filter_changed(ZELT_o::Filter* filter);
-    // Drops every filter and tuple filter: they name the dimensions of a cube that is gone.
+    // Drops every filter and tuple filter: when the cube goes (they name its dimensions) and
+    // before a load replaces them.
     void clear_filters();
     // The axis on which all of a filter's dimensions stand, or -1.
     LONG filter_axis(ZELT_o::Filter const& filter);
