@@ -97,6 +97,9 @@ constexpr CatalogEntry kCatalog[] = {
     {0xC201B220u, "The provider's query failed; it may succeed when run again"},
     {0xC201B23Cu, "The viewpoint could not be reoriented"},
     {0xC201B23Eu, "The type of a view axis cannot be changed"},
+
+    // Providers.
+    {0xC201C100u, "memcube cannot evaluate filter %1: %2"},
 };
 
 constexpr bool sorted_without_duplicates() {

@@ -16,6 +16,7 @@
 namespace ZELT_o {
 
 class Dimension;
+class Filter;
 class Hierarchy;
 class Member;
 class MemberSet;
@@ -110,6 +111,33 @@ protected:
     SubTotalViewpointCommand(char const* module, LONG instance)
         : ViewpointCommand(module, instance) {}
     ~SubTotalViewpointCommand() override;
+};
+
+// Adds, removes, reorders and clears filters and tuple filters, or switches the filter link
+// mode. Record exactly one operation, then execute. Filters handed out are borrowed from the
+// command, which holds its own until it goes.
+class POVA_API FilterViewpointCommand : public ViewpointCommand {
+public:
+    // The filter AddFilter adds, made empty on first use; the caller fills it in.
+    virtual Filter* getNewFilter() = 0;
+    // Returns its argument.
+    virtual Filter* passThrough(Filter* filter) = 0;
+    // Records the addition of getNewFilter() and returns it.
+    virtual Filter* AddFilter() = 0;
+    virtual void RemoveFilter(LONG id) = 0;
+    virtual void RemoveTupleFilter(LONG id, LONG axis) = 0;
+    // Removes the filters that apply to the axis.
+    virtual void ClearAxis(LONG axis) = 0;
+    virtual void RemoveAllFilters() = 0;
+    virtual void RemoveAllTupleFilters(LONG axis) = 0;
+    // Exchanges the places of two filters in the order of filters.
+    virtual void Swap(LONG first, LONG second) = 0;
+    virtual void SetFilterLinkMode(LONG mode) = 0;
+
+protected:
+    FilterViewpointCommand(char const* module, LONG instance)
+        : ViewpointCommand(module, instance) {}
+    ~FilterViewpointCommand() override;
 };
 
 class POVA_API MemberSetCommand : public Command {

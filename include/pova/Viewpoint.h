@@ -24,6 +24,7 @@ class Cube;
 class Dimension;
 class Document;
 class Expression;
+class Filter;
 class Hierarchy;
 class Member;
 class MemberSet;
@@ -191,6 +192,22 @@ public:
                                       bool notify) = 0;
     virtual bool isAxisNULLFiltered(LONG axis) = 0;
     virtual void setAxisExcludeNULLs(LONG axis, bool exclude) = 0;
+    // Filters and tuple filters, by id: `axis` -1 addresses the filters, any other the tuple
+    // filters of that axis (tuple-filter ids are counted over all axes). A viewpoint whose
+    // filter link mode is not 0 answers with its base viewpoint's. Filters handed out are
+    // borrowed: valid while the viewpoint holds them. An id not in the table addressed is the
+    // plain code E_UNEXPECTED.
+    virtual void getFilters(std::map<LONG, Filter*>& filters) = 0;
+    // The ids of the applied filters (those that apply to the axis), by their index values.
+    virtual void getAvailableFilters(std::vector<LONG>& ids) = 0;
+    virtual void getAvailableFilters(std::vector<LONG>& ids, LONG axis) = 0;
+    virtual void getAvailableTupleFilters(std::vector<LONG>& ids, LONG axis) = 0;
+    // The id of the first filter of that name; none is the plain code E_INVALIDARG.
+    virtual void getFilterIndexFromName(PovaString const& name, LONG* id, LONG axis) = 0;
+    virtual void getFilter(LONG id, Filter** out, LONG axis) = 0;
+    virtual void getAxisFilters(LONG axis, std::vector<LONG>& ids) = 0;
+    // Every name-list entry equal to `before` (a unique name) becomes `after`.
+    virtual void changeFilterUNameInstances(PovaString const& before, PovaString const& after) = 0;
     virtual LinkMode getSortLinkMode() = 0;
     virtual LinkMode getFilterLinkMode() = 0;
     virtual LinkMode getFormatLinkMode() = 0;

@@ -3,12 +3,10 @@
 #pragma once
 
 #include <basekit/WinTypes.h>
+#include <pova/Filter.h>
+#include <pova/support/Ref.h>
 
 #include <vector>
-
-namespace ZELT_o {
-class Filter;
-}
 
 namespace common {
 
@@ -39,10 +37,12 @@ public:
     LONG fSourcePosition;
     LONG fTargetPosition;
     Type fType;
-    // Tuple filters the change made invalid; made valid again when the change is undone.
-    std::vector<ZELT_o::Filter*> fInvalidTupleFilters;
-    // For a reorientation: the other specifications it made invalid.
-    std::vector<ZELT_o::Filter*> fInvalidSpecifications;
+    // Tuple filters the change made invalid; made valid again when the change is undone. Held,
+    // so that a filter released meanwhile is still there to mark.
+    std::vector<support::Ref<ZELT_o::Filter>> fInvalidTupleFilters;
+    // For a reorientation: the other specifications it made invalid. Filters are the only
+    // specifications with a validity, so a reorientation lists none here.
+    std::vector<support::Ref<ZELT_o::Filter>> fInvalidSpecifications;
 };
 
 }  // namespace common

@@ -1,6 +1,7 @@
 // Commands handed out by the viewpoint, and the axis link mode they switch.
 #include <basekit/BaseError.h>
 #include <pova/common/BasicViewpointCommandCommon.h>
+#include <pova/common/FilterViewpointCommandCommon.h>
 #include <pova/common/SortViewpointCommandCommon.h>
 #include <pova/common/TransactionCommandCommon.h>
 #include <pova/common/ViewpointCommon.h>
@@ -32,7 +33,9 @@ ZELT_o::ViewpointCommand* ViewpointCommon::createCommand(CommandType type) {
             return new SortViewpointCommandCommon(this);
         case CommandType::Transaction:
             return new TransactionCommandCommon(this);
-        // The sort, filter, calculated-member, format, style, expression, sides-constraints and
+        case CommandType::Filter:
+            return new FilterViewpointCommandCommon(this);
+        // The calculated-member, format, style, expression, sides-constraints and
         // subtotal commands are built here once their classes exist; kinds 1 and 7 belong to
         // providers that override this.
         default:

@@ -297,6 +297,10 @@ void ViewpointCommon::queue_dimension_axis_changed(ZELT_o::Dimension const* dime
 
 void ViewpointCommon::queue_axis_events(LONG axisA, LONG axisB) {
     // Sorts and filters can depend on any axis; without them only the touched axes change.
+    if (has_filters_or_sorts()) {
+        queue_every_axis_changed();
+        return;
+    }
     queueEvent(AxisChangeEvent(axisA));
     if (axisB != axisA) {
         queueEvent(AxisChangeEvent(axisB));
@@ -337,8 +341,24 @@ void ViewpointCommon::notifySubTotalChanged(ZELT_o::SubTotal* /*subTotal*/) {
     queue_data_changed();
 }
 
-void ViewpointCommon::notifyFilterChanged(ZELT_o::Filter* /*filter*/) {
-    queue_data_changed();
+// A filter changes the lines of the axis it applies to. The other axes change too when one of
+// them leaves out empty lines (a line may have become empty), or when the filter applies to no
+// axis that can be told.
+void ViewpointCommon::notifyFilterChanged(ZELT_o::Filter* filter) {
+    LONG const axis = filter != nullptr ? filter_axis(*filter) : -1;
+    LONG const axes = countAxes() + countPagedAxes();
+    bool others = axis < 0 || axis >= axes;
+    for (LONG other = 0; other < axes && !others; ++other) {
+        others = other != axis && isAxisNULLFiltered(other);
+    }
+    if (others) {
+        queue_data_changed();
+        return;
+    }
+    dirty_viewpoint();
+    queueEvent(AxisChangeEvent(axis));
+    queueEvent(CellChangeEvent());
+    queueEvent(ViewpointChangeEvent());
 }
 
 void ViewpointCommon::notifyFormatChanged(ZELT_o::Format* /*format*/) {
@@ -374,7 +394,9 @@ void ViewpointCommon::notifyActiveSetChanged(ZELT_o::MemberSet& set) {
         fActiveSetUndo = false;
     } else if (dimension != nullptr && dimension_state_owner(*dimension) == nullptr) {
         // The record stays with the viewpoint that holds the dimension's state: that is
-        // where an undo of the change arrives (doingActiveSetChangeUndo).
+        // where an undo of the change arrives (doingActiveSetChangeUndo). It lists no filter:
+        // a tuple filter names its tuples' members, so another member set leaves it fitting
+        // its axis (tuples the set no longer shows just match nothing).
         fActiveSetUndoStack.push_back({support::retain(&set), {}});
     }
     if (dimension != nullptr) {

@@ -259,8 +259,9 @@ void applyMinimums(ViewpointCommon::Sides& sides,
 }
 
 void ViewpointCommon::clearViewpoint() {
-    // The sorts name the cube's dimensions.
+    // Sorts and filters name the cube's dimensions.
     drop_sorts();
+    clear_filters();
     clear_property_lists();
     fActiveSetUndoStack.clear();
     release_derived_viewpoint();

@@ -142,9 +142,16 @@ void ViewpointCommon::notifyDimensionMoved(LONG fromAxis, LONG fromPosition, LON
     if (fMoveUndo) {
         fMoveUndo = false;
     } else {
-        // Tuple filters that the move invalidates join the record once filters exist.
-        fDimensionMoveUndoStack.push_back(std::make_unique<DimensionMoveOp>(
-            fromAxis, toAxis, fromPosition, toPosition, DimensionMoveOp::DMT_MOVE));
+        auto record = std::make_unique<DimensionMoveOp>(fromAxis, toAxis, fromPosition, toPosition,
+                                                        DimensionMoveOp::DMT_MOVE);
+        // A tuple filter no longer fits once its dimensions are parted or put in another
+        // order: the moved one left them, or the move came between two of them.
+        invalidate_tuple_filters(fromAxis, {dimension}, record->fInvalidTupleFilters);
+        if (index > 0 && static_cast<std::size_t>(index) + 1 < target.size()) {
+            invalidate_tuple_filters(toAxis, {target[index - 1], target[index + 1]},
+                                     record->fInvalidTupleFilters);
+        }
+        fDimensionMoveUndoStack.push_back(std::move(record));
     }
     dirty_viewpoint();
     queueEvent(DimensionMoveEvent(*dimension, {fromAxis, fromPosition}));
@@ -168,6 +175,7 @@ void ViewpointCommon::doingUndoDimensionMove(ZELT_o::DimensionPosition& from,
     if (!fDimensionMoveUndoStack.empty() &&
         fDimensionMoveUndoStack.back()->matches(DimensionMoveOp::DMT_MOVE, from.axis, from.position,
                                                 to.axis, to.position)) {
+        revalidate(fDimensionMoveUndoStack.back()->fInvalidTupleFilters);
         fDimensionMoveUndoStack.pop_back();
     }
     auto walk = UndoDimensionMoveVisitor();
@@ -208,8 +216,12 @@ void ViewpointCommon::notifyDimensionSwapped(LONG axisA, LONG positionA, LONG ax
     if (fSwapUndo) {
         fSwapUndo = false;
     } else {
-        fDimensionMoveUndoStack.push_back(std::make_unique<DimensionMoveOp>(
-            axisA, axisB, positionA, positionB, DimensionMoveOp::DMT_SWAP));
+        auto record = std::make_unique<DimensionMoveOp>(axisA, axisB, positionA, positionB,
+                                                        DimensionMoveOp::DMT_SWAP);
+        // Each dimension left its place: the tuple filters it belonged to no longer fit.
+        invalidate_tuple_filters(axisA, {fSides[axisB][positionB]}, record->fInvalidTupleFilters);
+        invalidate_tuple_filters(axisB, {fSides[axisA][positionA]}, record->fInvalidTupleFilters);
+        fDimensionMoveUndoStack.push_back(std::move(record));
     }
     queueEvent(DimensionSwapEvent(*fSides[axisB][positionB], *fSides[axisA][positionA]));
     queue_axis_events(axisA, axisB);
@@ -232,6 +244,7 @@ void ViewpointCommon::doingUndoDimensionSwap(ZELT_o::DimensionPosition& a,
     if (!fDimensionMoveUndoStack.empty() &&
         fDimensionMoveUndoStack.back()->matches(DimensionMoveOp::DMT_SWAP, a.axis, a.position,
                                                 b.axis, b.position)) {
+        revalidate(fDimensionMoveUndoStack.back()->fInvalidTupleFilters);
         fDimensionMoveUndoStack.pop_back();
     }
     auto walk = UndoDimensionSwapVisitor();
@@ -331,11 +344,8 @@ void ViewpointCommon::notifySidesChanged(Sides& sides) {
     // New sides end an undo in progress: the undo of a reorientation restores them this way,
     // and the next move must be recorded again.
     fMoveUndo = false;
-    dirty_viewpoint();
-    // Filter validation joins here once filters exist; every axis may have changed.
-    queue_every_axis_changed();
-    queueEvent(CellChangeEvent());
-    queueEvent(ViewpointChangeEvent());
+    // Every axis may have changed, and with it which tuple filters fit.
+    validate_filters_and_queue_events();
 }
 
 // --- reorientation
@@ -501,8 +511,9 @@ void ViewpointCommon::notifyViewpointReorient(PovaString xml) {
     if (fMoveUndo) {
         fMoveUndo = false;
     } else {
-        fDimensionMoveUndoStack.push_back(
-            std::make_unique<DimensionMoveOp>(0, 0, 0, 0, DimensionMoveOp::DMT_REORIENT));
+        auto record = std::make_unique<DimensionMoveOp>(0, 0, 0, 0, DimensionMoveOp::DMT_REORIENT);
+        invalidate_unfitting_tuple_filters(record->fInvalidTupleFilters);
+        fDimensionMoveUndoStack.push_back(std::move(record));
     }
     dirty_viewpoint();
     queue_every_axis_changed();
@@ -530,7 +541,8 @@ void ViewpointCommon::notifyUndoViewpointReorient() {
         DimensionMoveOp const* dmo = fDimensionMoveUndoStack.back().get();
         POVA_CHECK(DimensionMoveOp::DMT_REORIENT == dmo->fType);
         if (dmo->fType == DimensionMoveOp::DMT_REORIENT) {
-            // The specifications it invalidated become valid again once they exist.
+            revalidate(dmo->fInvalidTupleFilters);
+            revalidate(dmo->fInvalidSpecifications);
             fDimensionMoveUndoStack.pop_back();
         }
     }

@@ -124,21 +124,27 @@ auto rebuilt(Load load) -> decltype(load()) {
 
 // What an initialisation from XML may change, listed once: a failed load of a connected
 // viewpoint puts all of it back.
-#define POVA_LOADED_FIELDS(X)                                                                 \
-    X(fSides)                                                                                 \
-    X(fSideConstraints)                                                                       \
-    X(fAxisTypes) X(fExcludeNulls) X(fNumViewAxes) X(fNumPagedAxes) X(fNewDimensionAxis)      \
-        X(fCopyParentOrientation) X(fDimensionLinkModes) X(fActiveHierarchies)                \
-            X(fDimsAwaitingDefault) X(fUniqueName) X(fGUID) X(fDocumentGUID) X(fID)           \
-                X(fSortLinkMode) X(fFilterLinkMode) X(fFormatLinkMode) X(fPersistenceVersion) \
-                    X(fExpression) X(fInitFromExpression) X(fChangedSinceLastPersist)         \
-                        X(fPersistenceRoot)
+#define POVA_LOADED_FIELDS(X)                                                                    \
+    X(fSides)                                                                                    \
+    X(fSideConstraints)                                                                          \
+    X(fAxisTypes)                                                                                \
+    X(fExcludeNulls)                                                                             \
+    X(fNumViewAxes)                                                                              \
+    X(fNumPagedAxes) X(fNewDimensionAxis) X(fCopyParentOrientation) X(fDimensionLinkModes)       \
+        X(fActiveHierarchies) X(fDimsAwaitingDefault) X(fUniqueName) X(fGUID) X(fDocumentGUID)   \
+            X(fID) X(fSortLinkMode) X(fFilterLinkMode) X(fFormatLinkMode) X(fPersistenceVersion) \
+                X(fExpression) X(fInitFromExpression) X(fChangedSinceLastPersist)                \
+                    X(fPersistenceRoot)
 
 struct ViewpointCommon::Snapshot {
 #define POVA_SNAPSHOT_FIELD(field) decltype(ViewpointCommon::field) field;
     POVA_LOADED_FIELDS(POVA_SNAPSHOT_FIELD)
 #undef POVA_SNAPSHOT_FIELD
+    // Moved out, not copied: the load builds its own, and a failed one gets these back.
     std::vector<std::unique_ptr<DimensionProperties>> properties;
+    decltype(ViewpointCommon::fSorts) sorts;
+    decltype(ViewpointCommon::fFilters) filters;
+    decltype(ViewpointCommon::fTupleFilters) tupleFilters;
     XmlSupport document;
 };
 
@@ -303,16 +309,17 @@ void ViewpointCommon::save_dimension_properties(XmlSupport& xml, XmlNode element
 
 void ViewpointCommon::save_specifications(XmlSupport& xml, XmlNode element) {
     save_sorts(xml, element);
-    // "SubTotalSpecifications" and "ExcludeSpecsNode" are written here by the viewpoint's
-    // subtotals and filters, once it holds them.
+    // "SubTotalSpecifications" is written here by the viewpoint's subtotals, once it holds
+    // them.
+    save_filters(xml, element);
     auto cube = support::adopt(getCube());
     if (cube && cube->hasCalculations()) {
         XmlNode node = XmlSupport::addAChild(element, "CalcMemSpecsNode");
         XmlSupport::write_to(node, "VpLevel", "VpCurrent");
         cube->saveCalculations(xml, node);
     }
-    // "AttrSpecsNode" (formats) and "TupleFilterSpecifications" (tuple filters, one "Axis"
-    // per axis that has any) follow here, in that order.
+    // "AttrSpecsNode" is written here by the formats, once the viewpoint holds them.
+    save_tuple_filters(xml, element);
 }
 
 // --- loading
@@ -368,6 +375,9 @@ void ViewpointCommon::take_loaded_xml(XmlSupport document, XmlNode root) {
     listen_to_properties(false);
     before.properties = std::move(fProperties);
     fProperties.clear();
+    before.sorts = std::exchange(fSorts, {});
+    before.filters = std::exchange(fFilters, {});
+    before.tupleFilters = std::exchange(fTupleFilters, {});
     before.document = std::move(fPersistenceDocument);
     fPersistenceDocument = std::move(document);
     fPersistenceRoot = root;
@@ -382,6 +392,9 @@ void ViewpointCommon::take_loaded_xml(XmlSupport document, XmlNode root) {
 #define POVA_PUT_FIELD(field) field = std::move(before.field);
         POVA_LOADED_FIELDS(POVA_PUT_FIELD)
 #undef POVA_PUT_FIELD
+        fSorts = std::move(before.sorts);
+        fFilters = std::move(before.filters);
+        fTupleFilters = std::move(before.tupleFilters);
         fPersistenceDocument = std::move(before.document);
         auto const axes = static_cast<std::size_t>(fNumViewAxes + fNumPagedAxes);
         if (fAxisQueryFields.size() != axes) {
@@ -615,13 +628,14 @@ void ViewpointCommon::init_misc_from_xml(XmlNode root) {
     }
 }
 
+// Each section is read back by replaying one command per saved entry, dropping the entries
+// that no longer fit the cube.
 void ViewpointCommon::init_specifications_from_xml(XmlNode root) {
-    // Each section is read back by replaying one command per saved entry, dropping the entries
-    // that no longer fit the cube, in this order: filters ("ExcludeSpecsNode"), sorts
-    // ("SortSpecifications"), subtotals ("SubTotalSpecifications"), formats ("AttrSpecsNode")
-    // and tuple filters ("TupleFilterSpecifications"). They join here as those specifications
-    // are built.
+    init_filters_from_xml(root);
     init_sorts_from_xml(root);
+    // Subtotals ("SubTotalSpecifications") and formats ("AttrSpecsNode") are read here, in that
+    // order, once the viewpoint holds them.
+    init_tuple_filters_from_xml(root);
 }
 
 std::exception_ptr ViewpointCommon::take_connect_error() {

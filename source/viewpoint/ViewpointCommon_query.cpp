@@ -20,15 +20,6 @@ constexpr ZELT_o::MessageCode kProviderInError = 0xC201491Eu;
 // A provider's transient failure: the query is run once more.
 constexpr ZELT_o::MessageCode kRetryQuery = 0xC201B220u;
 
-// SEAM (tuple filters): a tuple filter that depends on a parameter is cleared before every
-// provider query, so that the provider sees the parameter's current value. Tuple filters do
-// not exist yet, so no axis holds one; replace these two with the viewpoint's
-// does_axis_contain_parameters and doClearTupleFilters when they come.
-LONG does_axis_contain_parameters(ViewpointCommon& /*viewpoint*/, LONG /*axis*/) {
-    return 0;
-}
-void doClearTupleFilters(ViewpointCommon& /*viewpoint*/, LONG /*axis*/) {}
-
 // Ends a hold of events that a query began, on every path; events queued meanwhile stay
 // queued for whoever sends next.
 class QueryEventHold {
@@ -81,9 +72,11 @@ ZELT_o::ViewResultSet* ViewpointCommon::query(
     }
     auto self = keep_alive();
     QueryEventHold hold(*fDispatcher);
+    // A tuple filter that depends on a parameter is cleared before every provider query: its
+    // tuples were chosen under the parameter's value of the time, which may have changed.
     for (LONG axis = 0; axis < countAxes(); ++axis) {
-        if (does_axis_contain_parameters(*this, axis) != 0) {
-            doClearTupleFilters(*this, axis);
+        if (does_axis_contain_parameters(axis) != 0) {
+            doClearTupleFilters(axis);
         }
     }
     ViewpointBase* derived = fDerivedViewpoint.get();

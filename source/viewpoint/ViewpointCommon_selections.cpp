@@ -353,7 +353,9 @@ void ViewpointCommon::setChangeUndone(ZELT_o::MemberSet* set) {
     }
     auto self = keep_alive();
     if (!fActiveSetUndoStack.empty() && fActiveSetUndoStack.back().set.get() == set) {
-        // Filters the change made invalid become valid again once filters exist to mark.
+        for (ZELT_o::Filter* filter : fActiveSetUndoStack.back().filters) {
+            filter->setValid(true);
+        }
         fActiveSetUndoStack.pop_back();
     }
     auto walk = ActiveSetChangeUndoVisitor(*set);

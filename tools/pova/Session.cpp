@@ -1,5 +1,6 @@
 #include "Session.h"
 
+#include "FilterCommand.h"
 #include "FormatCommand.h"
 #include "Grid.h"
 #include "SortCommand.h"
@@ -131,6 +132,11 @@ void Session::printHelp(std::ostream& out) {
     }
     out << "  " << std::left << std::setw(40) << "format [OPTIONS]"
         << "print the number format string the options describe (format --help)\n";
+    out << "  " << std::left << std::setw(40) << "filter AXIS EXPRESSION"
+        << "keep the lines of AXIS for which EXPRESSION holds, e.g.\n"
+        << std::string(42, ' ') << "filter 1 [Measures].[Sales] > 5000000 (undoable)\n";
+    out << "  " << std::left << std::setw(40) << "unfilter"
+        << "remove every filter (undoable); \"filter\" alone lists them\n";
     out << "  " << std::left << std::setw(40) << "stats row N | stats column N"
         << "summary and trend lines of one line of the grid\n";
     out << "  " << std::left << std::setw(40) << "sort AXIS asc|desc [break]"
@@ -156,6 +162,9 @@ bool Session::execute(std::vector<std::string> const& words, std::ostream& out, 
     }
     if (isSortCommand(words)) {
         return runSortCommand(*fViewpoint, fHistory, fEvents, words, out, err);
+    }
+    if (isFilterCommand(words[0])) {
+        return runFilterCommand(*fViewpoint, fHistory, fEvents, words, out, err);
     }
     if (words[0] == "stats") {
         try {

@@ -26,6 +26,7 @@
 #include <basekit/XmlSupport.h>
 #include <pova/Cube.h>
 #include <pova/Document.h>
+#include <pova/Filter.h>
 #include <pova/Member.h>
 #include <pova/MemberSet.h>
 #include <pova/ParameterLink.h>
@@ -84,8 +85,8 @@ public:
     ZELT_o::ViewResultSet* query(std::vector<ZELT_o::PropertySpecification>* properties) override;
 
     // --- ZELT_o::Viewpoint
-    // Kinds 0 (basic) and 6 (transaction) are built here; the others come with their
-    // commands or from a provider that overrides this.
+    // Kinds 0 (basic), 2 (sort), 3 (filter) and 6 (transaction) are built here; the others come
+    // with their commands or from a provider that overrides this.
     ZELT_o::ViewpointCommand* createCommand(CommandType type) override;
     bool isCommandSupported(CommandType type) override;
     void holdEvents() override;
@@ -265,6 +266,58 @@ public:
     // Every property set back to its initial content: empty, the selections to be made from
     // the active hierarchies on first use.
     void defaultProperties();
+
+    // --- filters and tuple filters
+    // The viewpoint holds one reference to each filter of its tables; a filter stays there
+    // when it is removed (not applied) and leaves when it is released. `axis` -1 addresses the
+    // filter table, another value the tuple-filter table of that axis. Operations on a
+    // viewpoint whose filter link mode is 2 act on its base viewpoint's filters. An id not in
+    // the table addressed is the plain code E_UNEXPECTED; nothing changes then.
+    // Adds a filter: a tuple filter to its axis's table (an axis below 0 is E_INVALIDARG),
+    // any other to the filter table; names it when it has no name; returns its new id. The
+    // viewpoint must be connected (0xC201120D), and the filter in no table yet (E_INVALIDARG).
+    LONG doSetFilter(ZELT_o::Filter* filter);
+    // Applies a filter of the table again; returns the id.
+    LONG doSetFilter(LONG id, LONG axis);
+    // Checks every id first, then applies them; one send of events.
+    void doSetFilters(std::vector<LONG> const& ids, LONG axis);
+    void doRemoveFilter(LONG id, LONG axis);
+    void doRemoveAllFilters();
+    void doClearFilters(std::vector<LONG> const& ids);
+    void doClearTupleFilters(LONG axis);
+    // Exchanges the index values of two filters of the filter table.
+    void doSwapFilters(LONG first, LONG second);
+    // Erases a filter that is not applied from its table, which lets it go.
+    void doReleaseFilter(LONG id, LONG axis = -1);
+    // False for a mode outside 0 to 2; 0xC2011214 for 1 or 2 without a base viewpoint.
+    bool doSetFilterLinkMode(ZELT_o::LinkMode mode);
+    void getFilters(std::map<LONG, ZELT_o::Filter*>& filters) override;
+    void getAvailableFilters(std::vector<LONG>& ids) override;
+    // The applied filters whose dimensions all stand on the axis.
+    void getAvailableFilters(std::vector<LONG>& ids, LONG axis) override;
+    void getAvailableTupleFilters(std::vector<LONG>& ids, LONG axis) override;
+    void getFilterIndexFromName(PovaString const& name, LONG* id, LONG axis) override;
+    void getFilter(LONG id, ZELT_o::Filter** out, LONG axis) override;
+    void getAxisFilters(LONG axis, std::vector<LONG>& ids) override;
+    void changeFilterUNameInstances(PovaString const& before, PovaString const& after) override;
+    // On the children first, then in every filter's name list.
+    void change_filter_name_instances(PovaString const& before, PovaString const& after);
+    bool filter_name_in_use(PovaString const& name);
+    bool tuple_filter_name_in_use(PovaString const& name);
+    // Marks each tuple filter valid or invalid by whether it fits its axis now; then marks the
+    // viewpoint dirty and queues the change of every axis, the cells and the viewpoint. Raises
+    // 0xC201491E when the derived viewpoint cannot serve the result.
+    void validateFiltersAndFireEvents();
+    // The next validateFiltersAndFireEvents leaves the tuple filters as they are marked.
+    void skipNextFilterValidation() { fSkipFilterValidation = true; }
+    void validate_tuple_filters();
+    // Whether any filter, tuple filter or sort applies to the viewpoint.
+    bool has_filters_or_sorts();
+    // Erases every filter and tuple filter that lists the dimension: it is leaving the cube.
+    void remove_specs(ZELT_o::Dimension const* dimension);
+    void removeSpecsUName(PovaString const& uniqueName);
+    // Non-zero when an applied tuple filter of the axis refers to a parameter.
+    LONG does_axis_contain_parameters(LONG axis);
 
     // --- persistence
     // The version the last initialisation from XML read (0 before any).
@@ -607,6 +660,50 @@ private:
     // Set by a layout notification when the derived viewpoint cannot serve the new layout;
     // the operation that started the walk raises the error once the whole tree has changed.
     bool fLayoutRejected = false;
+
+    // --- filters and tuple filters
+    using FilterTable = std::map<LONG, support::Ref<ZELT_o::Filter>>;
+    // The viewpoint whose filters operations act on (following bases while the link mode is
+    // 2), and the one whose filters queries read (while it is not 0).
+    ViewpointCommon* filter_owner();
+    ViewpointCommon* filter_reader();
+    // The table `axis` addresses; null for an axis without tuple filters.
+    FilterTable* filter_table(LONG axis);
+    // The filter of that id, or E_UNEXPECTED.
+    ZELT_o::Filter& table_filter(LONG id, LONG axis);
+    // The applied filters of a table, by index value, then id.
+    static std::vector<LONG> applied_ids(FilterTable const& table);
+    void name_filter(ZELT_o::Filter& filter);
+    // Marks the viewpoint changed and walks the filter's change through the tree.
+    void filter_changed(ZELT_o::Filter* filter);
+    // Drops every filter and tuple filter: when the cube goes (they name its dimensions) and
+    // before a load replaces them.
+    void clear_filters();
+    // The axis on which all of a filter's dimensions stand, or -1.
+    LONG filter_axis(ZELT_o::Filter const& filter);
+    // Marks invalid, and lists in `invalidated`, each valid tuple filter of the axis whose
+    // dimensions include all of `dimensions`.
+    void invalidate_tuple_filters(LONG axis,
+                                  std::vector<ZELT_o::Dimension const*> const& dimensions,
+                                  std::vector<support::Ref<ZELT_o::Filter>>& invalidated);
+    // After a reorientation: each valid tuple filter that no longer fits its axis.
+    void invalidate_unfitting_tuple_filters(std::vector<support::Ref<ZELT_o::Filter>>& invalidated);
+    static void revalidate(std::vector<support::Ref<ZELT_o::Filter>> const& filters);
+    void validate_filters_and_queue_events();
+    void save_filters(XmlSupport& xml, XmlNode viewpointElement);
+    void save_tuple_filters(XmlSupport& xml, XmlNode viewpointElement);
+    void init_filters_from_xml(XmlNode root);
+    void init_tuple_filters_from_xml(XmlNode root);
+    // Replays one saved filter through a filter command; false when the section's reading
+    // stops. `viewpoint` is what a tuple filter's validity is checked against.
+    bool replay_filter(XmlNode element, ZELT_o::Cube* cube, ZELT_o::Viewpoint* viewpoint);
+
+    FilterTable fFilters;
+    // Axis -> that axis's tuple filters.
+    std::map<LONG, FilterTable> fTupleFilters;
+    LONG fNextFilterId = 0;
+    LONG fNextTupleFilterId = 0;
+    bool fSkipFilterValidation = false;
 };
 
 }  // namespace common

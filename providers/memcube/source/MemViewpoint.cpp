@@ -1,5 +1,6 @@
 #include "MemViewpoint.h"
 
+#include "FilterEvaluator.h"
 #include "MemDimension.h"
 #include "MemHierarchy.h"
 #include "MemMember.h"
@@ -43,8 +44,8 @@ bool is_shown(ZELT_o::Viewpoint::AxisType type) {
     return type != ZELT_o::Viewpoint::kHidden && type != ZELT_o::Viewpoint::kExcluded;
 }
 
-// The viewpoint axes that layoutOf makes result axes, in order: those the sorts order.
-std::vector<LONG> sorted_axes(ZELT_o::Viewpoint& viewpoint) {
+// The viewpoint axes that layoutOf makes result axes, in order.
+std::vector<LONG> result_axes(ZELT_o::Viewpoint& viewpoint) {
     std::vector<LONG> axes;
     LONG const viewAxes = viewpoint.countAxes();
     for (LONG axis = 0; axis < viewAxes + viewpoint.countPagedAxes(); ++axis) {
@@ -54,6 +55,13 @@ std::vector<LONG> sorted_axes(ZELT_o::Viewpoint& viewpoint) {
         }
     }
     return axes;
+}
+
+// The lines the viewpoint's filters exclude leave the result of its layout.
+support::Ref<ZELT_o::ViewResultSet> apply_filters(MemCube& cube, common::ViewpointCommon& viewpoint,
+                                                  Layout const& layout,
+                                                  support::Ref<ZELT_o::ViewResultSet> result) {
+    return applyFilters(cube, viewpoint, layout, result_axes(viewpoint), std::move(result));
 }
 
 }  // namespace
@@ -67,8 +75,9 @@ ZELT_o::ViewResultSet* MemViewpoint::query(
     if (fCube == nullptr) {
         return nullptr;
     }
-    auto result = fCube->evaluate(layoutOf(viewpoint()));
-    return orderBySorts(*fCube, viewpoint(), sorted_axes(viewpoint()), std::move(result)).detach();
+    Layout const layout = layoutOf(viewpoint());
+    auto result = apply_filters(*fCube, viewpoint(), layout, fCube->evaluate(layout));
+    return orderBySorts(*fCube, viewpoint(), result_axes(viewpoint()), std::move(result)).detach();
 }
 
 bool MemViewpoint::isInError() const {

@@ -1,0 +1,603 @@
+#include "FilterEvaluator.h"
+
+#include "MemResultSet.h"
+
+#include <basekit/BaseError.h>
+#include <basekit/OleAuto.h>
+#include <memcube/MemCube.h>
+#include <pova/Dimension.h>
+#include <pova/Expression.h>
+#include <pova/Filter.h>
+#include <pova/Hierarchy.h>
+#include <pova/Level.h>
+#include <pova/Member.h>
+#include <pova/common/ViewpointCommon.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace memcube {
+
+namespace {
+
+using ZELT_o::Expression;
+
+[[noreturn]] void refuse(ZELT_o::Filter const& filter, std::string const& reason) {
+    BaseError error(kFilterNotEvaluated, "memcube", 1, 0);
+    error.addInsert(filter.getName());
+    error.addInsert(PovaString(reason));
+    throw error;
+}
+
+std::string name_of(Expression const& node) {
+    OLECHAR const* name = node.getStringValue();
+    return name != nullptr ? PovaString(std::u16string(name)).string() : std::string();
+}
+
+// One step of a condition in postfix order, evaluated on a stack of numbers (0 is false).
+struct Step {
+    enum Op { kPush, kMeasure, kCompare, kAnd, kOr, kNot, kNegate, kIsMember, kIsAncestor };
+    Op op;
+    double number = 0;                       // kPush
+    std::size_t slot = 0;                    // kMeasure: the measure; kIs*: the tuple position
+    LONG kind = 0;                           // kCompare: the comparison's node kind
+    ZELT_o::Member const* member = nullptr;  // kIs*
+};
+using Condition = std::vector<Step>;
+
+bool is_comparison(LONG kind) {
+    return kind >= Expression::kEqual && kind <= Expression::kGreaterEqual;
+}
+
+// Turns a filter's expressions into conditions over the tuples of one axis, refusing every
+// construct memcube does not evaluate. The measures they read are numbered in `measures`.
+class Compiler {
+public:
+    Compiler(MemCube& cube, ZELT_o::Filter const& filter,
+             std::vector<ZELT_o::Dimension*> const& onAxis, std::vector<ZELT_o::Member*>& measures)
+        : fCube(cube), fFilter(filter), fOnAxis(onAxis), fMeasures(measures) {}
+
+    // Without recursion: trees of any depth are safe.
+    Condition compile(Expression* root) {
+        Condition steps;
+        std::vector<std::pair<Expression*, bool>> pending{{root, false}};
+        while (!pending.empty()) {
+            Expression* const node = pending.back().first;
+            bool const expanded = pending.back().second;
+            pending.pop_back();
+            if (node == nullptr) {
+                refuse(fFilter, "an operand is missing");
+            }
+            LONG const kind = node->getType();
+            if (expanded) {
+                steps.push_back(operator_step(kind));
+                continue;
+            }
+            std::vector<Expression*> const& children = node->getExpressions();
+            auto const operands = [&](std::size_t count) {
+                if (children.size() != count) {
+                    refuse(fFilter, "operator " + std::to_string(kind) + " has " +
+                                        std::to_string(children.size()) + " operands");
+                }
+                pending.emplace_back(node, true);
+                for (std::size_t i = count; i-- > 0;) {
+                    pending.emplace_back(children[i], false);
+                }
+            };
+            switch (kind) {
+                case Expression::kNumber:
+                    steps.push_back({Step::kPush, number(*node)});
+                    break;
+                case Expression::kBoolean:
+                    steps.push_back({Step::kPush,
+                                     node->getValue().vt == VT_BOOL && node->getValue().boolVal != 0
+                                         ? 1.0
+                                         : 0.0});
+                    break;
+                case Expression::kMemberName:
+                    steps.push_back(measure(*node));
+                    break;
+                case Expression::kIs:
+                    steps.push_back(membership(*node, Step::kIsMember));
+                    break;
+                case Expression::kIsAncestor:
+                    steps.push_back(membership(*node, Step::kIsAncestor));
+                    break;
+                case Expression::kParenthesis:
+                case Expression::kParenthesisB:
+                    if (children.size() != 1) {
+                        refuse(fFilter, "a parenthesis holds " + std::to_string(children.size()) +
+                                            " expressions");
+                    }
+                    pending.emplace_back(children.front(), false);
+                    break;
+                case Expression::kAnd:
+                case Expression::kOr:
+                    operands(2);
+                    break;
+                case Expression::kNot:
+                case Expression::kNegate:
+                    operands(1);
+                    break;
+                default:
+                    if (!is_comparison(kind)) {
+                        refuse(fFilter, "expression kind " + std::to_string(kind) +
+                                            " is not evaluated (comparisons of measures and "
+                                            "numbers, AND, OR, NOT and membership tests are)");
+                    }
+                    operands(2);
+            }
+        }
+        return steps;
+    }
+
+private:
+    static Step operator_step(LONG kind) {
+        switch (kind) {
+            case Expression::kAnd:
+                return {Step::kAnd};
+            case Expression::kOr:
+                return {Step::kOr};
+            case Expression::kNot:
+                return {Step::kNot};
+            case Expression::kNegate:
+                return {Step::kNegate};
+            default:
+                return {Step::kCompare, 0, 0, kind};
+        }
+    }
+
+    double number(Expression& node) {
+        basekit::Variant value;
+        if (VariantChangeType(value.get(), &node.getValue(), 0, VT_R8) == S_OK) {
+            return value->dblVal;
+        }
+        // A number that stood in for a parameter carries its text as its name.
+        std::string const text = name_of(node);
+        char* end = nullptr;
+        double const parsed = std::strtod(text.c_str(), &end);
+        if (text.empty() || end != text.c_str() + text.size()) {
+            refuse(fFilter, "a number node holds no number");
+        }
+        return parsed;
+    }
+
+    ZELT_o::Member* member(Expression const& node) {
+        if (node.getType() != Expression::kMemberName) {
+            return nullptr;
+        }
+        ZELT_o::Member* found = fCube.findMember(PovaString(name_of(node)));
+        if (found == nullptr) {
+            refuse(fFilter, "the cube has no member " + name_of(node));
+        }
+        return found;
+    }
+
+    Step measure(Expression const& node) {
+        ZELT_o::Member* found = member(node);
+        if (!found->getDimension()->isMeasures()) {
+            refuse(fFilter, name_of(node) + " is a member, not a value: test it with Is");
+        }
+        auto const it = std::find(fMeasures.begin(), fMeasures.end(), found);
+        Step step{Step::kMeasure};
+        step.slot = static_cast<std::size_t>(it - fMeasures.begin());
+        if (it == fMeasures.end()) {
+            fMeasures.push_back(found);
+        }
+        return step;
+    }
+
+    // A dimension, or the current member of one: `[Dim]` or `CurrentMember( [Dim] )`.
+    ZELT_o::Dimension* dimension(Expression& node) {
+        Expression* named = &node;
+        if (node.getType() == Expression::kCurrentMember && node.getExpressions().size() == 1 &&
+            node.getExpressions().front() != nullptr) {
+            named = node.getExpressions().front();
+        }
+        if (named->getType() != Expression::kDimensionName) {
+            return nullptr;
+        }
+        return fCube.findDimension(PovaString(name_of(*named)));
+    }
+
+    // `[Dim] Is [Dim].[Member]` (either way round), `IsAncestor( [Dim].[Member] , [Dim] )`.
+    Step membership(Expression& node, Step::Op op) {
+        std::vector<Expression*> const& children = node.getExpressions();
+        if (children.size() != 2 || children[0] == nullptr || children[1] == nullptr) {
+            refuse(fFilter, "a membership test needs two operands");
+        }
+        ZELT_o::Dimension* tested = dimension(*children[op == Step::kIsMember ? 0 : 1]);
+        ZELT_o::Member* target = member(*children[op == Step::kIsMember ? 1 : 0]);
+        if (op == Step::kIsMember && (tested == nullptr || target == nullptr)) {
+            tested = dimension(*children[1]);
+            target = member(*children[0]);
+        }
+        if (tested == nullptr || target == nullptr) {
+            refuse(fFilter, "a membership test compares a dimension's member with a member");
+        }
+        auto const it = std::find(fOnAxis.begin(), fOnAxis.end(), tested);
+        if (it == fOnAxis.end()) {
+            refuse(fFilter, tested->getName().string() + " is not on the filtered axis");
+        }
+        Step step{op};
+        step.slot = static_cast<std::size_t>(it - fOnAxis.begin());
+        step.member = target;
+        return step;
+    }
+
+    MemCube& fCube;
+    ZELT_o::Filter const& fFilter;
+    std::vector<ZELT_o::Dimension*> const& fOnAxis;
+    std::vector<ZELT_o::Member*>& fMeasures;
+};
+
+bool is_ancestor(ZELT_o::Member const* ancestor, ZELT_o::Member const* member) {
+    for (ZELT_o::Member const* up = member->getParent(); up != nullptr; up = up->getParent()) {
+        if (up == ancestor) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether the level or hierarchy named restricts which members of the dimension are tested.
+bool names_level_or_hierarchy(ZELT_o::Dimension const& dimension, PovaString const& name) {
+    std::vector<ZELT_o::Hierarchy*> hierarchies;
+    dimension.getHierarchies(hierarchies);
+    std::vector<ZELT_o::Level*> levels;
+    for (ZELT_o::Hierarchy const* hierarchy : hierarchies) {
+        if (hierarchy->getUniqueName() == name) {
+            return true;
+        }
+        hierarchy->getLevels(levels);
+        for (ZELT_o::Level const* level : levels) {
+            if (level->getUniqueName() == name) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// The tuples of one result axis, and which of them are kept.
+struct AxisLines {
+    MemResultSet::Axis const& axis;
+    std::vector<ZELT_o::Dimension*> const& onAxis;
+    std::vector<char>& keep;
+
+    ZELT_o::Member* member(std::size_t tuple, std::size_t position) const {
+        return axis.members[tuple * static_cast<std::size_t>(axis.depth) + position];
+    }
+};
+
+bool compare(LONG kind, double a, double b) {
+    switch (kind) {
+        case Expression::kEqual:
+            return a == b;
+        case Expression::kNotEqual:
+            return a != b;
+        case Expression::kLess:
+            return a < b;
+        case Expression::kLessEqual:
+            return a <= b;
+        case Expression::kGreater:
+            return a > b;
+        default:
+            return a >= b;
+    }
+}
+
+double run(Condition const& condition, std::vector<double>& stack, AxisLines const& lines,
+           std::size_t tuple, std::vector<double> const& measures) {
+    stack.clear();
+    auto pop = [&stack] {
+        double const value = stack.back();
+        stack.pop_back();
+        return value;
+    };
+    for (Step const& step : condition) {
+        switch (step.op) {
+            case Step::kPush:
+                stack.push_back(step.number);
+                break;
+            case Step::kMeasure:
+                stack.push_back(measures[step.slot]);
+                break;
+            case Step::kIsMember:
+                stack.push_back(lines.member(tuple, step.slot) == step.member ? 1 : 0);
+                break;
+            case Step::kIsAncestor:
+                stack.push_back(is_ancestor(step.member, lines.member(tuple, step.slot)) ? 1 : 0);
+                break;
+            case Step::kNot:
+                stack.back() = stack.back() == 0 ? 1 : 0;
+                break;
+            case Step::kNegate:
+                stack.back() = -stack.back();
+                break;
+            case Step::kAnd:
+            case Step::kOr:
+            case Step::kCompare: {
+                double const b = pop();
+                double const a = pop();
+                bool const result = step.op == Step::kAnd  ? a != 0 && b != 0
+                                    : step.op == Step::kOr ? a != 0 || b != 0
+                                                           : compare(step.kind, a, b);
+                stack.push_back(result ? 1 : 0);
+                break;
+            }
+        }
+    }
+    return stack.back();
+}
+
+// The value of each measure for each combination of the filter's members: one query of the
+// cube, the combinations on axis 0 and the measures on axis 1.
+class MeasureTable {
+public:
+    MeasureTable(MemCube& cube, ZELT_o::Filter const& filter, Layout const& layout,
+                 std::vector<std::vector<ZELT_o::Member*>> const& members,
+                 std::vector<ZELT_o::Member*> const& measures) {
+        fStrides.assign(members.size(), 1);
+        for (std::size_t i = members.size(); i-- > 1;) {
+            fStrides[i - 1] = fStrides[i] * members[i].size();
+        }
+        fCombinations = members.empty() ? 0 : fStrides.front() * members.front().size();
+        if (measures.empty() || fCombinations == 0) {
+            return;
+        }
+        Layout query;
+        query.axes.resize(2);
+        query.axes[0].nests = members;
+        query.axes[1].nests = {measures};
+        for (ZELT_o::Member* slice : layout.slices) {
+            if (!slice->getDimension()->isMeasures()) {
+                query.slices.push_back(slice);
+            }
+        }
+        for (auto const& nest : members) {
+            if (!nest.empty() && nest.front()->getDimension()->isMeasures()) {
+                refuse(filter, "a filter on the Measures dimension cannot read a measure");
+            }
+        }
+        fValues = cube.evaluate(query);
+    }
+
+    void read(std::size_t combination, std::vector<double>& values) const {
+        for (std::size_t m = 0; m < values.size(); ++m) {
+            basekit::Variant cell;
+            static_cast<MemResultSet&>(*fValues).cellValue(
+                static_cast<LONG>(combination + m * fCombinations), cell.get());
+            // An empty value counts as 0, as comparisons in expressions take it.
+            values[m] = cell->vt == VT_R8 ? cell->dblVal : 0.0;
+        }
+    }
+
+    std::vector<std::size_t> const& strides() const { return fStrides; }
+
+private:
+    std::vector<std::size_t> fStrides;
+    std::size_t fCombinations = 0;
+    support::Ref<ZELT_o::ViewResultSet> fValues;
+};
+
+void apply_filter(MemCube& cube, ZELT_o::Filter const& filter, Layout const& layout,
+                  AxisLines const& lines) {
+    std::vector<ZELT_o::Dimension*> const& dimensions = filter.getDimVec();
+    std::vector<PovaString> const& restrictions = filter.getNameVec();
+    std::vector<std::size_t> positions;
+    for (std::size_t i = 0; i < dimensions.size(); ++i) {
+        auto const it = std::find(lines.onAxis.begin(), lines.onAxis.end(), dimensions[i]);
+        if (it == lines.onAxis.end()) {
+            return;  // not this axis's filter after all
+        }
+        positions.push_back(static_cast<std::size_t>(it - lines.onAxis.begin()));
+        if (i < restrictions.size() && !restrictions[i].empty() &&
+            !names_level_or_hierarchy(*dimensions[i], restrictions[i])) {
+            refuse(filter, "\"" + restrictions[i].string() + "\" is no level or hierarchy of " +
+                               dimensions[i]->getName().string());
+        }
+    }
+    std::vector<ZELT_o::Member*> measures;
+    Compiler compiler(cube, filter, lines.onAxis, measures);
+    std::vector<Condition> conditions;
+    for (Expression* expression : filter.getExpressions()) {
+        conditions.push_back(compiler.compile(expression));
+    }
+    if (conditions.empty()) {
+        return;
+    }
+    // The distinct members of each of the filter's dimensions on the axis.
+    auto const length = static_cast<std::size_t>(lines.axis.length);
+    std::vector<std::vector<ZELT_o::Member*>> members(positions.size());
+    std::vector<std::unordered_map<ZELT_o::Member*, std::size_t>> numbers(positions.size());
+    for (std::size_t t = 0; t < length; ++t) {
+        for (std::size_t i = 0; i < positions.size(); ++i) {
+            ZELT_o::Member* m = lines.member(t, positions[i]);
+            if (numbers[i].emplace(m, members[i].size()).second) {
+                members[i].push_back(m);
+            }
+        }
+    }
+    MeasureTable const table(cube, filter, layout, members, measures);
+    std::vector<double> values(measures.size());
+    std::vector<double> stack;
+    for (std::size_t t = 0; t < length; ++t) {
+        if (lines.keep[t] == 0) {
+            continue;
+        }
+        std::size_t combination = 0;
+        bool tested = true;
+        for (std::size_t i = 0; i < positions.size(); ++i) {
+            ZELT_o::Member const* m = lines.member(t, positions[i]);
+            if (i < restrictions.size() && !restrictions[i].empty() &&
+                m->getLevel()->getUniqueName() != restrictions[i] &&
+                m->getHierarchy()->getUniqueName() != restrictions[i]) {
+                tested = false;
+            }
+            combination += numbers[i].at(lines.member(t, positions[i])) * table.strides()[i];
+        }
+        if (!tested) {
+            continue;
+        }
+        table.read(combination, values);
+        for (Condition const& condition : conditions) {
+            if (run(condition, stack, lines, t, values) == 0) {
+                lines.keep[t] = 0;
+                break;
+            }
+        }
+    }
+}
+
+void apply_tuple_filter(ZELT_o::Filter const& filter, AxisLines const& lines) {
+    std::vector<ZELT_o::Dimension*> const& dimensions = filter.getDimVec();
+    std::vector<PovaString> const& names = filter.getNameVec();
+    auto const start =
+        static_cast<std::size_t>(std::search(lines.onAxis.begin(), lines.onAxis.end(),
+                                             dimensions.begin(), dimensions.end()) -
+                                 lines.onAxis.begin());
+    std::size_t const count = dimensions.size();
+    auto const key = [count](auto name_at) {
+        std::string text;
+        for (std::size_t i = 0; i < count; ++i) {
+            text += name_at(i).string();
+            text += '\n';
+        }
+        return text;
+    };
+    std::unordered_set<std::string> listed;
+    for (std::size_t first = 0; first + count <= names.size(); first += count) {
+        listed.insert(key([&](std::size_t i) { return names[first + i]; }));
+    }
+    auto const length = static_cast<std::size_t>(lines.axis.length);
+    for (std::size_t t = 0; t < length; ++t) {
+        if (lines.keep[t] != 0 && listed.count(key([&](std::size_t i) {
+                return lines.member(t, start + i)->getUniqueName();
+            })) != 0) {
+            lines.keep[t] = 0;
+        }
+    }
+}
+
+// A new result of the kept tuples. An axis that leaves out empty lines also loses the tuples
+// left without a value among the kept tuples of the other axes.
+support::Ref<ZELT_o::ViewResultSet> rebuild(MemCube& cube, MemResultSet const& result,
+                                            Layout const& layout,
+                                            std::vector<std::vector<char>>& keep) {
+    std::size_t const axes = keep.size();
+    std::vector<std::size_t> strides(axes, 1);
+    std::size_t cells = 1;
+    for (std::size_t a = 0; a < axes; ++a) {
+        strides[a] = cells;
+        cells *= keep[a].size();
+    }
+    auto const present = [&result](std::size_t cell) {
+        basekit::Variant value;
+        result.cellValue(static_cast<LONG>(cell), value.get());
+        return value->vt != VT_EMPTY;
+    };
+    std::vector<std::vector<char>> hit(axes);
+    for (std::size_t a = 0; a < axes; ++a) {
+        hit[a].assign(keep[a].size(), 0);
+    }
+    for (std::size_t cell = 0; cell < cells; ++cell) {
+        bool kept = true;
+        for (std::size_t a = 0; a < axes && kept; ++a) {
+            kept = keep[a][(cell / strides[a]) % keep[a].size()] != 0;
+        }
+        if (kept && present(cell)) {
+            for (std::size_t a = 0; a < axes; ++a) {
+                hit[a][(cell / strides[a]) % keep[a].size()] = 1;
+            }
+        }
+    }
+    std::vector<std::vector<std::size_t>> kept(axes);
+    std::vector<MemResultSet::Axis> newAxes(axes);
+    for (std::size_t a = 0; a < axes; ++a) {
+        MemResultSet::Axis const& old = result.axis(static_cast<LONG>(a));
+        auto const depth = static_cast<std::size_t>(old.depth);
+        newAxes[a].depth = old.depth;
+        for (std::size_t t = 0; t < keep[a].size(); ++t) {
+            if (keep[a][t] != 0 && (!layout.axes[a].excludeEmpty || hit[a][t] != 0)) {
+                kept[a].push_back(t);
+                newAxes[a].members.insert(newAxes[a].members.end(),
+                                          old.members.begin() + static_cast<long>(t * depth),
+                                          old.members.begin() + static_cast<long>((t + 1) * depth));
+            }
+        }
+        newAxes[a].length = static_cast<LONG>(kept[a].size());
+    }
+    std::size_t newCells = 1;
+    for (auto const& k : kept) {
+        newCells *= k.size();
+    }
+    std::vector<double> values(newCells, 0.0);
+    std::vector<std::uint8_t> presence(newCells, 0);
+    for (std::size_t cell = 0; cell < newCells; ++cell) {
+        std::size_t rest = cell;
+        std::size_t old = 0;
+        for (std::size_t a = 0; a < axes; ++a) {
+            old += kept[a][rest % kept[a].size()] * strides[a];
+            rest /= kept[a].size();
+        }
+        basekit::Variant value;
+        result.cellValue(static_cast<LONG>(old), value.get());
+        if (value->vt == VT_R8) {
+            values[cell] = value->dblVal;
+            presence[cell] = 1;
+        }
+    }
+    return support::adopt<ZELT_o::ViewResultSet>(
+        new MemResultSet(support::retain<ZELT_o::Cube>(&cube), std::move(newAxes),
+                         std::move(values), std::move(presence)));
+}
+
+}  // namespace
+
+support::Ref<ZELT_o::ViewResultSet> applyFilters(MemCube& cube, common::ViewpointCommon& viewpoint,
+                                                 Layout const& layout,
+                                                 std::vector<LONG> const& viewAxes,
+                                                 support::Ref<ZELT_o::ViewResultSet> result) {
+    auto const* computed = dynamic_cast<MemResultSet const*>(result.get());
+    if (computed == nullptr || viewAxes.size() != layout.axes.size()) {
+        return result;
+    }
+    std::vector<std::vector<char>> keep(viewAxes.size());
+    bool removed = false;
+    std::vector<LONG> ids;
+    for (std::size_t r = 0; r < viewAxes.size(); ++r) {
+        MemResultSet::Axis const& axis = computed->axis(static_cast<LONG>(r));
+        keep[r].assign(static_cast<std::size_t>(axis.length), 1);
+        // A copy: what the filters ask of the viewpoint may change its state.
+        std::vector<ZELT_o::Dimension*> const onAxis = viewpoint.getAxisDimensions(viewAxes[r]);
+        if (onAxis.size() != static_cast<std::size_t>(axis.depth)) {
+            continue;
+        }
+        AxisLines const lines{axis, onAxis, keep[r]};
+        ZELT_o::Filter* filter = nullptr;
+        viewpoint.getAvailableFilters(ids, viewAxes[r]);
+        for (LONG id : ids) {
+            viewpoint.getFilter(id, &filter, -1);
+            apply_filter(cube, *filter, layout, lines);
+        }
+        viewpoint.getAvailableTupleFilters(ids, viewAxes[r]);
+        for (LONG id : ids) {
+            viewpoint.getFilter(id, &filter, viewAxes[r]);
+            if (filter->isValid() && filter->validate(&viewpoint)) {
+                apply_tuple_filter(*filter, lines);
+            }
+        }
+        removed = removed || std::find(keep[r].begin(), keep[r].end(), 0) != keep[r].end();
+    }
+    if (!removed) {
+        return result;
+    }
+    return rebuild(cube, *computed, layout, keep);
+}
+
+}  // namespace memcube
