@@ -130,11 +130,11 @@ auto rebuilt(Load load) -> decltype(load()) {
     X(fAxisTypes)                                                                                \
     X(fExcludeNulls)                                                                             \
     X(fNumViewAxes)                                                                              \
-    X(fNumPagedAxes) X(fNewDimensionAxis) X(fCopyParentOrientation) X(fDimensionLinkModes)       \
-        X(fActiveHierarchies) X(fDimsAwaitingDefault) X(fUniqueName) X(fGUID) X(fDocumentGUID)   \
-            X(fID) X(fSortLinkMode) X(fFilterLinkMode) X(fFormatLinkMode) X(fPersistenceVersion) \
-                X(fExpression) X(fInitFromExpression) X(fChangedSinceLastPersist)                \
-                    X(fPersistenceRoot)
+    X(fNumPagedAxes)                                                                             \
+    X(fNewDimensionAxis) X(fCopyParentOrientation) X(fDimensionLinkModes) X(fActiveHierarchies)  \
+        X(fDimsAwaitingDefault) X(fUniqueName) X(fGUID) X(fDocumentGUID) X(fID) X(fSortLinkMode) \
+            X(fFilterLinkMode) X(fFormatLinkMode) X(fPersistenceVersion) X(fExpression)          \
+                X(fInitFromExpression) X(fChangedSinceLastPersist) X(fPersistenceRoot)
 
 struct ViewpointCommon::Snapshot {
 #define POVA_SNAPSHOT_FIELD(field) decltype(ViewpointCommon::field) field;

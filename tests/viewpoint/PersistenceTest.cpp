@@ -5,6 +5,9 @@
 #include "support/RecordingListener.h"
 #include "viewpoint/ViewpointFixture.h"
 
+#include <pova/Command.h>
+#include <pova/Sort.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -219,7 +222,13 @@ TEST_F(PersistenceTest, NamesThatNoLongerResolveAreDroppedOneByOne) {
 
 TEST_F(PersistenceTest, FailedLoadChangesNothing) {
     customise();
+    auto sort = support::adopt(static_cast<ZELT_o::SortViewpointCommand*>(
+        fVp->createCommand(ZELT_o::Viewpoint::CommandType::Sort)));
+    sort->getNewSort()->getDimVec() = {dim(1)};
+    sort->AddSort();
+    sort->execute();
     std::string const before = saved(*fVp);
+    ASSERT_NE(before.find("SortSpecification "), std::string::npos);
     for (std::string const& bad : {std::string("<Viewpoint"), std::string("<Other/>"),
                                    std::string("<Viewpoint Version=\"12\" SortLinkMode=\"x\"/>")}) {
         EXPECT_EQ(codeOf([&] { load(*fVp, bad); }), kFail) << bad;
