@@ -82,7 +82,7 @@ std::vector<Session::Command> const& Session::commands() {
          &Session::layout, nullptr},
         {"cells", "[--rows N] [--columns N] [--format F]",
          "print the grid of the current layout (20 rows and 6 columns unless told), each cell "
-         "in its measure's number format or in F",
+         "in the number format of its measure, or F",
          0, true, &Session::cells, nullptr},
         {"move", "FROM_AXIS FROM_POS TO_AXIS TO_POS",
          "move a dimension (TO_POS may be one past the end)", 4, false, nullptr, &Session::move},
@@ -129,7 +129,9 @@ void Session::printHelp(std::ostream& out) {
            "DIM, MEMBER and HIER are names or unique names.\n\ncommands:\n";
     for (Command const& command : commands()) {
         std::string const head = std::string(command.name) + " " + command.arguments;
-        out << "  " << std::left << std::setw(40) << head << command.help << "\n";
+        // A long head puts its help on the next line.
+        out << "  " << std::left << std::setw(40) << head
+            << (head.size() >= 40 ? "\n" + std::string(42, ' ') : "") << command.help << "\n";
     }
     out << "  " << std::left << std::setw(40) << "format [OPTIONS]"
         << "print the number format string the options describe (format --help)\n";

@@ -12,9 +12,15 @@
 // fractions are not supported: such a string is refused when compiled.
 //
 // Numbers are rounded half away from zero at the last shown digit, after being taken to 15
-// significant digits, as spreadsheets do: 0.015 shown with two decimals is 0.02. A negative number
-// shown by a section that is not for negatives gets a minus sign in front, even when it rounds to
-// zero ("-0.00"). Not-a-number and infinities render as "#NUM!".
+// significant digits, as spreadsheets do: 0.015 shown with two decimals is 0.02. A section for
+// negative numbers (the second of a format without conditions, or one whose condition admits
+// negative numbers alone, such as "[<0]") shows their magnitude; any other section showing a
+// negative number gets a minus sign in front, even when the number rounds to zero ("-0.00").
+// With conditions, the first section whose condition holds shows the value (a section without
+// one takes any value), else the last. In scientific notation the mantissa fills its integer
+// placeholders when they are all "0" ("00.00E+00": 12.35E+03), and the exponent is a multiple
+// of their number when one is "#" or "?" ("##0.0E+0": 12.3E+3); scaling commas do nothing there.
+// Not-a-number and infinities render as "#NUM!".
 //
 // A formatter is a value: compiled once, copied cheaply (copies share the compiled program), never
 // changed after construction, so any number of threads may render with one at the same time.
