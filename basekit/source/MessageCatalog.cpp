@@ -72,6 +72,8 @@ constexpr CatalogEntry kCatalog[] = {
     // Statistics summaries, transitions, query fields and expression parameters.
     {0xC20170A5u, "Unexpected failure in %1"},
     {0xC20170A6u, "A required argument or object is missing: %1"},
+    // Number formats.
+    {0xC2017330u, "The number format \"%1\" cannot be used: %2"},
     {0xC2018000u, "The transition command is not valid"},
     {0xC2018001u, "The transition's target viewpoint cannot be used"},
     {0xC2018002u, "A query property is already specified differently and cannot be merged"},

@@ -1,11 +1,14 @@
 #include "FormatCommand.h"
 
+#include <basekit/BaseError.h>
+#include <pova/common/NumberFormatter.h>
 #include <pova/common/StyleCommon.h>
 #include <pova/support/Ref.h>
 
 #include <charconv>
 #include <functional>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <string_view>
 
@@ -15,8 +18,14 @@ using NumberFormat = ZELT_o::Style::NumberFormat;
 
 constexpr char kUsage[] =
     "usage: pova format [options]\n"
+    "       pova format render FORMAT VALUE...\n"
     "Prints the format string (positive section;negative section) of a number format.\n"
     "Without options the number format has its default fields.\n"
+    "With \"render\", prints each VALUE rendered with the format string FORMAT, one line each:\n"
+    "a VALUE that is not a number is a text, \"\" an empty cell. The colour a section asks for\n"
+    "and a fill follow in brackets. Quote FORMAT for the shell: it holds ; # and quotes. In\n"
+    "commands read from standard input, \";\" splits the line and a word that starts with \"#\"\n"
+    "begins a comment: give such formats on the command line.\n"
     "\n"
     "options:\n"
     "  --thousands           group the digits in thousands\n"
@@ -150,9 +159,78 @@ private:
     std::string_view fCurrent;
 };
 
+char const* colour_name(common::NumberFormatter::Colour colour) {
+    using Colour = common::NumberFormatter::Colour;
+    switch (colour) {
+        case Colour::kBlack:
+            return "Black";
+        case Colour::kBlue:
+            return "Blue";
+        case Colour::kCyan:
+            return "Cyan";
+        case Colour::kGreen:
+            return "Green";
+        case Colour::kMagenta:
+            return "Magenta";
+        case Colour::kRed:
+            return "Red";
+        case Colour::kWhite:
+            return "White";
+        case Colour::kYellow:
+            return "Yellow";
+        case Colour::kIndexed:
+            return "Color";
+        case Colour::kNone:
+            break;
+    }
+    return nullptr;
+}
+
+int render(std::vector<std::string> const& args, std::ostream& out, std::ostream& err) {
+    if (args.size() < 3) {
+        err << "pova format render: needs a format string and at least one value\n";
+        return 2;
+    }
+    std::optional<common::NumberFormatter> formatter;
+    try {
+        formatter.emplace(args[1]);
+    } catch (BaseError const& error) {
+        err << "pova format render: " << error.what() << "\n";
+        return 2;
+    }
+    std::string text;
+    for (std::size_t i = 2; i < args.size(); ++i) {
+        std::string const& value = args[i];
+        double number = 0.0;
+        auto const [end, error] =
+            std::from_chars(value.data(), value.data() + value.size(), number);
+        common::NumberFormatter::Rendered const rendered =
+            value.empty() ? formatter->renderEmpty(text)
+            : error == std::errc() && end == value.data() + value.size()
+                ? formatter->render(number, text)
+                : formatter->renderText(value, text);
+        out << text;
+        if (char const* colour = colour_name(rendered.colour)) {
+            out << "  [" << colour;
+            if (rendered.colourIndex != 0) {
+                out << rendered.colourIndex;
+            }
+            out << "]";
+        }
+        if (!rendered.fill.empty()) {
+            out << "  [fill " << rendered.fill << " at " << rendered.fillAt << "]";
+        }
+        out << "\n";
+    }
+    return 0;
+}
+
 }  // namespace
 
 int runFormatCommand(std::vector<std::string> const& args, std::ostream& out, std::ostream& err) {
+    if (!args.empty() && args.front() == "render") {
+        return render(args, out, err);
+    }
     NumberFormat format;
     bool help = false;
     if (!Options(args, err).parse(format, help)) {

@@ -3,15 +3,18 @@
 // dimension, each outer member printed once at the start of its block.
 #pragma once
 
-#include <basekit/OleAuto.h>
 #include <pova/Types.h>
+#include <pova/common/NumberFormatter.h>
 
+#include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 
 namespace ZELT_o {
+class Member;
 class ViewResultSet;
-}
+}  // namespace ZELT_o
 
 namespace pova_tool {
 
@@ -20,10 +23,21 @@ struct GridSize {
     LONG columns = 6;
 };
 
-// Prints at most `size` rows and columns, then a line saying how much was left out.
-void printGrid(ZELT_o::ViewResultSet& result, GridSize const& size, std::ostream& out);
+// How the cells are rendered: with one format for all, or each with the number format of its
+// measure (the measure on the cell's row or column, else the sliced one), General when the
+// measure has none. A fill ("*x") fills the cell's column.
+struct CellFormats {
+    // For every cell (cells --format); unset: by measure.
+    std::optional<common::NumberFormatter> all;
+    // A measure's format string; "" for none.
+    std::function<std::string(ZELT_o::Member const*)> measureFormat;
+    // The measure of the cells whose row and column name none: the slice of Measures.
+    ZELT_o::Member const* slicedMeasure = nullptr;
+};
 
-// The text of one cell: numbers with two decimals, empty cells blank.
-std::string cellText(VARIANT const& value);
+// Prints at most `size` rows and columns, then a line saying how much was left out. A measure
+// whose format string does not compile shows its cells as General.
+void printGrid(ZELT_o::ViewResultSet& result, GridSize const& size, CellFormats const& formats,
+               std::ostream& out);
 
 }  // namespace pova_tool

@@ -16,6 +16,7 @@
 #include <pova/QueryFieldsData.h>
 #include <pova/ViewResultSet.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -80,9 +81,10 @@ std::vector<Session::Command> const& Session::commands() {
     static std::vector<Command> const table = {
         {"layout", "", "print the axes, their dimensions and the slices", 0, false,
          &Session::layout, nullptr},
-        {"cells", "[--rows N] [--columns N]",
-         "print the grid of the current layout (20 rows and 6 columns unless told)", 0, true,
-         &Session::cells, nullptr},
+        {"cells", "[--rows N] [--columns N] [--format F]",
+         "print the grid of the current layout (20 rows and 6 columns unless told), each cell "
+         "in the number format of its measure, or F",
+         0, true, &Session::cells, nullptr},
         {"move", "FROM_AXIS FROM_POS TO_AXIS TO_POS",
          "move a dimension (TO_POS may be one past the end)", 4, false, nullptr, &Session::move},
         {"swap", "AXIS POS AXIS POS", "swap two dimensions", 4, false, nullptr, &Session::swap},
@@ -128,10 +130,14 @@ void Session::printHelp(std::ostream& out) {
            "DIM, MEMBER and HIER are names or unique names.\n\ncommands:\n";
     for (Command const& command : commands()) {
         std::string const head = std::string(command.name) + " " + command.arguments;
-        out << "  " << std::left << std::setw(40) << head << command.help << "\n";
+        // A long head puts its help on the next line.
+        out << "  " << std::left << std::setw(40) << head
+            << (head.size() >= 40 ? "\n" + std::string(42, ' ') : "") << command.help << "\n";
     }
     out << "  " << std::left << std::setw(40) << "format [OPTIONS]"
         << "print the number format string the options describe (format --help)\n";
+    out << "  " << std::left << std::setw(40) << "format render FORMAT VALUE..."
+        << "render values with a number format string\n";
     out << "  " << std::left << std::setw(40) << "filter AXIS EXPRESSION"
         << "keep the lines of AXIS for which EXPRESSION holds, e.g.\n"
         << std::string(42, ' ') << "filter 1 [Measures].[Sales] > 5000000 (undoable)\n";
@@ -317,10 +323,20 @@ bool Session::layout(Arguments const&, std::ostream& out) {
 
 bool Session::cells(Arguments const& args, std::ostream& out) {
     GridSize size;
+    CellFormats formats;
     for (std::size_t i = 0; i < args.size(); i += 2) {
         bool const rows = args[i] == "--rows";
-        if ((!rows && args[i] != "--columns") || i + 1 == args.size()) {
-            throw UsageError("usage: cells [--rows N] [--columns N]");
+        bool const format = args[i] == "--format";
+        if ((!rows && !format && args[i] != "--columns") || i + 1 == args.size()) {
+            throw UsageError("usage: cells [--rows N] [--columns N] [--format F]");
+        }
+        if (format) {
+            try {
+                formats.all = common::NumberFormatter(args[i + 1]);
+            } catch (BaseError const& error) {
+                throw UsageError(error.what());
+            }
+            continue;
         }
         LONG const value = number(args[i + 1]);
         if (value < 1 || value > 10000) {
@@ -340,7 +356,20 @@ bool Session::cells(Arguments const& args, std::ostream& out) {
         out << "no result\n";
         return false;
     }
-    printGrid(*result, size, out);
+    formats.measureFormat = [](ZELT_o::Member const* measure) {
+        return memcube::MemCube::measureFormat(measure).string();
+    };
+    // The cells of a layout whose rows and columns name no measure show the sliced one.
+    ZELT_o::Dimension* measures = fCube->getMeasures();
+    LONG const axes = fViewpoint->countAxes() + fViewpoint->countPagedAxes();
+    for (LONG axis = 0; measures != nullptr && axis < axes; ++axis) {
+        std::vector<ZELT_o::Dimension*> const dimensions = fViewpoint->getAxisDimensions(axis);
+        if (fViewpoint->getAxisType(axis) == ZELT_o::Viewpoint::kSlice &&
+            std::find(dimensions.begin(), dimensions.end(), measures) != dimensions.end()) {
+            formats.slicedMeasure = fViewpoint->getCurrentSection(*measures);
+        }
+    }
+    printGrid(*result, size, formats, out);
     return true;
 }
 

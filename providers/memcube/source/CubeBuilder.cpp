@@ -22,6 +22,7 @@ struct DimensionSpec {
     std::vector<std::string> levels;
     std::vector<std::vector<std::string>> paths;  // For Measures: one single-name path each.
     std::vector<DimensionSpec> alternates;        // Other hierarchies, by the same fields.
+    std::vector<std::string> formats;             // For Measures: one per measure.
 };
 
 // The names one fact dimension's facts use, each stored once.
@@ -187,7 +188,7 @@ CubeBuilder& CubeBuilder::dimension(std::string const& name,
 CubeBuilder& CubeBuilder::hierarchy(std::string const& name, std::vector<std::string> const& levels,
                                     std::vector<std::vector<std::string>> const& paths) {
     check_paths(name, levels, paths);
-    fSpec->add_dimension({name, false, levels, paths, {}});
+    fSpec->add_dimension({name, false, levels, paths, {}, {}});
     return *this;
 }
 
@@ -208,7 +209,7 @@ CubeBuilder& CubeBuilder::alternateHierarchy(std::string const& dimension, std::
         if (taken) {
             invalid("dimension " + dimension + " has a hierarchy named " + name);
         }
-        described.alternates.push_back({name, false, levels, paths, {}});
+        described.alternates.push_back({name, false, levels, paths, {}, {}});
         return *this;
     }
     invalid("no dimension " + dimension + " to add hierarchy " + name + " to");
@@ -231,8 +232,22 @@ CubeBuilder& CubeBuilder::measures(std::vector<std::string> const& names) {
     if (paths.empty()) {
         invalid("no measures");
     }
-    fSpec->add_dimension({"Measures", true, {"MeasuresLevel"}, paths, {}});
+    std::vector<std::string> formats(paths.size());
+    fSpec->add_dimension({"Measures", true, {"MeasuresLevel"}, paths, {}, formats});
     return *this;
+}
+
+CubeBuilder& CubeBuilder::measureFormat(std::string const& measure, std::string const& format) {
+    for (DimensionSpec& dimension : fSpec->dimensions) {
+        for (std::size_t i = 0; dimension.measures && i < dimension.paths.size(); ++i) {
+            if (lookupKey(PovaString(dimension.paths[i].front())) ==
+                lookupKey(PovaString(measure))) {
+                dimension.formats[i] = format;
+                return *this;
+            }
+        }
+    }
+    invalid("no measure " + measure + " to give a format");
 }
 
 CubeBuilder& CubeBuilder::fact(std::vector<std::string> const& leaves,
@@ -275,11 +290,12 @@ support::Ref<MemCube> CubeBuilder::build() const {
             dimension.get(), PovaString(described.name), dimension->getUniqueName()));
         if (described.measures) {
             MemLevel* level = hierarchy->addLevel(PovaString(described.levels.front()));
-            LONG index = 0;
-            for (auto const& path : described.paths) {
-                hierarchy
-                    ->addMember(level, nullptr, PovaString(path.front()), ZELT_o::Member::kMeasure)
-                    ->setMeasureIndex(index++);
+            for (std::size_t index = 0; index < described.paths.size(); ++index) {
+                MemMember* measure =
+                    hierarchy->addMember(level, nullptr, PovaString(described.paths[index].front()),
+                                         ZELT_o::Member::kMeasure);
+                measure->setMeasureIndex(static_cast<LONG>(index));
+                measure->setFormatString(PovaString(described.formats[index]));
             }
         } else {
             add_tree(*hierarchy, described.name, described.levels, described.paths);

@@ -305,6 +305,11 @@ LONG MemCube::countFacts() const {
     return static_cast<LONG>(fFacts->size());
 }
 
+PovaString MemCube::measureFormat(ZELT_o::Member const* member) {
+    auto const* measure = dynamic_cast<MemMember const*>(member);
+    return measure != nullptr ? measure->formatString() : PovaString();
+}
+
 void MemCube::notifyCalculationAdded(ZELT_o::Calculation* calculation) {
     std::vector<ZELT_o::CubeListener*> const listeners = fListeners;
     for (ZELT_o::CubeListener* listener : listeners) {

@@ -52,6 +52,9 @@ public:
     // The measure's column in the fact table; -1 for other members.
     LONG measureIndex() const { return fMeasureIndex; }
     void setMeasureIndex(LONG index) { fMeasureIndex = index; }
+    // A measure's number format string; "" for none and for other members.
+    PovaString const& formatString() const { return fFormatString; }
+    void setFormatString(PovaString format) { fFormatString = std::move(format); }
 
 private:
     ~MemMember() override;
@@ -66,6 +69,7 @@ private:
     LONG fFirstLeaf = 0;
     LONG fEndLeaf = 0;
     LONG fMeasureIndex = -1;
+    PovaString fFormatString;
     // Not counted: listeners remove themselves.
     std::vector<Listener*> fListeners;
 };

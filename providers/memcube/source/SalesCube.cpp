@@ -159,6 +159,8 @@ support::Ref<MemCube> makeSalesCube() {
         .hierarchy("Product", {"Category", "Subcategory", "Product"}, products)
         .hierarchy("Region", {"Country", "City"}, cities)
         .measures({"Sales", "Units"})
+        .measureFormat("Sales", "#,##0.00")
+        .measureFormat("Units", "#,##0")
         .reserveFacts(kSalesFacts);
 
     Draw draw(20240601u);

@@ -51,6 +51,9 @@ public:
                                     std::vector<std::vector<std::string>> const& paths);
     // The Measures dimension, its measures in order.
     CubeBuilder& measures(std::vector<std::string> const& names);
+    // The number format string a measure's cells are shown with (MemCube::measureFormat); a
+    // measure declared before. None: "".
+    CubeBuilder& measureFormat(std::string const& measure, std::string const& format);
     // One fact: a leaf member of every non-measure dimension, in dimension order, given by
     // unique name or by name (a name must then be unique among the dimension's members), and
     // one value per measure. Facts with the same coordinates add up.

@@ -125,6 +125,9 @@ public:
     // unknown.
     ZELT_o::Member* findMember(PovaString const& name) const;
     LONG countFacts() const;
+    // The number format string a memcube measure's cells are shown with (CubeBuilder's
+    // measureFormat); "" for a measure without one and for any other member.
+    static PovaString measureFormat(ZELT_o::Member const* member);
 
     void setDefaultExcludeEmpty(bool exclude) { fDefaultExcludeEmpty = exclude; }
     // Parameters expressions may refer to; the cube holds a reference to each.

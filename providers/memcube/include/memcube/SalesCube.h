@@ -5,7 +5,7 @@
 //            ([Time].[2024].[Q1].[Jan]);
 //   Product  Category > Subcategory > Product: 4 categories, 12 subcategories, 48 products;
 //   Region   Country > City: 5 countries, 20 cities;
-//   Measures Sales (money, two decimals) and Units (whole numbers).
+//   Measures Sales (money, two decimals: "#,##0.00") and Units (whole numbers: "#,##0").
 // and 100,000 facts drawn from a fixed seed.
 #pragma once
 
