@@ -124,17 +124,32 @@ auto rebuilt(Load load) -> decltype(load()) {
 
 // What an initialisation from XML may change, listed once: a failed load of a connected
 // viewpoint puts all of it back.
-#define POVA_LOADED_FIELDS(X)                                                                    \
-    X(fSides)                                                                                    \
-    X(fSideConstraints)                                                                          \
-    X(fAxisTypes)                                                                                \
-    X(fExcludeNulls)                                                                             \
-    X(fNumViewAxes)                                                                              \
-    X(fNumPagedAxes)                                                                             \
-    X(fNewDimensionAxis) X(fCopyParentOrientation) X(fDimensionLinkModes) X(fActiveHierarchies)  \
-        X(fDimsAwaitingDefault) X(fUniqueName) X(fGUID) X(fDocumentGUID) X(fID) X(fSortLinkMode) \
-            X(fFilterLinkMode) X(fFormatLinkMode) X(fPersistenceVersion) X(fExpression)          \
-                X(fInitFromExpression) X(fChangedSinceLastPersist) X(fPersistenceRoot)
+// clang-format off
+#define POVA_LOADED_FIELDS(X) \
+    X(fSides) \
+    X(fSideConstraints) \
+    X(fAxisTypes) \
+    X(fExcludeNulls) \
+    X(fNumViewAxes) \
+    X(fNumPagedAxes) \
+    X(fNewDimensionAxis) \
+    X(fCopyParentOrientation) \
+    X(fDimensionLinkModes) \
+    X(fActiveHierarchies) \
+    X(fDimsAwaitingDefault) \
+    X(fUniqueName) \
+    X(fGUID) \
+    X(fDocumentGUID) \
+    X(fID) \
+    X(fSortLinkMode) \
+    X(fFilterLinkMode) \
+    X(fFormatLinkMode) \
+    X(fPersistenceVersion) \
+    X(fExpression) \
+    X(fInitFromExpression) \
+    X(fChangedSinceLastPersist) \
+    X(fPersistenceRoot)
+// clang-format on
 
 struct ViewpointCommon::Snapshot {
 #define POVA_SNAPSHOT_FIELD(field) decltype(ViewpointCommon::field) field;
