@@ -68,3 +68,11 @@ TEST(FormatCommand, HelpAndBadCommandLines) {
 }
 
 }  // namespace
+
+TEST(FormatCommand, RendersValues) {
+    Outcome const r = run({"render", "[Red]#,##0.00;(#,##0.00);\"zero\"", "-1234.5", "0", "x", ""});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("(1,234.50)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("zero"), std::string::npos) << r.out;
+    EXPECT_NE(run({"render", "0.0.0[", "1"}).code, 0);
+}

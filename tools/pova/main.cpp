@@ -15,18 +15,41 @@
 namespace {
 
 // Words of a line; ";" is a word of its own wherever it stands.
-std::vector<std::string> split(std::string line) {
-    for (std::size_t at = line.find(';'); at != std::string::npos; at = line.find(';', at + 3)) {
-        line.replace(at, 1, " ; ");
-    }
-    std::istringstream stream(line);
+// The words of a script line. A line whose first character (after blanks) is '#' is a
+// comment. A ';' that ends a word separates two commands of one transaction; inside a word it
+// stays, as in the number format "#,##0;(#,##0)". Double quotes keep blanks and ';' in a word
+// (the quotes stay part of it, as format strings need them).
+std::vector<std::string> split(std::string const& line) {
     std::vector<std::string> words;
-    for (std::string word; stream >> word;) {
-        if (word.front() == '#') {
-            break;
-        }
-        words.push_back(word);
+    std::size_t const first = line.find_first_not_of(" \t\r");
+    if (first == std::string::npos || line[first] == '#') {
+        return words;
     }
+    std::string word;
+    bool quoted = false;
+    auto end_word = [&] {
+        if (!word.empty()) {
+            words.push_back(std::move(word));
+            word.clear();
+        }
+    };
+    for (std::size_t i = first; i < line.size(); ++i) {
+        char const c = line[i];
+        bool const blank = c == ' ' || c == '\t' || c == '\r';
+        if (c == '"') {
+            quoted = !quoted;
+            word.push_back(c);
+        } else if (!quoted && blank) {
+            end_word();
+        } else if (!quoted && c == ';' &&
+                   (i + 1 == line.size() || line[i + 1] == ' ' || line[i + 1] == '\t')) {
+            end_word();
+            words.emplace_back(";");
+        } else {
+            word.push_back(c);
+        }
+    }
+    end_word();
     return words;
 }
 
