@@ -7,27 +7,22 @@
 #include <cstdint>
 #include <utility>
 
+#include "viewpoint/CommandSupport.h"
+
 namespace common {
+
+using command::kAlreadyRecorded;
+using command::kCannotRun;
+using command::raise;
 
 namespace {
 
-constexpr ZELT_o::MessageCode kAlreadyRecorded = 0xC201120Bu;
-constexpr ZELT_o::MessageCode kCannotRun = 0xC201120Cu;
 constexpr ZELT_o::MessageCode kReorientFailed = 0xC201B23Cu;
 constexpr ZELT_o::MessageCode kViewAxisType = 0xC201B23Eu;
 constexpr int kTraceLevel = 5;
 
 // Shared with the transaction: one numbering for both classes.
 support::InstanceCounter sInstances;
-
-[[noreturn]] void raise(ZELT_o::MessageCode code) {
-    throw BaseError(code, ViewpointCommon::fModule(), 1, 0);
-}
-
-// Pointers as the trace lines print them.
-unsigned address(void const* object) {
-    return static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(object));
-}
 
 }  // namespace
 
@@ -52,7 +47,7 @@ void BasicViewpointCommandCommon::trace(int line, char const* function, PovaStri
 }
 
 unsigned BasicViewpointCommandCommon::trace_address() const {
-    return address(this);
+    return command::traceAddress(this);
 }
 
 void BasicViewpointCommandCommon::check_nothing_recorded() {
@@ -101,16 +96,7 @@ void BasicViewpointCommandCommon::run(bool undo) {
     // A listener may release the last outside reference to the viewpoint while it is told.
     auto const keep = support::retain(&viewpoint());
     switch (fKind) {
-#define POVA_BASIC_KIND_CASE(kind, name) \
-    case kind:                           \
-        if (undo) {                      \
-            undo_##name();               \
-        } else {                         \
-            execute_##name();            \
-        }                                \
-        return;
-        POVA_BASIC_COMMAND_KINDS(POVA_BASIC_KIND_CASE)
-#undef POVA_BASIC_KIND_CASE
+        POVA_BASIC_COMMAND_KINDS(POVA_COMMAND_KIND_CASE)
         default:
             raise(kCannotRun);
     }
@@ -177,7 +163,8 @@ void BasicViewpointCommandCommon::SetDimensions(ZELT_o::Dimension* dimension, LO
     if (tracing()) {
         trace(__LINE__, "BasicViewpointCommandCommon::SetDimensions",
               PovaString::build("ViewpointCommand %x ::SetDimensions(Dimension(0x%08x) To:%d, %d)",
-                                trace_address(), address(dimension), axis, flag ? 1 : 0));
+                                trace_address(), command::traceAddress(dimension), axis,
+                                flag ? 1 : 0));
     }
     check_nothing_recorded();
     fDimension = dimension;
@@ -190,7 +177,7 @@ void BasicViewpointCommandCommon::SetDimensionLinkMode(ZELT_o::Dimension* dimens
     if (tracing()) {
         trace(__LINE__, "BasicViewpointCommandCommon::SetDimensionLinkMode",
               PovaString::build("ViewpointCommand %x  ::SetDimensionLinkMode(%x, %d)",
-                                trace_address(), address(dimension), mode));
+                                trace_address(), command::traceAddress(dimension), mode));
     }
     fDimension = dimension;
     fKind = kDimensionLinkMode;
@@ -210,9 +197,10 @@ void BasicViewpointCommandCommon::SetSides(
 void BasicViewpointCommandCommon::SetActiveHierarchy(ZELT_o::Dimension* dimension,
                                                      ZELT_o::Hierarchy* hierarchy) {
     if (tracing()) {
-        trace(__LINE__, "BasicViewpointCommandCommon::SetActiveHierarchy",
-              PovaString::build("ViewpointCommand %x  ::SetActiveHierarchy(%x, %x)",
-                                trace_address(), address(dimension), address(hierarchy)));
+        trace(
+            __LINE__, "BasicViewpointCommandCommon::SetActiveHierarchy",
+            PovaString::build("ViewpointCommand %x  ::SetActiveHierarchy(%x, %x)", trace_address(),
+                              command::traceAddress(dimension), command::traceAddress(hierarchy)));
     }
     fDimension = dimension;
     fHierarchy = hierarchy;
@@ -222,9 +210,10 @@ void BasicViewpointCommandCommon::SetActiveHierarchy(ZELT_o::Dimension* dimensio
 void BasicViewpointCommandCommon::SetActiveMemberSet(ZELT_o::Dimension* dimension,
                                                      ZELT_o::MemberSet* set) {
     if (tracing()) {
-        trace(__LINE__, "BasicViewpointCommandCommon::SetActiveMemberSet",
-              PovaString::build("ViewpointCommand %x  ::SetActiveMemberSet(%x, %x)",
-                                trace_address(), address(dimension), address(set)));
+        trace(
+            __LINE__, "BasicViewpointCommandCommon::SetActiveMemberSet",
+            PovaString::build("ViewpointCommand %x  ::SetActiveMemberSet(%x, %x)", trace_address(),
+                              command::traceAddress(dimension), command::traceAddress(set)));
     }
     fDimension = dimension;
     fMemberSet = support::retain(set);
@@ -236,7 +225,7 @@ void BasicViewpointCommandCommon::SetActiveSlice(ZELT_o::Dimension* dimension,
     if (tracing()) {
         trace(__LINE__, "BasicViewpointCommandCommon::SetActiveSlice",
               PovaString::build("ViewpointCommand %x  ::SetActiveSlice(%x, %x)", trace_address(),
-                                address(dimension), address(member)));
+                                command::traceAddress(dimension), command::traceAddress(member)));
     }
     fDimension = dimension;
     fSliceMember = support::retain(member);
@@ -246,9 +235,10 @@ void BasicViewpointCommandCommon::SetActiveSlice(ZELT_o::Dimension* dimension,
 void BasicViewpointCommandCommon::SetActiveSelection(ZELT_o::Dimension* dimension,
                                                      ZELT_o::MemberSet* set) {
     if (tracing()) {
-        trace(__LINE__, "BasicViewpointCommandCommon::SetActiveSelection",
-              PovaString::build("ViewpointCommand %x  ::SetActiveSelection(%x, %x)",
-                                trace_address(), address(dimension), address(set)));
+        trace(
+            __LINE__, "BasicViewpointCommandCommon::SetActiveSelection",
+            PovaString::build("ViewpointCommand %x  ::SetActiveSelection(%x, %x)", trace_address(),
+                              command::traceAddress(dimension), command::traceAddress(set)));
     }
     fDimension = dimension;
     fMemberSet = support::retain(set);

@@ -12,19 +12,19 @@ namespace ZELT_o {
 FilterViewpointCommand::~FilterViewpointCommand() = default;
 }  // namespace ZELT_o
 
+#include "viewpoint/CommandSupport.h"
+
 namespace common {
+
+using command::kAlreadyRecorded;
+using command::kCannotRun;
+using command::raise;
 
 namespace {
 
-constexpr ZELT_o::MessageCode kAlreadyRecorded = 0xC201120Bu;
-constexpr ZELT_o::MessageCode kCannotRun = 0xC201120Cu;
 constexpr int kTraceLevel = 5;
 
 support::InstanceCounter sInstances;
-
-[[noreturn]] void raise(ZELT_o::MessageCode code) {
-    throw BaseError(code, ViewpointCommon::fModule(), 1, 0);
-}
 
 }  // namespace
 
@@ -56,7 +56,7 @@ void FilterViewpointCommandCommon::trace(int line, char const* function, PovaStr
 }
 
 unsigned FilterViewpointCommandCommon::trace_address() const {
-    return static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(this));
+    return command::traceAddress(this);
 }
 
 void FilterViewpointCommandCommon::check_nothing_recorded() {
@@ -111,16 +111,7 @@ void FilterViewpointCommandCommon::run(bool undo) {
     // A listener may release the last outside reference to the viewpoint while it is told.
     auto const keep = support::retain(&viewpoint());
     switch (fKind) {
-#define POVA_FILTER_KIND_CASE(kind, name) \
-    case kind:                            \
-        if (undo) {                       \
-            undo_##name();                \
-        } else {                          \
-            execute_##name();             \
-        }                                 \
-        return;
-        POVA_FILTER_COMMAND_KINDS(POVA_FILTER_KIND_CASE)
-#undef POVA_FILTER_KIND_CASE
+        POVA_FILTER_COMMAND_KINDS(POVA_COMMAND_KIND_CASE)
         default:
             raise(kCannotRun);
     }

@@ -8,19 +8,19 @@
 
 #include <cstdint>
 
+#include "viewpoint/CommandSupport.h"
+
 namespace common {
+
+using command::kAlreadyRecorded;
+using command::kCannotRun;
+using command::raise;
 
 namespace {
 
-constexpr ZELT_o::MessageCode kAlreadyRecorded = 0xC201120Bu;
-constexpr ZELT_o::MessageCode kCannotRun = 0xC201120Cu;
 constexpr int kTraceLevel = 5;
 
 support::InstanceCounter sInstances;
-
-[[noreturn]] void raise(ZELT_o::MessageCode code) {
-    throw BaseError(code, ViewpointCommon::fModule(), 1, 0);
-}
 
 }  // namespace
 
@@ -47,7 +47,7 @@ void SortViewpointCommandCommon::trace(int line, char const* function, PovaStrin
 }
 
 unsigned SortViewpointCommandCommon::trace_address() const {
-    return static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(this));
+    return command::traceAddress(this);
 }
 
 void SortViewpointCommandCommon::check_nothing_recorded() {
@@ -91,16 +91,7 @@ void SortViewpointCommandCommon::run(bool undo) {
     // A listener may release the last outside reference to the viewpoint while it is told.
     auto const keep = support::retain(&viewpoint());
     switch (fKind) {
-#define POVA_SORT_KIND_CASE(kind, name) \
-    case kind:                          \
-        if (undo) {                     \
-            undo_##name();              \
-        } else {                        \
-            execute_##name();           \
-        }                               \
-        return;
-        POVA_SORT_COMMAND_KINDS(POVA_SORT_KIND_CASE)
-#undef POVA_SORT_KIND_CASE
+        POVA_SORT_COMMAND_KINDS(POVA_COMMAND_KIND_CASE)
         default:
             raise(kCannotRun);
     }
