@@ -142,8 +142,12 @@ std::vector<std::pair<ZELT_o::Sort*, ZELT_o::Sort*>> sorts_and_roots(std::vector
 }  // namespace
 
 void ViewpointCommon::doSetSorts(std::vector<LONG> const& ids) {
+    set_sorts_applied(ids, true);
+}
+
+void ViewpointCommon::set_sorts_applied(std::vector<LONG> const& ids, bool applied) {
     if (ViewpointCommon* owner = sort_owner(); owner != this) {
-        owner->doSetSorts(ids);
+        owner->set_sorts_applied(ids, applied);
         return;
     }
     auto self = keep_alive();
@@ -151,7 +155,7 @@ void ViewpointCommon::doSetSorts(std::vector<LONG> const& ids) {
         ids, [this](LONG id) -> ZELT_o::Sort& { return own_sort(id); },
         [this](ZELT_o::Sort* sort) { return GetSortWithDims(sort); });
     for (auto const& [sort, root] : found) {
-        sort->setApplied(true);
+        sort->setApplied(applied);
         dirty_viewpoint();
         walk_sort(root);
     }
@@ -188,20 +192,7 @@ void ViewpointCommon::doRemoveAllSorts() {
 }
 
 void ViewpointCommon::doClearSorts(std::vector<LONG> const& ids) {
-    if (ViewpointCommon* owner = sort_owner(); owner != this) {
-        owner->doClearSorts(ids);
-        return;
-    }
-    auto self = keep_alive();
-    auto const found = sorts_and_roots(
-        ids, [this](LONG id) -> ZELT_o::Sort& { return own_sort(id); },
-        [this](ZELT_o::Sort* sort) { return GetSortWithDims(sort); });
-    for (auto const& [sort, root] : found) {
-        sort->setApplied(false);
-        dirty_viewpoint();
-        walk_sort(root);
-    }
-    send_sort_events();
+    set_sorts_applied(ids, false);
 }
 
 // The order of the sorts decides what a query shows, so the tree hears of the swap.

@@ -623,6 +623,8 @@ private:
     // Forgets every sort of this viewpoint's own table (with its cube, on load), telling
     // nobody.
     void drop_sorts();
+    // Applies the listed sorts, or takes them off, after finding every one of them.
+    void set_sorts_applied(std::vector<LONG> const& ids, bool applied);
     void save_sorts(XmlSupport& xml, XmlNode viewpointElement);
     void init_sorts_from_xml(XmlNode root);
     // Id -> sort, ordered by id.
