@@ -12,6 +12,8 @@
 
 #include <algorithm>
 
+#include "viewpoint/SpecificationXml.h"
+
 namespace ZELT_o {
 Filter::~Filter() = default;
 }  // namespace ZELT_o
@@ -22,17 +24,7 @@ namespace {
 
 support::InstanceCounter sInstances;
 
-PovaString attribute(XmlNode element, char const* name) {
-    PovaString value;
-    element.getAttribute(name, value);
-    return value;
-}
-
-XmlNode add_vector(XmlNode element, char const* uniqueName) {
-    XmlNode vector = XmlSupport::addAChild(element, "Vector");
-    XmlSupport::write_to(vector, "UniqueName", uniqueName);
-    return vector;
-}
+using spec_xml::attribute;
 
 std::vector<XmlNode> child_elements(XmlNode node) {
     std::vector<XmlNode> elements;
@@ -145,32 +137,11 @@ void FilterCommon::save(XmlSupport& xml, LONG const& index, XmlNode element) con
     if (fAxis >= 0) {
         XmlSupport::write_to(element, "AxisIndex", fAxis);
     }
-    if (!fNameVec.empty()) {
-        XmlNode const names = add_vector(element, "NameVec");
-        for (PovaString const& name : fNameVec) {
-            XmlSupport::write_to(XmlSupport::addAChild(names, "UniqueName"), "SpecName", name);
-        }
-    }
-    if (!fDimVec.empty()) {
-        XmlNode const dimensions = add_vector(element, "DimVec");
-        for (ZELT_o::Dimension const* dimension : fDimVec) {
-            if (dimension != nullptr) {
-                XmlSupport::write_to(XmlSupport::addAChild(dimensions, "Dimension"), "UniqueName",
-                                     dimension->getUniqueName());
-            }
-        }
-    }
-    if (!fHierVec.empty()) {
-        XmlNode const hierarchies = add_vector(element, "HierVec");
-        for (ZELT_o::Hierarchy const* hierarchy : fHierVec) {
-            if (hierarchy != nullptr) {
-                XmlSupport::write_to(XmlSupport::addAChild(hierarchies, "Hierarchy"), "UniqueName",
-                                     hierarchy->getUniqueName());
-            }
-        }
-    }
+    spec_xml::writeNames(element, fNameVec);
+    spec_xml::writeParts(element, "DimVec", "Dimension", fDimVec, true);
+    spec_xml::writeParts(element, "HierVec", "Hierarchy", fHierVec, true);
     if (!fExpressions.empty()) {
-        XmlNode const expressions = add_vector(element, "ExpressionVector");
+        XmlNode const expressions = spec_xml::addVector(element, "ExpressionVector");
         for (std::size_t i = 0; i < fExpressions.size(); ++i) {
             LONG const position = static_cast<LONG>(i);
             fExpressions[i]->save(xml, position, XmlSupport::addAChild(expressions, "Expression"));

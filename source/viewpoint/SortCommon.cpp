@@ -6,6 +6,8 @@
 #include <pova/Dimension.h>
 #include <pova/common/SortCommon.h>
 
+#include "viewpoint/SpecificationXml.h"
+
 namespace ZELT_o {
 Sort::~Sort() = default;
 }  // namespace ZELT_o
@@ -14,17 +16,7 @@ namespace common {
 
 namespace {
 
-XmlNode add_vector(XmlNode element, char const* uniqueName) {
-    XmlNode vector = XmlSupport::addAChild(element, "Vector");
-    XmlSupport::write_to(vector, "UniqueName", uniqueName);
-    return vector;
-}
-
-PovaString attribute(XmlNode element, char const* name) {
-    PovaString value;
-    element.getAttribute(name, value);
-    return value;
-}
+using spec_xml::attribute;
 
 std::vector<XmlNode> child_elements(XmlNode node) {
     std::vector<XmlNode> children = node.childNodes();
@@ -66,19 +58,8 @@ void SortCommon::save(XmlSupport& /*xml*/, LONG const& index, XmlNode element) c
     XmlSupport::write_to(element, "IsReversing", fIsReversing);
     XmlSupport::write_to(element, "ChangeHier", fChangeHier);
     XmlSupport::write_to(element, "ParentIndex", fParentIndex);
-    if (!fNameVec.empty()) {
-        XmlNode const names = add_vector(element, "NameVec");
-        for (PovaString const& name : fNameVec) {
-            XmlSupport::write_to(XmlSupport::addAChild(names, "UniqueName"), "SpecName", name);
-        }
-    }
-    if (!fDimVec.empty()) {
-        XmlNode const dimensions = add_vector(element, "DimVec");
-        for (ZELT_o::Dimension const* dimension : fDimVec) {
-            XmlSupport::write_to(XmlSupport::addAChild(dimensions, "Dimension"), "UniqueName",
-                                 dimension != nullptr ? dimension->getUniqueName() : PovaString());
-        }
-    }
+    spec_xml::writeNames(element, fNameVec);
+    spec_xml::writeParts(element, "DimVec", "Dimension", fDimVec, false);
 }
 
 void SortCommon::load(NodeListIterator& in, ZELT_o::Cube* cube) {
