@@ -9,6 +9,8 @@
 #include <cmath>
 #include <utility>
 
+#include "viewpoint/SpecificationXml.h"
+
 namespace common {
 
 namespace {
@@ -30,29 +32,6 @@ bool float_to_currency(float value, CY& out) {
     }
     out.int64 = static_cast<LONGLONG>(scaled);
     return true;
-}
-
-// Every child of a format element must be an element.
-std::vector<XmlNode> child_elements(XmlNode node) {
-    std::vector<XmlNode> children = node.childNodes();
-    for (XmlNode const& child : children) {
-        if (!child.isElement()) {
-            throw ResultError(E_FAIL);
-        }
-    }
-    return children;
-}
-
-PovaString attribute(XmlNode element, char const* name) {
-    PovaString value;
-    element.getAttribute(name, value);
-    return value;
-}
-
-XmlNode add_vector(XmlNode element, char const* uniqueName) {
-    XmlNode vector = XmlSupport::addAChild(element, "Vector");
-    XmlSupport::write_to(vector, "UniqueName", uniqueName);
-    return vector;
 }
 
 // The number format's fields with their XML names, in the order they are written.
@@ -151,24 +130,24 @@ void FormatCommon::save(XmlSupport& xml, LONG const& index, XmlNode element) con
 
     if (fExpression) {
         XmlNode const holder =
-            XmlSupport::addAChild(add_vector(element, "ExpressionVector"), "Expression");
+            XmlSupport::addAChild(spec_xml::addVector(element, "ExpressionVector"), "Expression");
         LONG const first = 0;
         fExpression->save(xml, first, holder);
     }
 
-    XmlNode const dimensions = add_vector(element, "DimVec");
+    XmlNode const dimensions = spec_xml::addVector(element, "DimVec");
     for (ZELT_o::Dimension const* dimension : fDimensions) {
         if (dimension != nullptr) {
             XmlSupport::write_to(XmlSupport::addAChild(dimensions, "Dimension"), "UniqueName",
                                  dimension->getUniqueName());
         }
     }
-    XmlNode const names = add_vector(element, "DimNames");
+    XmlNode const names = spec_xml::addVector(element, "DimNames");
     for (PovaString const& name : fDimensionNames) {
         XmlSupport::write_to(XmlSupport::addAChild(names, "Dimension"), "UniqueName", name);
     }
     if (!fNameList.empty()) {
-        XmlNode const specNames = add_vector(element, "NameVec");
+        XmlNode const specNames = spec_xml::addVector(element, "NameVec");
         for (PovaString const& name : fNameList) {
             XmlSupport::write_to(XmlSupport::addAChild(specNames, "UniqueName"), "SpecName", name);
         }
@@ -192,7 +171,7 @@ void FormatCommon::load(NodeListIterator& iterator, ZELT_o::Cube* cube) {
         throw ResultError(E_UNEXPECTED);
     }
     load_attributes(iterator);
-    for (XmlNode const& child : child_elements(element)) {
+    for (XmlNode const& child : spec_xml::childElements(element)) {
         PovaString const name = child.name();
         if (name == "Vector") {
             load_vector(child, cube);
@@ -236,22 +215,23 @@ void FormatCommon::load_attributes(NodeListIterator const& in) {
 }
 
 void FormatCommon::load_vector(XmlNode vector, ZELT_o::Cube* cube) {
-    PovaString const kind = attribute(vector, "UniqueName");
+    PovaString const kind = spec_xml::attribute(vector, "UniqueName");
     if (kind == "NameVec") {
-        for (XmlNode const& name : child_elements(vector)) {
-            fNameList.push_back(attribute(name, "SpecName"));
+        for (XmlNode const& name : spec_xml::childElements(vector)) {
+            fNameList.push_back(spec_xml::attribute(name, "SpecName"));
         }
     } else if (kind == "DimVec") {
-        for (XmlNode const& entry : child_elements(vector)) {
+        for (XmlNode const& entry : spec_xml::childElements(vector)) {
             ZELT_o::Dimension* const dimension =
-                cube != nullptr ? cube->findDimension(attribute(entry, "UniqueName")) : nullptr;
+                cube != nullptr ? cube->findDimension(spec_xml::attribute(entry, "UniqueName"))
+                                : nullptr;
             if (dimension != nullptr) {
                 fDimensions.push_back(dimension);
             }
         }
     } else if (kind == "DimNames") {
-        for (XmlNode const& entry : child_elements(vector)) {
-            fDimensionNames.push_back(attribute(entry, "UniqueName"));
+        for (XmlNode const& entry : spec_xml::childElements(vector)) {
+            fDimensionNames.push_back(spec_xml::attribute(entry, "UniqueName"));
         }
     } else if (kind == "ExpressionVector") {
         std::vector<XmlNode> const children = vector.childNodes();

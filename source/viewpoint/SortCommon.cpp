@@ -17,16 +17,7 @@ namespace common {
 namespace {
 
 using spec_xml::attribute;
-
-std::vector<XmlNode> child_elements(XmlNode node) {
-    std::vector<XmlNode> children = node.childNodes();
-    for (XmlNode const& child : children) {
-        if (!child.isElement()) {
-            throw ResultError(E_FAIL);
-        }
-    }
-    return children;
-}
+using spec_xml::childElements;
 
 }  // namespace
 
@@ -79,11 +70,11 @@ void SortCommon::load(NodeListIterator& in, ZELT_o::Cube* cube) {
         }
         PovaString const kind = attribute(vector, "UniqueName");
         if (kind == "NameVec") {
-            for (XmlNode const& name : child_elements(vector)) {
+            for (XmlNode const& name : childElements(vector)) {
                 fNameVec.push_back(attribute(name, "SpecName"));
             }
         } else if (kind == "DimVec") {
-            for (XmlNode const& entry : child_elements(vector)) {
+            for (XmlNode const& entry : childElements(vector)) {
                 PovaString const name = attribute(entry, "UniqueName");
                 fDimVec.push_back(cube != nullptr ? cube->findDimension(name) : nullptr);
             }

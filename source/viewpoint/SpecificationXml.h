@@ -1,7 +1,8 @@
-// XML pieces the sorts and filters write alike: their "Vector" lists of names, dimensions and
-// hierarchies, and attribute reads.
+// XML pieces the specifications (sorts, filters, formats) read and write alike: their "Vector"
+// lists of names, dimensions and hierarchies, their child elements and attribute reads.
 #pragma once
 
+#include <basekit/BaseError.h>
 #include <basekit/PovaString.h>
 #include <basekit/XmlNode.h>
 #include <basekit/XmlSupport.h>
@@ -15,6 +16,18 @@ inline PovaString attribute(XmlNode element, char const* name) {
     PovaString value;
     element.getAttribute(name, value);
     return value;
+}
+
+// The children of a specification's element, every one of which must be an element (else
+// E_FAIL).
+inline std::vector<XmlNode> childElements(XmlNode node) {
+    std::vector<XmlNode> children = node.childNodes();
+    for (XmlNode const& child : children) {
+        if (!child.isElement()) {
+            throw ResultError(E_FAIL);
+        }
+    }
+    return children;
 }
 
 // A new child "Vector" whose "UniqueName" says which list it holds.
