@@ -102,6 +102,17 @@ constexpr CatalogEntry kCatalog[] = {
 
     // Providers.
     {0xC201C100u, "memcube cannot evaluate filter %1: %2"},
+    {0xC201C200u, "The database %1 cannot be opened: %2"},
+    {0xC201C201u, "Cannot connect to the database server: %1"},
+    {0xC201C202u, "The connection to the database server was lost: %1"},
+    {0xC201C203u, "The database refused the statement: %1"},
+    {0xC201C204u, "The query was cancelled"},
+    {0xC201C205u, "The cube's description names table %1, which the database does not have: %2"},
+    {0xC201C206u,
+     "The cube's description names column %1 of table %2, which the database does not have"},
+    {0xC201C207u, "No cube description was found in the database or in %1"},
+    {0xC201C208u, "The cube's description cannot be read: %1"},
+    {0xC201C209u, "The query names %1, which the cube does not have"},
 };
 
 constexpr bool sorted_without_duplicates() {
