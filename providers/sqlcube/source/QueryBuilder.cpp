@@ -147,9 +147,6 @@ SqlQuery QueryBuilder::build(QuerySpec const& spec) const {
     for (MemberRef const& slice : spec.slices) {
         std::size_t const dimension = dimension_of(slice.dimension);
         int const level = level_of(dimension, slice);
-        if (level >= 0) {
-            joined[dimension] = true;
-        }
         slices.emplace_back(dimension, level);
     }
 
@@ -157,14 +154,16 @@ SqlQuery QueryBuilder::build(QuerySpec const& spec) const {
     Parameters parameters(fDialect);
     auto const quote = [this](std::string const& identifier) { return fDialect.quote(identifier); };
     auto const dimension_alias = [](std::size_t d) { return column_alias("d", d); };
-    auto const level_column = [&](std::size_t d, std::size_t level) {
-        return dimension_alias(d) + "." + quote(fDescription.dimensions[d].levels[level].column);
+    auto const level_column = [&](std::size_t d, std::size_t level, char const* alias = "d") {
+        return column_alias(alias, d) + "." +
+               quote(fDescription.dimensions[d].levels[level].column);
     };
-    // The member's condition on its dimension's columns, its names bound.
+    // The member's condition on the columns of its dimension's table in a subquery, its names
+    // bound.
     auto const member_condition = [&](std::size_t d, MemberRef const& member) {
         std::string text = "(";
         for (std::size_t l = 0; l < member.path.size(); ++l) {
-            text += (l == 0 ? "" : " AND ") + level_column(d, l) + " = " +
+            text += (l == 0 ? "" : " AND ") + level_column(d, l, "s") + " = " +
                     parameters.add(member.path[l]);
         }
         return text + ")";
@@ -242,27 +241,37 @@ SqlQuery QueryBuilder::build(QuerySpec const& spec) const {
                         quote(dimension.factKeyColumn);
             }
         }
-        auto const add_where = [&where](std::string const& condition) {
-            where += (where.empty() ? " WHERE " : " AND ") + condition;
-        };
-        for (std::size_t s = 0; s < slices.size(); ++s) {
-            if (slices[s].second >= 0) {
-                add_where(member_condition(slices[s].first, spec.slices[s]));
-            }
-        }
-        for (std::size_t n = 0; n < nests.size(); ++n) {
-            int const level = nests[n].levels[choice[n]];
-            if (level < 0) {
-                continue;
-            }
-            std::string any;
-            for (MemberRef const& member : *nests[n].members) {
-                if (member.path.size() == static_cast<std::size_t>(level) + 1) {
-                    any +=
-                        (any.empty() ? "" : " OR ") + member_condition(nests[n].dimension, member);
+        // Slices and member lists restrict the fact keys to those of a subquery on the
+        // dimension table: its conditions run once per dimension row, not once per fact.
+        for (std::size_t d = 0; d < fDescription.dimensions.size(); ++d) {
+            std::string conditions;
+            for (std::size_t s = 0; s < slices.size(); ++s) {
+                if (slices[s].first == d && slices[s].second >= 0) {
+                    conditions +=
+                        (conditions.empty() ? "" : " AND ") + member_condition(d, spec.slices[s]);
                 }
             }
-            add_where("(" + any + ")");
+            for (std::size_t n = 0; n < nests.size(); ++n) {
+                int const level = nests[n].levels[choice[n]];
+                if (nests[n].dimension != d || level < 0) {
+                    continue;
+                }
+                std::string any;
+                for (MemberRef const& member : *nests[n].members) {
+                    if (member.path.size() == static_cast<std::size_t>(level) + 1) {
+                        any += (any.empty() ? "" : " OR ") + member_condition(d, member);
+                    }
+                }
+                conditions += (conditions.empty() ? "(" : " AND (") + any + ")";
+            }
+            if (!conditions.empty()) {
+                DimensionDescription const& dimension = fDescription.dimensions[d];
+                std::string const alias = column_alias("s", d);
+                where += (where.empty() ? " WHERE f." : " AND f.") +
+                         quote(dimension.factKeyColumn) + " IN (SELECT " + alias + "." +
+                         quote(dimension.keyColumn) + " FROM " + quote(dimension.table) + " AS " +
+                         alias + " WHERE " + conditions + ")";
+            }
         }
         std::string branch = "SELECT " + select + " FROM " + from + where;
         if (!group.empty()) {
