@@ -41,7 +41,7 @@ TEST_P(Connections, HostileNamesAreBoundAndCannotChangeTheStatement) {
     }
     facts->finish();
     storeDescription(*db, description);
-    SqlEngine engine(*db, readDescription(*db));
+    SqlEngine engine(*db);
     EXPECT_EQ(engine.description(), description);
     MemberRef const nation{"Place", "Nation", {kNation}};
     MemberRef const city{"Place", "City", {kNation, kCity}};
@@ -61,8 +61,14 @@ TEST_P(Connections, DescriptionsAreReadFromTheTableThenTheFileAndChecked) {
     expectError(kDescriptionMissing, [&] { readDescription(*db); });
     SchemaDescription const sample = describeSample();
     EXPECT_EQ(SchemaDescription::fromXml(sample.toXml()), sample);
-    expectError(kDescriptionInvalid, [] { SchemaDescription::fromXml("<cube name='x'/>"); });
-    expectError(kDescriptionInvalid, [] { SchemaDescription::fromXml("not xml"); });
+    for (char const* bad :
+         {"not xml", "<cube name='x'/>",
+          "<cube name='x'><facts table='f'/><dimension name='d'/></cube>",
+          "<cube name='x'><facts table='f'><key dimension='d' column='k'/></facts></cube>",
+          "<cube name='x'><facts table='f'><measure name='m' column='m' "
+          "scale='two'/></facts></cube>"}) {
+        expectError(kDescriptionInvalid, [bad] { SchemaDescription::fromXml(bad); });
+    }
 
     Connection& loaded = sampleDatabase(GetParam());
     EXPECT_EQ(readDescription(loaded), sample);

@@ -278,6 +278,25 @@ TEST(QueryText, IsOneGroupedStatementWithEveryNameBound) {
     }
 }
 
+TEST(QueryText, MixedLevelsAreGroupedApartAndOneAxisIsRankedInTheStatementItself) {
+    Filter const big = compare("Quantity", Filter::Comparison::kGreater, 5);
+    QuerySpec const spec = query({axis({{member("Date", "Year", {"1992"}), months(1993)[0]}},
+                                       AxisSort{"Revenue", true}, 3, big)},
+                                 {}, {"Revenue"});
+    for (Dialect const* dialect : {&sqliteDialect(), &postgresDialect()}) {
+        SqlQuery const q = QueryBuilder(describeSample(), *dialect).build(spec);
+        auto const having = [dialect](std::size_t n) {
+            return " HAVING SUM(f.\"quantity\") > " + dialect->placeholder(n);
+        };
+        EXPECT_NE(q.text.find(having(2) + " UNION ALL SELECT "), std::string::npos) << q.text;
+        EXPECT_TRUE(q.text.ends_with(" GROUP BY d0.\"year\", d0.\"quarter\", d0.\"month\"" +
+                                     having(6) + " ORDER BY m0 DESC LIMIT " +
+                                     dialect->placeholder(7)))
+            << q.text;
+        EXPECT_EQ(q.parameters.back(), Value(std::int64_t{3}));
+    }
+}
+
 TEST(QueryText, UnknownNamesAreRefused) {
     QueryBuilder const builder(describeSample(), sqliteDialect());
     for (QuerySpec const& spec :

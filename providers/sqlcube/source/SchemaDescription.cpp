@@ -7,6 +7,7 @@
 #include <starschema/StarSchema.h>
 
 #include <algorithm>
+#include <charconv>
 #include <fstream>
 #include <sstream>
 
@@ -131,7 +132,13 @@ SchemaDescription SchemaDescription::fromXml(std::string const& text) {
         if (measure.aggregate != "SUM") {
             raise(kDescriptionInvalid, "measure " + measure.name + " is not aggregated by SUM");
         }
-        measure.scale = std::stoi(optional(element, "scale", "0"));
+        std::string const scale = optional(element, "scale", "0");
+        auto const [end, error] =
+            std::from_chars(scale.data(), scale.data() + scale.size(), measure.scale);
+        if (error != std::errc() || end != scale.data() + scale.size() || measure.scale < 0 ||
+            measure.scale > 18) {
+            raise(kDescriptionInvalid, "measure " + measure.name + " has scale " + scale);
+        }
         description.measures.push_back(std::move(measure));
     }
     return description;

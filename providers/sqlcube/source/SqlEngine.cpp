@@ -26,6 +26,8 @@ std::optional<double> QueryResult::value(CellKey const& key, std::size_t measure
     return number / std::pow(10.0, fScales[measure]);
 }
 
+SqlEngine::SqlEngine(Connection& connection) : SqlEngine(connection, readDescription(connection)) {}
+
 SqlEngine::SqlEngine(Connection& connection, SchemaDescription description)
     : fConnection(connection),
       fDescription(std::move(description)),

@@ -39,7 +39,9 @@ private:
 
 class SQLCUBE_API SqlEngine {
 public:
-    // `connection` must outlive the engine.
+    // `connection` must outlive the engine. Without a description, the database's own is read
+    // and checked against its tables (readDescription).
+    explicit SqlEngine(Connection& connection);
     SqlEngine(Connection& connection, SchemaDescription description);
 
     SchemaDescription const& description() const { return fDescription; }
