@@ -303,7 +303,7 @@ TEST(QueryText, UnknownNamesAreRefused) {
          {query({}, {member("Store", "Region", {"x"})}, {"Revenue"}),
           query({}, {kEurope, member("Customer", "Region", {"A", "B"})}, {"Revenue"}),
           query({}, {member("Customer", "Planet", {"Earth"})}, {"Revenue"}),
-          query({}, {}, {"Profit"})}) {
+          query({}, {}, {"Profit"}), query({axis({})}, {}, {"Revenue"})}) {
         expectError(kUnknownName, [&] { builder.build(spec); });
     }
 }

@@ -123,6 +123,9 @@ SqlQuery QueryBuilder::build(QuerySpec const& spec) const {
     std::vector<Nest> nests;
     std::vector<bool> joined(fDescription.dimensions.size(), false);
     for (std::size_t a = 0; a < spec.axes.size(); ++a) {
+        if (spec.axes[a].nests.empty()) {
+            raise(kUnknownName, "no dimension on axis " + std::to_string(a));
+        }
         for (std::vector<MemberRef> const& members : spec.axes[a].nests) {
             if (members.empty()) {
                 raise(kUnknownName, "an empty member list on axis " + std::to_string(a));

@@ -20,7 +20,7 @@
 namespace sqlcube {
 
 // A member by its dimension, level and the names of its ancestors and itself, top first: one
-// name per level down to `level`. An empty path stands for the dimension's all member.
+// name per level down to `level`. An empty path (and level) stands for the all member.
 struct MemberRef {
     std::string dimension;
     std::string level;
