@@ -260,10 +260,10 @@ TEST(QueryText, IsOneGroupedStatementWithEveryNameBound) {
         "SUM(f.\"revenue\") AS m0 FROM \"sales\" AS f "
         "JOIN \"date_dim\" AS d0 ON d0.\"date_key\" = f.\"date_key\" "
         "JOIN \"product_dim\" AS d2 ON d2.\"product_key\" = f.\"product_key\" "
-        "WHERE f.\"date_key\" IN (SELECT s0.\"date_key\" FROM \"date_dim\" AS s0 "
-        "WHERE ((s0.\"year\" = P1) OR (s0.\"year\" = P2))) "
-        "AND f.\"customer_key\" IN (SELECT s1.\"customer_key\" FROM \"customer_dim\" AS s1 "
-        "WHERE (s1.\"region\" = P3)) "
+        "WHERE f.\"customer_key\" IN (SELECT s1.\"customer_key\" FROM \"customer_dim\" AS s1 "
+        "WHERE (s1.\"region\" = P1)) "
+        "AND f.\"date_key\" IN (SELECT s0.\"date_key\" FROM \"date_dim\" AS s0 "
+        "WHERE ((s0.\"year\" = P2) OR (s0.\"year\" = P3))) "
         "AND f.\"product_key\" IN (SELECT s2.\"product_key\" FROM \"product_dim\" AS s2 "
         "WHERE ((s2.\"category\" = P4))) "
         "GROUP BY d0.\"year\", d2.\"category\"";
@@ -274,7 +274,7 @@ TEST(QueryText, IsOneGroupedStatementWithEveryNameBound) {
             expected.replace(expected.find(std::string("P") + n), 2, dialect->placeholder(n - '0'));
         }
         EXPECT_EQ(query.text, expected) << dialect->name();
-        EXPECT_EQ(query.parameters, (std::vector<Value>{"1992", "1993", "Europe", "MFGR#1"}));
+        EXPECT_EQ(query.parameters, (std::vector<Value>{"Europe", "1992", "1993", "MFGR#1"}));
     }
 }
 
