@@ -1,5 +1,6 @@
-// Reporting of failed internal consistency checks. A report writes a log record and reaches a
-// replaceable handler (tests count reports this way); execution goes on.
+/// @file
+/// Reporting of failed internal consistency checks. A report writes a log record and reaches a
+/// replaceable handler (tests count reports this way); execution goes on.
 #pragma once
 
 #include <basekit/basekit_export.h>
@@ -7,7 +8,7 @@
 #include <functional>
 #include <string>
 
-// Message code of an assertion record.
+/// Message code of an assertion record.
 inline constexpr unsigned kAssertionMessageCode = 0xC2011F01u;
 
 struct AssertionReport {
@@ -16,12 +17,12 @@ struct AssertionReport {
     int line = 0;
 };
 
-// Reports a failed check: its expression text, source file and line.
+/// Reports a failed check: its expression text, source file and line.
 BASEKIT_API void AssertionFailure(char const* expression, char const* file, int line);
 
 namespace basekit {
 using AssertionHandler = std::function<void(AssertionReport const&)>;
-// Installs a handler called on every report; returns the previous one. Thread-safe.
+/// Installs a handler called on every report; returns the previous one. Thread-safe.
 BASEKIT_API AssertionHandler setAssertionHandler(AssertionHandler handler);
 }  // namespace basekit
 

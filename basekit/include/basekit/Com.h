@@ -1,5 +1,6 @@
-// Stand-in for the component object model: a minimal IUnknown and an in-process class
-// registry behind CLSIDFromProgID and CoCreateInstance.
+/// @file
+/// Stand-in for the component object model: a minimal IUnknown and an in-process class
+/// registry behind CLSIDFromProgID and CoCreateInstance.
 #pragma once
 
 #include <basekit/Guid.h>
@@ -9,7 +10,7 @@
 
 #include <functional>
 
-// The counted base of objects created through CoCreateInstance.
+/// The counted base of objects created through CoCreateInstance.
 class IUnknown {
 public:
     virtual HRESULT QueryInterface(REFIID iid, void** object) = 0;
@@ -25,7 +26,7 @@ constexpr IID IID_IUnknown{0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 
 constexpr DWORD CLSCTX_INPROC_SERVER = 0x1;
 constexpr DWORD CLSCTX_ALL = 0x17;
 
-// CoCreateInstance with an outer object: the stand-in's classes do not aggregate.
+/// CoCreateInstance with an outer object: the stand-in's classes do not aggregate.
 constexpr HRESULT CLASS_E_NOAGGREGATION = makeHResult(0x80040110u);
 
 extern "C" {
@@ -42,11 +43,11 @@ BASEKIT_API HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD cont
 }
 
 namespace basekit {
-// Makes a new object for CoCreateInstance: fills `object` with the interface `iid` of a new
-// instance (one reference for the caller) or returns a failure code.
+/// Makes a new object for CoCreateInstance: fills `object` with the interface `iid` of a new
+/// instance (one reference for the caller) or returns a failure code.
 using ClassFactory = std::function<HRESULT(REFIID iid, void** object)>;
 
-// Registers a class under a ProgID; a second registration of either replaces the first.
+/// Registers a class under a ProgID; a second registration of either replaces the first.
 BASEKIT_API void registerComClass(PovaString const& progId, CLSID const& clsid,
                                   ClassFactory factory);
 BASEKIT_API void unregisterComClass(CLSID const& clsid);

@@ -1,4 +1,5 @@
-// The 16-byte identifier of documents, viewpoints, parameters and classes.
+/// @file
+/// The 16-byte identifier of documents, viewpoints, parameters and classes.
 #pragma once
 
 #include <compare>

@@ -1,4 +1,5 @@
-// Mutexes and the scoped guard the system locks with.
+/// @file
+/// Mutexes and the scoped guard the system locks with.
 #pragma once
 
 #include <mutex>
@@ -31,7 +32,7 @@ private:
     std::recursive_mutex fMutex;
 };
 
-// Holds a lock on either mutex for its lifetime.
+/// Holds a lock on either mutex for its lifetime.
 template <class Mutex>
 class [[nodiscard]] KobalSynchronized {
 public:

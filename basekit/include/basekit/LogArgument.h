@@ -1,11 +1,12 @@
-// LogArgument: where a log record comes from (file, line, build date, function, component,
-// module).
+/// @class LogArgument
+/// Where a log record comes from (file, line, build date, function, component,
+/// module).
 #pragma once
 
 #include <basekit/PovaString.h>
 #include <basekit/basekit_export.h>
 
-// The build date every record carries.
+/// The build date every record carries.
 inline constexpr char const kPovaBuildDate[] = "Sep 13 2008";
 
 class BASEKIT_API LogArgument {

@@ -1,9 +1,10 @@
-// Stand-in for the platform's automation strings and variants.
-//
-// A BSTR is a length-prefixed, zero-terminated UTF-16 buffer: the 32-bit byte length sits just
-// before the first character. VARIANT follows the platform's tagged union; CY is a 64-bit
-// integer scaled by 10,000 and DATE counts days since 1899-12-30. Conversions use the C locale
-// and write numbers with up to 15 significant digits.
+/// @file
+/// Stand-in for the platform's automation strings and variants.
+///
+/// A BSTR is a length-prefixed, zero-terminated UTF-16 buffer: the 32-bit byte length sits just
+/// before the first character. VARIANT follows the platform's tagged union; CY is a 64-bit
+/// integer scaled by 10,000 and DATE counts days since 1899-12-30. Conversions use the C locale
+/// and write numbers with up to 15 significant digits.
 #pragma once
 
 #include <basekit/WinTypes.h>
@@ -74,7 +75,7 @@ struct VARIANT {
         ULONGLONG ullVal;
         INT intVal;
         UINT uintVal;
-        // VT_BYREF forms: the variant does not own what they point to.
+        /// VT_BYREF forms: the variant does not own what they point to.
         void* byref;
         LONGLONG* pllVal;
         LONG* plVal;
@@ -98,17 +99,17 @@ struct VARIANT {
 
 using VARIANTARG = VARIANT;
 
-// VariantChangeType flags.
+/// VariantChangeType flags.
 constexpr USHORT VARIANT_NOVALUEPROP = 0x01;
 constexpr USHORT VARIANT_ALPHABOOL = 0x02;
 
-// VarCmp results.
+/// VarCmp results.
 constexpr HRESULT VARCMP_LT = 0;
 constexpr HRESULT VARCMP_EQ = 1;
 constexpr HRESULT VARCMP_GT = 2;
 constexpr HRESULT VARCMP_NULL = 3;
 
-// VarCmp flags.
+/// VarCmp flags.
 constexpr ULONG NORM_IGNORECASE = 0x00000001;
 
 extern "C" {
@@ -143,12 +144,12 @@ BASEKIT_API HRESULT VarCmp(VARIANT* left, VARIANT* right, LCID lcid, ULONG flags
 
 namespace basekit {
 
-// Owns one BSTR and frees it.
+/// Owns one BSTR and frees it.
 class BASEKIT_API Bstr {
 public:
     Bstr() = default;
     explicit Bstr(OLECHAR const* text) : fText(SysAllocString(text)) {}
-    // Takes over a BSTR the caller owned.
+    /// Takes over a BSTR the caller owned.
     static Bstr adopt(BSTR text) {
         Bstr b;
         b.fText = text;
@@ -166,14 +167,14 @@ public:
 
     BSTR get() const { return fText; }
     UINT length() const { return SysStringLen(fText); }
-    // Gives the BSTR to the caller, who frees it.
+    /// Gives the BSTR to the caller, who frees it.
     BSTR detach() { return std::exchange(fText, nullptr); }
 
 private:
     BSTR fText = nullptr;
 };
 
-// Owns one VARIANT: initialised on construction, cleared on destruction, deep-copied.
+/// Owns one VARIANT: initialised on construction, cleared on destruction, deep-copied.
 class BASEKIT_API Variant {
 public:
     Variant() { VariantInit(&fValue); }
@@ -193,7 +194,7 @@ public:
         fValue.vt = VT_BSTR;
         fValue.bstrVal = SysAllocString(text);
     }
-    // Takes over what `value` owns; `value` is left VT_EMPTY.
+    /// Takes over what `value` owns; `value` is left VT_EMPTY.
     static Variant adopt(VARIANT& value) {
         Variant v;
         v.fValue = value;
@@ -216,7 +217,7 @@ public:
     VARIANT* operator->() { return &fValue; }
     VARIANT const* operator->() const { return &fValue; }
     VARTYPE type() const { return fValue.vt; }
-    // Gives the value to the caller, who clears it; this one is left VT_EMPTY.
+    /// Gives the value to the caller, who clears it; this one is left VT_EMPTY.
     VARIANT detach() {
         VARIANT v = fValue;
         VariantInit(&fValue);

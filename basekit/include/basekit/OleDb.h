@@ -1,12 +1,13 @@
-// The published OLE DB data definitions the rowset helpers use: type codes, binding and
-// column descriptions, column identifiers, status values and rowset property identifiers.
-//
-// Only data definitions: no OLE DB interfaces. They live in the global namespace under their
-// published names; the published enumerations are written as constants of their typedefs, so
-// that values of the extension sets combine without mixing enumeration types. Counts,
-// ordinals, offsets and lengths are 32 bits wide, as on the 32-bit platform the structures
-// were defined for; pointers to things never followed here (type information, binding objects
-// and extensions) are untyped.
+/// @file
+/// The published OLE DB data definitions the rowset helpers use: type codes, binding and
+/// column descriptions, column identifiers, status values and rowset property identifiers.
+///
+/// Only data definitions: no OLE DB interfaces. They live in the global namespace under their
+/// published names; the published enumerations are written as constants of their typedefs, so
+/// that values of the extension sets combine without mixing enumeration types. Counts,
+/// ordinals, offsets and lengths are 32 bits wide, as on the 32-bit platform the structures
+/// were defined for; pointers to things never followed here (type information, binding objects
+/// and extensions) are untyped.
 #pragma once
 
 #include <basekit/Guid.h>
@@ -61,7 +62,7 @@ constexpr DBTYPE DBTYPE_HCHAPTER = 136;
 constexpr DBTYPE DBTYPE_PROPVARIANT = 138;
 constexpr DBTYPE DBTYPE_VARNUMERIC = 139;
 
-// Modifiers combined with a base type.
+/// Modifiers combined with a base type.
 constexpr DBTYPE DBTYPE_VECTOR = 0x1000;
 constexpr DBTYPE DBTYPE_ARRAY = 0x2000;
 constexpr DBTYPE DBTYPE_BYREF = 0x4000;
@@ -102,9 +103,9 @@ struct DBBINDING {
     DBBYTEOFFSET obValue;
     DBBYTEOFFSET obLength;
     DBBYTEOFFSET obStatus;
-    void* pTypeInfo;  // ITypeInfo*, reserved: null
-    void* pObject;    // DBOBJECT*, for object-valued columns
-    void* pBindExt;   // DBBINDEXT*, reserved: null
+    void* pTypeInfo;  ///< ITypeInfo*, reserved: null
+    void* pObject;    ///< DBOBJECT*, for object-valued columns
+    void* pBindExt;   ///< DBBINDEXT*, reserved: null
     DBPART dwPart;
     DBMEMOWNER dwMemOwner;
     DBPARAMIO eParamIO;
@@ -150,8 +151,8 @@ constexpr DBKIND DBKIND_PGUID_NAME = 4;
 constexpr DBKIND DBKIND_PROPID = 5;
 constexpr DBKIND DBKIND_PGUID_PROPID = 6;
 
-// Names a column: eKind says which members of the two unions are in use. A new DBID is all
-// zeros (kind DBKIND_GUID_NAME, null GUID, null name).
+/// Names a column: eKind says which members of the two unions are in use. A new DBID is all
+/// zeros (kind DBKIND_GUID_NAME, null GUID, null name).
 struct DBID {
     union {
         GUID guid{};
@@ -181,7 +182,7 @@ constexpr DBCOLUMNFLAGS DBCOLUMNFLAGS_ISCHAPTER = 0x2000;
 
 struct DBCOLUMNINFO {
     LPOLESTR pwszName;
-    void* pTypeInfo;  // ITypeInfo*, reserved: null
+    void* pTypeInfo;  ///< ITypeInfo*, reserved: null
     DBORDINAL iOrdinal;
     DBCOLUMNFLAGS dwFlags;
     DBLENGTH ulColumnSize;

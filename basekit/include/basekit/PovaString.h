@@ -1,9 +1,10 @@
-// PovaString: the UTF-16 string of every name, caption and text of the system.
-//
-// Narrow text given to it is UTF-8; invalid UTF-8 sequences become U+FFFD (see fromUtf8 for a
-// checked conversion). Case-insensitive comparison and toUpper fold ASCII and Latin-1 letters.
-// A PovaString is a value; it is safe to use from several threads as long as no thread writes
-// an instance another is reading.
+/// @class PovaString
+/// The UTF-16 string of every name, caption and text of the system.
+///
+/// Narrow text given to it is UTF-8; invalid UTF-8 sequences become U+FFFD (see fromUtf8 for a
+/// checked conversion). Case-insensitive comparison and toUpper fold ASCII and Latin-1 letters.
+/// A PovaString is a value; it is safe to use from several threads as long as no thread writes
+/// an instance another is reading.
 #pragma once
 
 #include <basekit/OleAuto.h>
@@ -31,10 +32,10 @@ public:
     PovaString(std::u16string text) : fText(std::move(text)) {}
     PovaString(std::u16string_view text) : fText(text) {}
 
-    // Converts UTF-8; false (and `out` untouched) when `utf8` is not valid UTF-8.
+    /// Converts UTF-8; false (and `out` untouched) when `utf8` is not valid UTF-8.
     static bool fromUtf8(std::string_view utf8, PovaString& out);
 
-    // printf-style formatting of a narrow (UTF-8) format; the result is converted to UTF-16.
+    /// printf-style formatting of a narrow (UTF-8) format; the result is converted to UTF-16.
     static PovaString build(char const* format, ...) __attribute__((format(printf, 1, 2)));
     static PovaString vbuild(char const* format, std::va_list args);
 
@@ -55,31 +56,33 @@ public:
     bool operator==(char const* utf8) const;
     bool operator!=(char const* utf8) const { return !(*this == utf8); }
 
-    // Three-way comparisons: negative, 0 or positive. `ignoreCase` folds letters first.
+    /// Three-way comparisons: negative, 0 or positive. `ignoreCase` folds letters first.
     int strcmp(PovaString const& text, bool ignoreCase = false) const;
-    // Compares at most the first n characters of both strings.
+    /// Compares at most the first n characters of both strings.
     int strncmp(PovaString const& text, size_type n, bool ignoreCase = false) const;
 
-    // Position of `text` at or after `from`, or npos.
+    ///@{
+    /// Position of `text` at or after `from`, or npos.
     size_type find(PovaString const& text, size_type from = 0) const;
     size_type find(char16_t ch, size_type from = 0) const { return fText.find(ch, from); }
+    ///@}
 
-    // Remove leading and trailing white space, in place.
+    /// Remove leading and trailing white space, in place.
     PovaString& trim();
-    // Upper-case the letters, in place.
+    /// Upper-case the letters, in place.
     PovaString& toUpper();
-    // A copy with the characters that are special in XML text and attributes written as
-    // entities (&amp; &lt; &gt; &quot; &apos;).
+    /// A copy with the characters that are special in XML text and attributes written as
+    /// entities (&amp; &lt; &gt; &quot; &apos;).
     PovaString toEscaped() const;
 
-    // A new BSTR holding the text; the caller frees it with SysFreeString.
+    /// A new BSTR holding the text; the caller frees it with SysFreeString.
     BSTR createBSTR() const;
-    // Replaces the text with the BSTR's (a null BSTR gives the empty string).
+    /// Replaces the text with the BSTR's (a null BSTR gives the empty string).
     void fillFromBSTR(BSTR text);
-    // A heap copy of the text with its terminating zero.
+    /// A heap copy of the text with its terminating zero.
     std::unique_ptr<char16_t[]> strdup() const;
 
-    // UTF-8 form.
+    /// UTF-8 form.
     std::string string() const;
     std::u16string const& wstring() const { return fText; }
     char16_t const* c_str() const { return fText.c_str(); }
@@ -97,24 +100,24 @@ private:
     std::u16string fText;
 };
 
-// Formats a narrow printf-style format into a UTF-16 buffer of `count` characters, always
-// zero-terminated when count > 0. Returns the number of characters written (without the
-// terminator), or -1 on a formatting error. Output that does not fit is cut.
+/// Formats a narrow printf-style format into a UTF-16 buffer of `count` characters, always
+/// zero-terminated when count > 0. Returns the number of characters written (without the
+/// terminator), or -1 on a formatting error. Output that does not fit is cut.
 BASEKIT_API int suprintf(char16_t* buffer, std::size_t count, char const* format, ...)
     __attribute__((format(printf, 3, 4)));
 BASEKIT_API int vsnuprintf(char16_t* buffer, std::size_t count, char const* format,
                            std::va_list args);
 
-// Text conversions shared by the string, automation and XML code.
+/// Text conversions shared by the string, automation and XML code.
 namespace basekit {
-// Invalid input (malformed UTF-8, a UTF-16 surrogate without its pair) becomes U+FFFD; `valid`,
-// when given, says whether the input had none.
+/// Invalid input (malformed UTF-8, a UTF-16 surrogate without its pair) becomes U+FFFD; `valid`,
+/// when given, says whether the input had none.
 BASEKIT_API std::u16string utf8ToUtf16(std::string_view utf8, bool* valid = nullptr);
 BASEKIT_API std::string utf16ToUtf8(std::u16string_view text, bool* valid = nullptr);
 BASEKIT_API char16_t foldCase(char16_t ch);
 BASEKIT_API char16_t upperCase(char16_t ch);
-// Three-way comparison by UTF-16 code unit: -1, 0 or 1, a prefix first. `ignoreCase` folds
-// letters first (foldCase).
+/// Three-way comparison by UTF-16 code unit: -1, 0 or 1, a prefix first. `ignoreCase` folds
+/// letters first (foldCase).
 BASEKIT_API int compareText(std::u16string_view a, std::u16string_view b, bool ignoreCase);
 }  // namespace basekit
 

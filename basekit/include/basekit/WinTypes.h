@@ -1,6 +1,7 @@
-// Fixed-width stand-ins for the platform's scalar types and result codes.
-//
-// LONG and ULONG are 32 bits everywhere: the object API's "long" means 32 bits.
+/// @file
+/// Fixed-width stand-ins for the platform's scalar types and result codes.
+///
+/// LONG and ULONG are 32 bits everywhere: the object API's "long" means 32 bits.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +26,7 @@ using SCODE = std::int32_t;
 using OLECHAR = char16_t;
 using WCHAR = char16_t;
 
-// Result codes. Written as unsigned literals and narrowed once, here.
+/// Result codes. Written as unsigned literals and narrowed once, here.
 constexpr HRESULT makeHResult(std::uint32_t code) {
     return static_cast<HRESULT>(code);
 }

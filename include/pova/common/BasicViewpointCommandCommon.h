@@ -1,18 +1,19 @@
-// common::BasicViewpointCommandCommon: the command that changes a viewpoint's layout, its active
-// selections and its event holding. A client records one operation, then calls execute() to
-// apply it and undo() to take it back; each run swaps the applied value with the one it
-// replaced, so execute and undo may alternate any number of times.
-//
-// Ownership: born with one reference for its creator. The command keeps a plain pointer to its
-// viewpoint, which must outlive it; member sets, members and parameters given to a recording
-// operation are held with a reference until the command goes or records another. Dimensions
-// and hierarchies are borrowed from the viewpoint's cube.
-//
-// Threads: used from the thread that uses its viewpoint tree; addRef and release from any.
-//
-// Failure: when a viewpoint operation the command calls raises, the error propagates and the
-// command's recorded state is the one it had before that call; the viewpoint is not rolled
-// back.
+/// @class common::BasicViewpointCommandCommon
+/// The command that changes a viewpoint's layout, its active
+/// selections and its event holding. A client records one operation, then calls execute() to
+/// apply it and undo() to take it back; each run swaps the applied value with the one it
+/// replaced, so execute and undo may alternate any number of times.
+///
+/// Ownership: born with one reference for its creator. The command keeps a plain pointer to its
+/// viewpoint, which must outlive it; member sets, members and parameters given to a recording
+/// operation are held with a reference until the command goes or records another. Dimensions
+/// and hierarchies are borrowed from the viewpoint's cube.
+///
+/// Threads: used from the thread that uses its viewpoint tree; addRef and release from any.
+///
+/// Failure: when a viewpoint operation the command calls raises, the error propagates and the
+/// command's recorded state is the one it had before that call; the viewpoint is not rolled
+/// back.
 #pragma once
 
 #include <basekit/PovaString.h>

@@ -1,6 +1,7 @@
-// common::Binding: a neutral description of one OLE DB accessor binding: which column, as which
-// DataType, which parts (value, length, status) and where each part goes in the consumer's
-// buffer. RowsetHelper::convert_binding turns it into a DBBINDING and back.
+/// @class common::Binding
+/// A neutral description of one OLE DB accessor binding: which column, as which
+/// DataType, which parts (value, length, status) and where each part goes in the consumer's
+/// buffer. RowsetHelper::convert_binding turns it into a DBBINDING and back.
 #pragma once
 
 #include <basekit/OleDb.h>
@@ -12,8 +13,11 @@ namespace common {
 class POVA_API Binding {
 public:
     Binding() = default;
+    ///@{
+    /// Copied only as part of a derived object.
     Binding(Binding const&) = default;
     Binding& operator=(Binding const&) = default;
+    ///@}
     virtual ~Binding();
 
     ULONG getColumn() const { return fColumn; }
@@ -35,9 +39,9 @@ public:
     BYTE getScale() const { return fScale; }
     void setScale(BYTE scale) { fScale = scale; }
 
-    // The DBPART bits of the bound parts: value 1, length 2, status 4.
+    /// The DBPART bits of the bound parts: value 1, length 2, status 4.
     DBPART getPart() const;
-    // Sets the three part flags from DBPART bits; other bits are ignored.
+    /// Sets the three part flags from DBPART bits; other bits are ignored.
     void setPart(DBPART part);
 
     bool bindsValue() const { return fValuePart; }

@@ -1,17 +1,18 @@
-// common::FilterViewpointCommandCommon: the command that adds, removes, reorders and clears a
-// viewpoint's filters and tuple filters, or switches its filter link mode. A client records one
-// operation, then calls execute() to apply it and undo() to take it back; execute and undo may
-// alternate any number of times.
-//
-// Ownership: born with one reference for its creator. The command keeps a plain pointer to its
-// viewpoint, which must outlive it, and a reference to its own filter (getNewFilter). A command
-// that was executed releases its filter id from the viewpoint when it goes (doReleaseFilter),
-// so a removed filter is freed once no command can bring it back.
-//
-// Threads: used from the thread that uses its viewpoint tree; addRef and release from any.
-//
-// Failure: when a viewpoint operation the command calls raises, the error propagates and the
-// command's recorded state is the one it had before that call.
+/// @class common::FilterViewpointCommandCommon
+/// The command that adds, removes, reorders and clears a
+/// viewpoint's filters and tuple filters, or switches its filter link mode. A client records one
+/// operation, then calls execute() to apply it and undo() to take it back; execute and undo may
+/// alternate any number of times.
+///
+/// Ownership: born with one reference for its creator. The command keeps a plain pointer to its
+/// viewpoint, which must outlive it, and a reference to its own filter (getNewFilter). A command
+/// that was executed releases its filter id from the viewpoint when it goes (doReleaseFilter),
+/// so a removed filter is freed once no command can bring it back.
+///
+/// Threads: used from the thread that uses its viewpoint tree; addRef and release from any.
+///
+/// Failure: when a viewpoint operation the command calls raises, the error propagates and the
+/// command's recorded state is the one it had before that call.
 #pragma once
 
 #include <pova/Command.h>

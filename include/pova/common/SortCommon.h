@@ -1,9 +1,10 @@
-// common::SortCommon: a sort: its direction, its place among the viewpoint's sorts, the
-// dimensions (and specification names) it applies to and the sorts that modify it, saved as
-// and loaded from XML.
-//
-// Not counted: the creator owns it. The dimensions are borrowed from the cube; a dimension a
-// loaded sort names but the cube lacks is kept as null, so that fitsCube refuses the sort.
+/// @class common::SortCommon
+/// A sort: its direction, its place among the viewpoint's sorts, the
+/// dimensions (and specification names) it applies to and the sorts that modify it, saved as
+/// and loaded from XML.
+///
+/// Not counted: the creator owns it. The dimensions are borrowed from the cube; a dimension a
+/// loaded sort names but the cube lacks is kept as null, so that fitsCube refuses the sort.
 #pragma once
 
 #include <pova/Sort.h>
@@ -40,9 +41,9 @@ public:
     std::vector<ZELT_o::Dimension*>& getDimVec() override { return fDimVec; }
     std::vector<LONG>& getModifiers() override { return fModifiers; }
     void save(XmlSupport& xml, LONG const& index, XmlNode element) const override;
-    // Attributes that are absent or do not convert keep their current values; the lists are
-    // added to. Fails with ResultError: E_UNEXPECTED without a current element, E_FAIL for a
-    // child of a "Vector" that is not an element.
+    /// Attributes that are absent or do not convert keep their current values; the lists are
+    /// added to. Fails with ResultError: E_UNEXPECTED without a current element, E_FAIL for a
+    /// child of a "Vector" that is not an element.
     void load(NodeListIterator& iterator, ZELT_o::Cube* cube) override;
 
 private:

@@ -1,20 +1,21 @@
-// common::SortViewpointCommandCommon: the command that adds, removes, reorders and clears a
-// viewpoint's sorts and switches its sort link mode. A client records one operation, then
-// calls execute() to apply it and undo() to take it back, any number of times in turn.
-//
-// To add a sort, fill the sort getNewSort() hands out (name, direction, dimensions), record
-// AddSort() and execute. ReverseSort and BreakHierarchy add a modifier of an existing sort.
-//
-// Ownership: born with one reference for its creator. The command owns its new sort until its
-// first execution hands it to the viewpoint; the viewpoint then owns it. Removing a sort only
-// marks it not applied, so that undo can apply it again; a command that was executed asks the
-// viewpoint, when it goes, to free its sort unless the sort is applied. The command keeps a
-// plain pointer to its viewpoint, which must outlive it; the dimensions are the cube's.
-//
-// Threads: used from the thread that uses its viewpoint tree; addRef and release from any.
-//
-// Failure: an id the viewpoint does not hold (any more: a disconnected viewpoint drops its
-// sorts) raises E_UNEXPECTED as a plain code and changes nothing.
+/// @class common::SortViewpointCommandCommon
+/// The command that adds, removes, reorders and clears a
+/// viewpoint's sorts and switches its sort link mode. A client records one operation, then
+/// calls execute() to apply it and undo() to take it back, any number of times in turn.
+///
+/// To add a sort, fill the sort getNewSort() hands out (name, direction, dimensions), record
+/// AddSort() and execute. ReverseSort and BreakHierarchy add a modifier of an existing sort.
+///
+/// Ownership: born with one reference for its creator. The command owns its new sort until its
+/// first execution hands it to the viewpoint; the viewpoint then owns it. Removing a sort only
+/// marks it not applied, so that undo can apply it again; a command that was executed asks the
+/// viewpoint, when it goes, to free its sort unless the sort is applied. The command keeps a
+/// plain pointer to its viewpoint, which must outlive it; the dimensions are the cube's.
+///
+/// Threads: used from the thread that uses its viewpoint tree; addRef and release from any.
+///
+/// Failure: an id the viewpoint does not hold (any more: a disconnected viewpoint drops its
+/// sorts) raises E_UNEXPECTED as a plain code and changes nothing.
 #pragma once
 
 #include <basekit/PovaString.h>

@@ -1,6 +1,7 @@
-// common::ViewpointModifier: the interface through which commands, member sets and tree walks
-// report changes to a viewpoint. Each notify operation updates the viewpoint's own state and
-// queues the matching events; none of them sends events except sendQueuedEvents.
+/// @class common::ViewpointModifier
+/// The interface through which commands, member sets and tree walks
+/// report changes to a viewpoint. Each notify operation updates the viewpoint's own state and
+/// queues the matching events; none of them sends events except sendQueuedEvents.
 #pragma once
 
 #include <basekit/PovaString.h>
@@ -73,18 +74,21 @@ public:
 
 class ViewpointCommon;
 
-// Walks a viewpoint and its tree of child viewpoints (see ViewpointCommon::visitTree).
+/// Walks a viewpoint and its tree of child viewpoints (see ViewpointCommon::visitTree).
 class POVA_API ViewpointVisitor {
 public:
-    // Calls one modifier operation on the visited viewpoint when it is to be reached; returns
-    // whether to descend into its children.
+    /// Calls one modifier operation on the visited viewpoint when it is to be reached; returns
+    /// whether to descend into its children.
     virtual bool visit(ViewpointCommon& viewpoint, ViewpointModifier& modifier, bool isRoot) = 0;
     virtual ~ViewpointVisitor();
 
 protected:
     ViewpointVisitor() = default;
+    ///@{
+    /// Copied only as part of a derived object.
     ViewpointVisitor(ViewpointVisitor const&) = default;
     ViewpointVisitor& operator=(ViewpointVisitor const&) = default;
+    ///@}
 };
 
 }  // namespace common

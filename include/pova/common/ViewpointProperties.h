@@ -1,6 +1,7 @@
-// common::ViewpointProperties: a viewpoint's whole list of property sets, one per dimension of
-// its cube in cube order and one more, last, for the viewpoint itself. A value type: copies are
-// deep, and the member sets, members and links its properties hold keep one reference each.
+/// @class common::ViewpointProperties
+/// A viewpoint's whole list of property sets, one per dimension of
+/// its cube in cube order and one more, last, for the viewpoint itself. A value type: copies are
+/// deep, and the member sets, members and links its properties hold keep one reference each.
 #pragma once
 
 #include <pova/common/DimensionProperties.h>
