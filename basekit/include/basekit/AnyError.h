@@ -20,15 +20,19 @@ class BASEKIT_API AnyError {
 public:
     virtual ~AnyError();
 
+    /// The message code.
     virtual MessageCode code() const = 0;
     /// Severity: 1 for ordinary errors, 2 for parameter substitution failures.
     virtual int level() const = 0;
     /// Completion status, 0 unless a throw site says otherwise.
     virtual int status() const = 0;
+    /// The module that raised the error.
     virtual PovaString module() const = 0;
+    /// The code as a result code.
     virtual HRESULT hResult() const = 0;
     /// The message text for the code with the inserts filled in.
     virtual PovaString getText(CoreLog* log) const = 0;
+    /// The number of message inserts.
     virtual int numInserts() const = 0;
     /// The i-th insert, or the empty string outside 0 .. numInserts() - 1.
     virtual PovaString getInsert(int i) const = 0;

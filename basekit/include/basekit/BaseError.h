@@ -13,8 +13,12 @@
 
 class BASEKIT_API BaseError : public ZELT_o::AnyError, public std::exception {
 public:
+    ///@{
+    /// An error of a code raised by a module, with its severity (AnyError::level) and completion
+    /// status.
     BaseError(ZELT_o::MessageCode code, char const* module, int severity = 1, int status = 0);
     BaseError(ZELT_o::MessageCode code, PovaString module, int severity = 1, int status = 0);
+    ///@}
 
     /// Appends a message insert; returns *this so that a throw site can chain inserts.
     BaseError& addInsert(PovaString const& text);
@@ -32,6 +36,7 @@ public:
     void log(CoreLog* log) const override;
     std::unique_ptr<ZELT_o::AnyError> clone() const override;
 
+    /// The catalog text followed by the code in hexadecimal.
     char const* what() const noexcept override;
 
 private:
@@ -48,7 +53,9 @@ private:
 /// A structural fault reported as a plain result code (E_UNEXPECTED, E_FAIL and the like).
 class BASEKIT_API ResultError : public std::exception {
 public:
+    /// The error of a result code.
     explicit ResultError(HRESULT result);
+    /// The result code.
     HRESULT result() const { return fResult; }
     /// For example "Unexpected failure (0x8000FFFF)".
     char const* what() const noexcept override { return fWhat; }

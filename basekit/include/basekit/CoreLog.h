@@ -24,16 +24,22 @@
 
 /// One record as the sink receives it.
 struct LogRecord {
+    /// Where the record comes from.
     LogArgument argument;
+    /// The message code.
     ZELT_o::MessageCode code = 0;
+    /// The level the record was written at.
     int verbosity = 0;
+    /// The message inserts.
     std::vector<PovaString> inserts;
 };
 
 class BASEKIT_API CoreLog {
 public:
+    /// Receives every record written.
     using Sink = std::function<void(LogRecord const&)>;
 
+    /// A log configured from POVA_LOG, writing to the default sink.
     CoreLog();
     virtual ~CoreLog();
     CoreLog(CoreLog const&) = delete;

@@ -19,6 +19,7 @@ enum ErrorCode : int {
 };
 }  // namespace ErrorInfo
 
+/// Keeps the last error of an object that reports failure by result code.
 class BASEKIT_API ErrorInfoBase {
 public:
     virtual ~ErrorInfoBase();
@@ -27,12 +28,16 @@ public:
     void SetLastError(ZELT_o::AnyError const* error);
     /// The stored error, owned by this object, or null.
     ZELT_o::AnyError const* GetLastError() const { return fLastError.get(); }
+    /// Forgets the stored error.
     void ClearLastError() { fLastError.reset(); }
 
 protected:
     ErrorInfoBase() = default;
+    ///@{
+    /// Copies the other's last error, as part of a derived object.
     ErrorInfoBase(ErrorInfoBase const& other);
     ErrorInfoBase& operator=(ErrorInfoBase const& other);
+    ///@}
 
 private:
     std::unique_ptr<ZELT_o::AnyError> fLastError;

@@ -4,29 +4,37 @@
 
 #include <mutex>
 
+/// A mutex (std::mutex).
 class KobalMutex {
 public:
     KobalMutex() = default;
     KobalMutex(KobalMutex const&) = delete;
     KobalMutex& operator=(KobalMutex const&) = delete;
 
+    ///@{
+    /// Lock, unlock, or lock when free (true then).
     void lock() { fMutex.lock(); }
     void unlock() { fMutex.unlock(); }
     bool try_lock() { return fMutex.try_lock(); }
+    ///@}
 
 private:
     std::mutex fMutex;
 };
 
+/// A mutex its holder may lock again (std::recursive_mutex).
 class KobalRecursiveMutex {
 public:
     KobalRecursiveMutex() = default;
     KobalRecursiveMutex(KobalRecursiveMutex const&) = delete;
     KobalRecursiveMutex& operator=(KobalRecursiveMutex const&) = delete;
 
+    ///@{
+    /// Lock, unlock, or lock when free (true then).
     void lock() { fMutex.lock(); }
     void unlock() { fMutex.unlock(); }
     bool try_lock() { return fMutex.try_lock(); }
+    ///@}
 
 private:
     std::recursive_mutex fMutex;
@@ -36,6 +44,7 @@ private:
 template <class Mutex>
 class [[nodiscard]] KobalSynchronized {
 public:
+    /// Locks `mutex` until the guard goes.
     explicit KobalSynchronized(Mutex& mutex) : fMutex(mutex) { fMutex.lock(); }
     ~KobalSynchronized() { fMutex.unlock(); }
     KobalSynchronized(KobalSynchronized const&) = delete;

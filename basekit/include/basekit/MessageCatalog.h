@@ -14,8 +14,11 @@
 
 namespace basekit {
 
+/// One entry: a code and its text.
 struct CatalogEntry {
+    /// The message code.
     ZELT_o::MessageCode code;
+    /// Its text, with %1, %2 ... for the inserts.
     char const* text;
 };
 

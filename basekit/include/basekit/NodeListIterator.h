@@ -8,19 +8,24 @@
 #include <basekit/XmlNode.h>
 #include <basekit/basekit_export.h>
 
+/// Walks a node list and reads named values (attributes) of its current node.
 class BASEKIT_API NodeListIterator {
 public:
+    /// Starts at the first node of `list`.
     explicit NodeListIterator(XmlNodeList list = {});
 
     /// Back to the first node.
     void begin() { fPosition = 0; }
+    /// Whether the walk is past the last node.
     bool atEnd() const { return fPosition >= fList.size(); }
+    /// Moves to the next node (not past the end).
     NodeListIterator& operator++() {
         if (!atEnd()) {
             ++fPosition;
         }
         return *this;
     }
+    /// The number of nodes.
     LONG size() const { return static_cast<LONG>(fList.size()); }
     /// The current node; null at the end.
     XmlNode iter() const { return atEnd() ? XmlNode() : fList[fPosition]; }
@@ -34,10 +39,10 @@ public:
     /// any case and "1", "0", "-1".
     bool read(XmlName const& name, bool& value) const;
     bool read(XmlName const& name, LONG& value) const;
-    ///@}
     bool read(XmlName const& name, double& value) const;
     bool read(XmlName const& name, float& value) const;
     bool read(XmlName const& name, PovaString& value) const;
+    ///@}
     /// The attribute as a VT_BSTR variant (the caller clears it); false and VT_EMPTY when absent.
     /// `value` must be initialised: what it held is cleared first.
     bool get_attribute(XmlName const& name, VARIANT* value) const;

@@ -7,6 +7,7 @@
 #include <basekit/WinTypes.h>
 #include <basekit/basekit_export.h>
 
+/// Reads values of the registry export file named by POVA_REGISTRY.
 class BASEKIT_API RegistryWrapper {
 public:
     /// Root numbers: 0 HKEY_CLASSES_ROOT, 1 HKEY_CURRENT_CONFIG, 2 HKEY_CURRENT_USER,

@@ -25,11 +25,15 @@ struct xml_node_struct;
 /// from a temporary lives as long as the call it is passed to.
 class BASEKIT_API XmlName {
 public:
+    ///@{
+    /// A name given as UTF-8 text (used as it stands) or as a string (converted).
     XmlName(char const* utf8) : fText(utf8 != nullptr ? utf8 : "") {}  // NOLINT: implicit
     XmlName(PovaString const& name);                                   // NOLINT: implicit
+    ///@}
     XmlName(XmlName const&) = delete;
     XmlName& operator=(XmlName const&) = delete;
 
+    /// The UTF-8 name.
     char const* c_str() const { return fText; }
 
 private:
@@ -44,15 +48,23 @@ using XmlAttributeMap = std::vector<std::pair<PovaString, PovaString>>;
 
 class BASEKIT_API XmlNode {
 public:
+    /// The kinds of node.
     enum class Kind { kNull, kDocument, kElement, kText, kComment, kOther };
 
+    ///@{
+    /// A null handle, or a handle of a node of the XML library.
     XmlNode() = default;
     explicit XmlNode(pugi::xml_node_struct* node) : fNode(node) {}
+    ///@}
 
+    /// Whether the handle is not null.
     explicit operator bool() const { return fNode != nullptr; }
+    /// Whether both handles name the same node.
     bool operator==(XmlNode const& other) const { return fNode == other.fNode; }
 
+    /// The node's kind (kNull for a null handle).
     Kind kind() const;
+    /// Whether the node is an element.
     bool isElement() const { return kind() == Kind::kElement; }
     /// Whether the node is an element of that name (compared without converting it).
     bool isElement(XmlName const& name) const;
@@ -63,26 +75,31 @@ public:
     /// Replaces an element's text content.
     void setText(PovaString const& text);
 
+    /// Whether the element has the attribute.
     bool hasAttribute(XmlName const& name) const;
     /// The attribute's text; false when absent.
     bool getAttribute(XmlName const& name, PovaString& value) const;
-    ///@{
     /// The attribute's text as a VT_BSTR variant; false (and VT_EMPTY) when absent. `value` must
     /// be initialised: what it held is cleared first.
     bool getAttribute(XmlName const& name, VARIANT* value) const;
+    /// Sets an element's attribute, adding it when absent.
     void setAttribute(XmlName const& name, PovaString const& value);
-    ///@}
     /// The same for text that is already UTF-8.
     void setAttributeUtf8(XmlName const& name, std::string_view utf8);
     /// The attribute's text as the document stores it (UTF-8), or null when absent; valid until
     /// the attribute changes.
     char const* attributeUtf8(XmlName const& name) const;
+    /// Removes the attribute; false when it was absent.
     bool removeAttribute(XmlName const& name);
+    /// The element's attributes, in document order.
     XmlAttributeMap attributes() const;
 
+    ///@{
+    /// The parent, the first child and the next sibling; null when there is none.
     XmlNode parent() const;
     XmlNode firstChild() const;
     XmlNode nextSibling() const;
+    ///@}
     /// Every child node (elements, text, comments), in document order.
     XmlNodeList childNodes() const;
     /// The first child element with that name, or null.
@@ -104,6 +121,7 @@ public:
     /// The document node that holds this node.
     XmlNode document() const;
 
+    /// The node of the XML library (for basekit's own code).
     pugi::xml_node_struct* raw() const { return fNode; }
 
 private:

@@ -25,8 +25,11 @@ public:
     /// Wraps the document holding `node`, without owning it.
     explicit XmlSupport(XmlNode node);
     ~XmlSupport();
+    ///@{
+    /// Takes over the other's document; the other is left without one.
     XmlSupport(XmlSupport&& other) noexcept;
     XmlSupport& operator=(XmlSupport&& other) noexcept;
+    ///@}
     XmlSupport(XmlSupport const&) = delete;
     XmlSupport& operator=(XmlSupport const&) = delete;
 
@@ -52,11 +55,14 @@ public:
     /// Whether the document came from a successful readXml or initializeFromNode (or was
     /// marked so).
     bool loaded() const { return fLoaded; }
+    /// Marks the document as loaded, or not.
     void setLoaded(bool loaded) { fLoaded = loaded; }
     /// Drops the document (an owned one is destroyed) and the loaded mark.
     void clear();
+    /// Whether there is a document.
     bool hasDocument() const;
 
+    /// The document node, or null.
     XmlNode documentNode() const;
     /// The first top-level element, or null.
     XmlNode documentElement() const;
@@ -71,10 +77,13 @@ public:
     bool getList(XmlName const& name, XmlNodeList& list) const;
     bool getList(XmlName const& name, XmlNodeList& list, LONG& count) const;
     ///@}
+    /// getList's elements, as a list.
     XmlNodeList getNodeList(XmlName const& name) const;
     /// Every child node of `node`, in document order.
     static XmlNodeList getChildList(XmlNode node);
+    /// The attributes of `node`, in document order.
     static XmlAttributeMap getAttribMap(XmlNode node);
+    /// The value of the attribute named `name` in `map`; false when absent.
     static bool getAttributeFromMap(XmlAttributeMap const& map, PovaString const& name,
                                     PovaString& value);
     /// The first child element of `element` named `name`, or null.
@@ -82,12 +91,16 @@ public:
     /// Appends and returns a new child element.
     static XmlNode addAChild(XmlNode element, XmlName const& name);
 
+    ///@{
+    /// Writes a value as an attribute of `element`: text as it is, numbers in the C locale (doubles
+    /// and floats so that they read back exactly), booleans as "true" or "false".
     static void write_to(XmlNode element, XmlName const& name, PovaString const& value);
     static void write_to(XmlNode element, XmlName const& name, char const* value);
     static void write_to(XmlNode element, XmlName const& name, LONG value);
     static void write_to(XmlNode element, XmlName const& name, double value);
     static void write_to(XmlNode element, XmlName const& name, float value);
     static void write_to(XmlNode element, XmlName const& name, bool value);
+    ///@}
 
 private:
     struct Impl;
