@@ -18,20 +18,28 @@ namespace common {
 
 class POVA_API Accessor : public support::LegacyRefCount {
 public:
+    /// An accessor without bindings, flags 0, client count 1.
     Accessor();
 
+    /// Appends a copy of the binding.
     void addBinding(Binding const& binding);
+    /// The number of bindings.
     LONG getBindingCount() const { return static_cast<LONG>(fBindings.size()); }
     /// A copy of the binding at `nPos`. Outside 0 .. count - 1 the position is reported as an
     /// assertion and a default binding (column 0, no type, no parts) is returned.
     Binding getBinding(LONG nPos) const;
 
+    ///@{
+    /// The accessor's DBACCESSORFLAGS.
     DBACCESSORFLAGS getFlags() const { return fFlags; }
     void setFlags(DBACCESSORFLAGS flags) { fFlags = flags; }
+    ///@}
 
+    ///@{
     /// Each returns the new client count.
     LONG addClientReference();
     LONG removeClientReference();
+    ///@}
 
     /// The instance number the next accessor will get.
     static LONG peekNextInstance();

@@ -14,12 +14,16 @@ class POVA_API Binding {
 public:
     Binding() = default;
     ///@{
-    /// Copied only as part of a derived object.
+    /// A binding is a value: copies are independent.
     Binding(Binding const&) = default;
     Binding& operator=(Binding const&) = default;
     ///@}
     virtual ~Binding();
 
+    ///@{
+    /// The bound column (its ordinal), the DataType it is bound as, where the value, length and
+    /// status go in the consumer's buffer, who owns the value's memory (DBMEMOWNER), the most bytes
+    /// the value may take, and the precision and scale of numbers.
     ULONG getColumn() const { return fColumn; }
     void setColumn(ULONG column) { fColumn = column; }
     ZELT_o::DataType getType() const { return fType; }
@@ -38,15 +42,19 @@ public:
     void setPrecision(BYTE precision) { fPrecision = precision; }
     BYTE getScale() const { return fScale; }
     void setScale(BYTE scale) { fScale = scale; }
+    ///@}
 
     /// The DBPART bits of the bound parts: value 1, length 2, status 4.
     DBPART getPart() const;
     /// Sets the three part flags from DBPART bits; other bits are ignored.
     void setPart(DBPART part);
 
+    ///@{
+    /// Whether the value, the length or the status is bound.
     bool bindsValue() const { return fValuePart; }
     bool bindsLength() const { return fLengthPart; }
     bool bindsStatus() const { return fStatusPart; }
+    ///@}
 
 private:
     ULONG fColumn = 0;

@@ -11,9 +11,10 @@ namespace common {
 class POVA_API ColumnInfoBase : public ZELT_o::ColumnInfo {
 public:
     ColumnInfoBase() = default;
+    /// A column of a name, an ordinal and a type; the other fields zero.
     ColumnInfoBase(PovaString name, int ordinal, ZELT_o::DataType type);
     ///@{
-    /// Copied only as part of a derived object.
+    /// A column description is a value: copies are independent.
     ColumnInfoBase(ColumnInfoBase const&) = default;
     ColumnInfoBase& operator=(ColumnInfoBase const&) = default;
     ///@}

@@ -13,15 +13,18 @@ namespace common {
 
 class POVA_API DimensionProperties {
 public:
+    /// One property of the set.
     class POVA_API DimensionProperty : public ZELT_o::Viewpoint::Property {
     public:
         using ZELT_o::Viewpoint::Property::Property;
+        /// A copy of `property`.
         explicit DimensionProperty(ZELT_o::Viewpoint::Property const& property)
             : ZELT_o::Viewpoint::Property(property) {}
     };
 
     /// Orders properties by name.
     struct PropCompare {
+        /// Whether `a`'s name comes before `b`'s.
         bool operator()(DimensionProperty const& a, DimensionProperty const& b) const {
             return a.getName() < b.getName();
         }
@@ -35,9 +38,11 @@ public:
     explicit DimensionProperties(ZELT_o::Dimension* dimension);
     DimensionProperties(DimensionProperties const& other) = default;
     ///@}
+    /// Copies the other's properties and dimension.
     DimensionProperties& operator=(DimensionProperties const& other) = default;
     virtual ~DimensionProperties();
 
+    /// The number of properties.
     LONG size() const { return static_cast<LONG>(fProperties.size()); }
     /// The i-th property in name order, or null.
     DimensionProperty const* get(LONG index) const;
@@ -50,7 +55,9 @@ public:
     }
     /// Replaces the property of that name or inserts a copy at its place.
     void set(ZELT_o::Viewpoint::Property const& property);
+    /// Removes every property.
     void clearProperties();
+    /// The dimension (borrowed), or null for the viewpoint's own set.
     ZELT_o::Dimension* getDimension() const { return fDimension; }
 
 private:

@@ -29,8 +29,11 @@ class Listener;
 
 namespace common {
 
+/// Keeps a list of listeners and a queue of events, and delivers every queued event to every
+/// listener, oldest first, when told to.
 class POVA_API EventDispatcher {
 public:
+    /// No listeners, no events, not held.
     EventDispatcher();
     /// Discards the queue; listeners are not told.
     ~EventDispatcher();
@@ -49,12 +52,18 @@ public:
     /// Destroys every queued event.
     void discardEvents();
 
+    ///@{
+    /// The held flag: while set, sendEvents(false) keeps the queue.
     void setHoldEvents() { fHeld.store(true, std::memory_order_relaxed); }
     void resetHoldEvents() { fHeld.store(false, std::memory_order_relaxed); }
     bool eventsHeld() const { return fHeld.load(std::memory_order_relaxed); }
+    ///@}
 
+    ///@{
+    /// The number of queued events and of listeners.
     std::size_t queuedEvents() const;
     std::size_t listenerCount() const;
+    ///@}
 
 private:
     mutable KobalRecursiveMutex fMutex;

@@ -40,7 +40,7 @@ class ViewpointCommon;
 
 class POVA_API FilterViewpointCommandCommon : public ZELT_o::FilterViewpointCommand {
 public:
-    // The recorded operation; 0 while none is recorded.
+    /// The recorded operation; 0 while none is recorded.
     enum Kind : LONG {
         kNoOperation = 0,
         kAddFilter = 1,
@@ -53,40 +53,45 @@ public:
         kRemoveAllTupleFilters = 8,
     };
 
+    /// A command of `viewpoint` (which must outlive it) with nothing recorded.
     explicit FilterViewpointCommandCommon(ViewpointCommon* viewpoint);
 
     // --- ZELT_o::Command
-    // Both raise 0xC201120C when nothing is recorded; undo() also before execute().
+    /// Both raise 0xC201120C when nothing is recorded; undo() also before execute().
     void execute() override;
     void undo() override;
     // --- ZELT_o::ViewpointCommand
-    // Ignored: this command has no XML form.
+    /// Ignored: this command has no XML form.
     void setXmlText(PovaString const& text) override;
 
     // --- ZELT_o::FilterViewpointCommand
-    // AddFilter, RemoveFilter, RemoveTupleFilter, RemoveAllFilters and RemoveAllTupleFilters
-    // raise 0xC201120B when an operation is already recorded; the others replace it.
+    /// AddFilter, RemoveFilter, RemoveTupleFilter, RemoveAllFilters and RemoveAllTupleFilters
+    /// raise 0xC201120B when an operation is already recorded; the others replace it.
     ZELT_o::Filter* getNewFilter() override;
     ZELT_o::Filter* passThrough(ZELT_o::Filter* filter) override { return filter; }
     ZELT_o::Filter* AddFilter() override;
     void RemoveFilter(LONG id) override;
     void RemoveTupleFilter(LONG id, LONG axis) override;
-    // Records the filters that apply to the axis now (getAxisFilters).
+    /// Records the filters that apply to the axis now (getAxisFilters).
     void ClearAxis(LONG axis) override;
-    // Records the applied filters now (getAvailableFilters).
+    /// Records the applied filters now (getAvailableFilters).
     void RemoveAllFilters() override;
-    // Records the applied tuple filters of the axis now (getAvailableTupleFilters).
+    /// Records the applied tuple filters of the axis now (getAvailableTupleFilters).
     void RemoveAllTupleFilters(LONG axis) override;
     void Swap(LONG first, LONG second) override;
-    // A mode outside 0 to 2 is thrown as the plain code E_FAIL, recording nothing.
+    /// A mode outside 0 to 2 is thrown as the plain code E_FAIL, recording nothing.
     void SetFilterLinkMode(LONG mode) override;
 
-    // --- what is recorded, and whether it is applied
+    /// --- what is recorded, and whether it is applied
+    /// What is recorded (Kind).
     LONG getKind() const { return fKind; }
-    // The filter id added or removed; -1 before an addition is first executed.
+    /// The filter id added or removed; -1 before an addition is first executed.
     LONG getFilterId() const { return fFilterId; }
+    ///@{
+    /// Whether the command is applied now, and whether it was ever executed.
     bool isExecuted() const { return fExecuted; }
     bool wasExecuted() const { return fExecutedOnce; }
+    ///@}
 
 protected:
     ~FilterViewpointCommandCommon() override;

@@ -21,10 +21,12 @@ namespace common {
 class POVA_API FormatCommon : public ZELT_o::Format {
 public:
     FormatCommon();
+    ///@{
     /// Copies every field; the style and the expression are copied too (a new style whose parent
     /// is the new format, a clone of the expression).
     FormatCommon(FormatCommon const& other);
     FormatCommon& operator=(FormatCommon const& other);
+    ///@}
     ~FormatCommon() override;
 
     bool getInUse() const override { return fInUse; }

@@ -64,13 +64,16 @@ public:
         /// The section that rendered the value (0 to 3), or -1 when none did: an empty cell, an
         /// error, a text that the format has no text section for, not-a-number.
         int section = -1;
+        /// The section's colour.
         Colour colour = Colour::kNone;
-        int colourIndex = 0;  // 1 to 56 for kIndexed, else 0.
+        int colourIndex = 0;  ///< 1 to 56 for kIndexed, else 0.
+        ///@{
         /// The section's fill ("*x"): the character to repeat (UTF-8; empty when there is none)
         /// and the byte offset in the text where the repetitions belong, so that a caller who
         /// knows the width can pad there. The view points into the formatter.
         std::string_view fill;
         std::size_t fillAt = 0;
+        ///@}
     };
 
     /// The format "General".

@@ -16,6 +16,7 @@ namespace common {
 
 class POVA_API RowBase : public ZELT_o::Row {
 public:
+    /// An empty row at position `ordinal`, client count 1.
     explicit RowBase(LONG ordinal = 0);
 
     LONG getOrdinal() const override { return fOrdinal; }

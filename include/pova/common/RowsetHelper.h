@@ -17,12 +17,17 @@ class POVA_API RowsetHelper {
 public:
     RowsetHelper() = delete;
 
+    ///@{
+    /// The DataType of an OLE DB type code, and the other way round.
     static ZELT_o::DataType convert_datatype(DBTYPE type);
     static DBTYPE convert_datatype(ZELT_o::DataType type);
+    ///@}
 
+    ///@{
     static Binding convert_binding(DBBINDING const& binding);
     /// The members a Binding does not describe are left null or zero.
     static DBBINDING convert_binding(Binding const& binding);
+    ///@}
 
     /// Name, ordinal and type; a null name gives the empty name.
     static ColumnInfoBase convert_columninfo(DBCOLUMNINFO const& info);
@@ -40,15 +45,20 @@ public:
     /// Bytes the value takes when bound: integer 4, real 8, date 8, variant 16, string its length
     /// in characters, otherwise 0.
     static ULONG get_length(ZELT_o::CellValue const& value);
+    /// Whether convert_data can convert a value of type `from` to `to`.
     static bool is_conversion_supported(ZELT_o::DataType from, ZELT_o::DataType to);
 
     /// At least two of the bits value, length and status.
     static bool is_part_valid(DBPART part);
+    ///@{
+    /// Whether a type code is one a binding may ask for, a DBMEMOWNER value is valid, and whether a
+    /// type is bound by pointer, is a string, or has a variable length.
     static bool is_type_valid(DBTYPE type);
     static bool is_memowner_valid(DBMEMOWNER memOwner);
     static bool is_pointer_type(DBTYPE type);
     static bool is_string_type(DBTYPE type);
     static bool is_variable_length(DBTYPE type);
+    ///@}
     /// Whether a binding of type `bindingType` can read a column of type `columnType`.
     static bool type_matches(DBTYPE bindingType, DBTYPE columnType);
 };

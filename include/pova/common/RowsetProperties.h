@@ -17,16 +17,19 @@ namespace common {
 
 class POVA_API RowsetProperties {
 public:
+    /// A property identifier and its value.
     using Property = std::pair<DBPROPID, basekit::Variant>;
 
+    /// The default list.
     RowsetProperties();
     ///@{
-    /// Copied only as part of a derived object.
+    /// The list is a value: copies are deep.
     RowsetProperties(RowsetProperties const&) = default;
     RowsetProperties& operator=(RowsetProperties const&) = default;
     ///@}
     virtual ~RowsetProperties();
 
+    /// The number of properties.
     int getCount() const { return static_cast<int>(fProperties.size()); }
     /// The i-th pair. Outside 0 .. count - 1 the position is reported as an assertion and the
     /// pair (0, empty) is returned.

@@ -18,6 +18,7 @@ namespace common {
 class POVA_API SortCommon : public ZELT_o::Sort {
 public:
     SortCommon() = default;
+    /// A copy of every field (the dimensions stay borrowed).
     SortCommon(SortCommon const& other) = default;
     ~SortCommon() override;
 

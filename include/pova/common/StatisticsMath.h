@@ -33,14 +33,20 @@ enum RegressionType : short {
 
 /// ln Γ(x) for x > 0 (Lanczos approximation, about 1e-10 relative).
 POVA_API double CalcGammln(double x);
+///@{
 /// The continued fraction of the incomplete beta function (modified Lentz method). Stops after
 /// kMaxBetacfIterations steps when it does not converge, as with non-finite arguments.
 inline constexpr int kMaxBetacfIterations = 10000;
 POVA_API double CalcBetacf(double a, double b, double x);
+///@}
 /// The regularised incomplete beta function I_x(a, b), 0 <= x <= 1.
 POVA_API double CalcBetai(double a, double b, double x);
 
+/// The summary statistics of a list of values.
 struct Summary {
+    ///@{
+    /// Mean, median, population and sample standard deviations and variances, lower and upper
+    /// quartiles and their range, minimum and maximum.
     double mean = 0;
     double median = 0;
     double stdDevP = 0;
@@ -52,6 +58,7 @@ struct Summary {
     double quartileRange = 0;
     double minimum = 0;
     double maximum = 0;
+    ///@}
 };
 
 /// The summary of `values` (at least one); sorts them ascending in place.
@@ -62,6 +69,10 @@ POVA_API void CalcQuartiles(std::span<double const> sorted, double& lower, doubl
 /// A trend line and its statistics. A fit updates every field except `bestFit`, which only a
 /// best-fit search sets, and `c`, which only the quadratic sets.
 struct Trend {
+    ///@{
+    /// The family a best fit chose; the coefficients a, b, c; the F probability and value; the
+    /// goodness of fit (adjusted R squared); R squared; the standard error; the error, total and
+    /// regression sums of squares.
     short bestFit = 0;
     double a = 0;
     double b = 0;
@@ -74,6 +85,7 @@ struct Trend {
     double sse = 0;
     double sst = 0;
     double ssr = 0;
+    ///@}
 };
 
 /// Fits one family (kLinear .. kQuadratic) to y at x = 1 .. n (n = y.size() > 2) and computes

@@ -56,6 +56,7 @@ public:
     ErrorCode getBestFit(short* retVal) override;
     ErrorCode putRegType(short type) override;
 
+    /// The object's name in traces.
     PovaString const& getName() const { return fName; }
     /// The values of the last gathering (sorted after a summary).
     std::vector<double> const& getValues() const { return fValues; }
@@ -66,8 +67,11 @@ protected:
     /// Reads line `index` (1-based) of the viewpoint's data into fValues and the counts: a row
     /// (orientation 2) or a column. Throws what the query or the result set throws.
     void getDataFromViewpoint(LONG index, short orientation);
+    ///@{
+    /// Compute the summary, or the trend of the regression type, of the values gathered.
     void CalcStatisticsSummary();
     void CalcTrendProperties();
+    ///@}
 
 private:
     // Runs `body` under the error-code convention, naming `function` in the errors.

@@ -18,6 +18,7 @@ namespace common {
 class POVA_API StyleCommon : public ZELT_o::Style {
 public:
     StyleCommon();
+    /// A copy of every field, with a copy of the number format.
     StyleCommon(StyleCommon const& other);
     StyleCommon& operator=(StyleCommon const&) = delete;
 

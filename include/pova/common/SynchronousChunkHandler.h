@@ -40,11 +40,14 @@ public:
     bool handleChunk(ZELT_o::Chunk* chunk, bool last) override;
     /// The oldest queued chunk with its reference for the caller, or null when none is queued.
     ZELT_o::Chunk* GetChunk();
+    /// Refuses the chunks still to come (see above).
     void CancelChunks();
 
+    /// Whether this is an axis request.
     bool isAxisRequest() const { return fAxisRequest; }
 
 protected:
+    /// Sends the request to the result set (StartFetch).
     void startChunkTransfer();
 
 private:

@@ -38,8 +38,10 @@ protected:
     ~TransactionBase() override;
 };
 
+/// The library's transaction, handed out by Viewpoint::createCommand.
 class POVA_API TransactionCommandCommon : public TransactionBase {
 public:
+    /// An empty transaction of `viewpoint`, which must outlive it.
     explicit TransactionCommandCommon(ViewpointCommon* viewpoint);
 
     // --- ZELT_o::Command
@@ -63,8 +65,10 @@ public:
     void markTransaction() override { fMarked = true; }
     void setAxes(std::vector<std::vector<PovaString>> const& axes) override { fAxes = axes; }
 
-    // --- state
+    /// --- state
+    /// The number of children.
     std::size_t countCommands() const { return fCommands.size(); }
+    /// Whether the transaction is applied now.
     bool isExecuted() const { return fExecuted; }
     /// The document of the last setXmlText, or null before the first.
     XmlSupport const* getXmlDocument() const { return fXmlDocument.get(); }

@@ -68,6 +68,7 @@ class POVA_API ViewpointCommon : public ZELT_o::Viewpoint,
                                  public ZELT_o::Cube::Listener,
                                  public ZELT_o::Document::Listener {
 public:
+    /// The layout: the dimensions of every axis, view axes first.
     using Sides = std::vector<std::vector<ZELT_o::Dimension*>>;
     /// (minimum, maximum) number of dimensions of an axis.
     using Constraint = std::pair<LONG, LONG>;
@@ -143,9 +144,12 @@ public:
     /// One reference for the caller, or null.
     ZELT_o::Document* getDocument() override;
     ZELT_o::LinkMode getSortLinkMode() override { return fSortLinkMode; }
+    ///@{
+    /// Store a link mode without telling anyone.
     void setSortLinkMode(ZELT_o::LinkMode mode) { fSortLinkMode = mode; }
     void setFilterLinkMode(ZELT_o::LinkMode mode) { fFilterLinkMode = mode; }
     void setFormatLinkMode(ZELT_o::LinkMode mode) { fFormatLinkMode = mode; }
+    ///@}
     /// 0: the viewpoint keeps a layout of its own; 1 or 2: it copies its base's layout again.
     void setAxisLinkMode(ZELT_o::LinkMode mode);
     ZELT_o::LinkMode getFilterLinkMode() override { return fFilterLinkMode; }
@@ -186,7 +190,8 @@ public:
     bool getParameterStrictness() override;
     LONG getAxisByDimUniqueName(PovaString const& uniqueName) override;
 
-    // --- active hierarchies, member sets, slices and selections
+    ///@{
+    /// --- active hierarchies, member sets, slices and selections
     /// Each raises 0xC2011209 for a dimension of another cube and E_INVALIDARG for an object of
     /// another dimension; on an excluded dimension it reports an assertion and changes nothing.
     /// A dimension that shares its base's state (link mode 2) changes the base's.
@@ -195,15 +200,19 @@ public:
     /// Quiet: stores the slice and tells nobody.
     void setActiveSlice(ZELT_o::Dimension& dimension, ZELT_o::Member* member, bool quiet);
     void setActiveSelection(ZELT_o::Dimension& dimension, ZELT_o::MemberSet* set);
+    ///@}
+    ///@{
     /// Store without telling anyone; `notify` is handed to setDimensionProperty.
     void replaceCurrentSet(ZELT_o::Dimension const& dimension, ZELT_o::MemberSet* set, bool notify);
     void replaceCurrentSelection(ZELT_o::Dimension& dimension, ZELT_o::MemberSet* set, bool notify);
     void replaceCurrentSection(ZELT_o::Dimension const& dimension, ZELT_o::Member* member,
                                bool notify);
+    ///@}
     /// The member-set undo stack: the next change of the set's dimension is not recorded.
     void suppressActiveSetChangeUndoStack(ZELT_o::MemberSet* set);
     /// Tells the viewpoint that holds the set's dimension state that its change is undone.
     void doingActiveSetChangeUndo(ZELT_o::MemberSet* set);
+    /// The number of member-set changes that can be undone.
     std::size_t activeSetUndoDepth() const { return fActiveSetUndoStack.size(); }
 
     // --- commands
@@ -238,11 +247,17 @@ public:
     LONG doSetSort(std::unique_ptr<ZELT_o::Sort>& sort, ZELT_o::SortApplication application);
     /// Applies a sort of the table again; returns the id.
     LONG doSetSort(LONG id);
+    ///@{
+    /// Applies several sorts of the table again.
     void doSetSorts(std::vector<LONG> const& ids);
+    ///@}
     /// Marks the sort not applied; it stays in the table until released.
     void doRemoveSort(LONG id);
+    ///@{
+    /// Marks every sort, or the sorts of the ids, not applied.
     void doRemoveAllSorts();
     void doClearSorts(std::vector<LONG> const& ids);
+    ///@}
     /// Exchanges the Index values, and so the order, of two sorts.
     void doSwapSorts(LONG a, LONG b);
     /// Frees the sort unless it is applied; an unknown id changes nothing.
@@ -251,6 +266,7 @@ public:
     bool doSetSortLinkMode(ZELT_o::LinkMode mode);
     /// Releases every sort (marking the viewpoint dirty, telling nobody).
     void clearAllSorts();
+    /// Whether a sort of the table has that name.
     bool sort_name_in_use(PovaString const& name);
     /// In the children first, then in the name lists of this viewpoint's sorts.
     void change_sort_name_instances(PovaString const& oldName, PovaString const& newName);
@@ -263,6 +279,7 @@ public:
     /// Replaces every list with a copy of `properties`, which must have one list per cube
     /// dimension and one for the viewpoint (else E_INVALIDARG).
     void setProperties(ViewpointProperties const& properties);
+    /// Empties every list of `properties`.
     static void clearPropertyVector(ViewpointProperties* properties);
     /// Every property set back to its initial content: empty, the selections to be made from
     /// the active hierarchies on first use.
@@ -282,10 +299,14 @@ public:
     LONG doSetFilter(LONG id, LONG axis);
     /// Checks every id first, then applies them; one send of events.
     void doSetFilters(std::vector<LONG> const& ids, LONG axis);
+    ///@{
+    /// Mark filters not applied: one filter or tuple filter, every filter, the filters of the ids,
+    /// or the tuple filters of an axis.
     void doRemoveFilter(LONG id, LONG axis);
     void doRemoveAllFilters();
     void doClearFilters(std::vector<LONG> const& ids);
     void doClearTupleFilters(LONG axis);
+    ///@}
     /// Exchanges the index values of two filters of the filter table.
     void doSwapFilters(LONG first, LONG second);
     /// Erases a filter that is not applied from its table, which lets it go.
@@ -303,19 +324,24 @@ public:
     void changeFilterUNameInstances(PovaString const& before, PovaString const& after) override;
     /// On the children first, then in every filter's name list.
     void change_filter_name_instances(PovaString const& before, PovaString const& after);
+    ///@{
+    /// Whether a filter (or tuple filter) of the tables has that name.
     bool filter_name_in_use(PovaString const& name);
     bool tuple_filter_name_in_use(PovaString const& name);
+    ///@}
     /// Marks each tuple filter valid or invalid by whether it fits its axis now; then marks the
     /// viewpoint dirty and queues the change of every axis, the cells and the viewpoint. Raises
     /// 0xC201491E when the derived viewpoint cannot serve the result.
     void validateFiltersAndFireEvents();
     /// The next validateFiltersAndFireEvents leaves the tuple filters as they are marked.
     void skipNextFilterValidation() { fSkipFilterValidation = true; }
+    /// Marks each tuple filter valid or invalid by whether it fits its axis now.
     void validate_tuple_filters();
     /// Whether any filter, tuple filter or sort applies to the viewpoint.
     bool has_filters_or_sorts();
     /// Erases every filter and tuple filter that lists the dimension: it is leaving the cube.
     void remove_specs(ZELT_o::Dimension const* dimension);
+    /// remove_specs for the dimension of that unique name.
     void removeSpecsUName(PovaString const& uniqueName);
     /// Non-zero when an applied tuple filter of the axis refers to a parameter.
     LONG does_axis_contain_parameters(LONG axis);
@@ -326,13 +352,19 @@ public:
     /// Whether the viewpoint holds loaded XML that it initialises from when it connects.
     bool holdsLoadedXml() const { return fPersistenceDocument.loaded(); }
 
-    // --- construction and binding
+    /// --- construction and binding
+    /// Back to the state of a new viewpoint (name counters included).
     void init();
     /// Borrowed: the root holds the chain alive through the children's base references.
     ViewpointCommon* getRoot();
     /// Owned by this viewpoint; borrowed until its cube or base changes.
     ViewpointBase* getDerivedViewpoint() const { return fDerivedViewpoint.get(); }
+    /// Whether the viewpoint copies its base's layout (axis link mode 1 or 2).
     bool copyParentOrientation() const { return fCopyParentOrientation; }
+    ///@{
+    /// The steps of a connection: defaults, the axes and their constraints, the layout repaired to
+    /// meet them, the dimensions no axis holds added, the property lists made; clearViewpoint
+    /// forgets everything of the cube.
     void initialize_all_to_default();
     void defaultOrder();
     void initializeAxes(LONG numViewAxes, LONG numPagedAxes);
@@ -344,13 +376,18 @@ public:
     void add_additional_dimensions();
     void create_property_lists();
     void clearViewpoint();
+    ///@}
 
-    // --- axis and dimension queries
+    ///@{
+    /// --- axis and dimension queries
+    /// Where dimensions stand: the dimension at a position (or at the n-th place counting across
+    /// the axes), the axis (and position) of a dimension, and its index in cube order.
     ZELT_o::Dimension* getDimensionAt(ZELT_o::DimensionPosition position);
     ZELT_o::Dimension* getDimensionAt(LONG n);
     LONG findDimensionAxis(ZELT_o::Dimension const* dimension);
     bool findDimensionAxis(PovaString const& uniqueName, LONG& axis, LONG& position);
     LONG getDimIndex(ZELT_o::Dimension const* dimension);
+    ///@}
     /// Records the moves it makes in `undoMoves` (as (from, to) pairs); given recorded moves,
     /// replays them backwards instead.
     void setMaximumDimensions(
@@ -362,23 +399,38 @@ public:
     bool isDirty() const { return fDirty; }
     /// Marks the viewpoint changed, tells the derived viewpoint and empties the result cache.
     void dirty_viewpoint();
+    ///@{
+    /// The number of connections so far, the child viewpoints, the property list of a dimension (by
+    /// index; the last is the viewpoint's own), and the number of lists.
     LONG getConnectionCounter() const { return fConnectionCounter; }
     std::vector<ViewpointCommon*> const& getChildren() const { return fChildren; }
     DimensionProperties* getDimensionProperties(LONG index);
     LONG countPropertyLists() const { return static_cast<LONG>(fProperties.size()); }
+    ///@}
 
-    // --- events and tree walks
+    ///@{
+    /// --- events and tree walks
+    /// Queue an event for the listeners, send the queue from the root, and walk the tree with a
+    /// visitor (visitTree from the root, keeping the viewpoint alive; visitTreeInternal from here).
     void queueEvent(Event const& event);
     void sendEvents();
     void visitTree(ViewpointVisitor& visitor);
     void visitTreeInternal(ViewpointVisitor& visitor);
+    ///@}
+    ///@{
+    /// Store the link mode of one dimension, or of every dimension.
     void setDimensionLinkMode(ZELT_o::Dimension* dimension, ZELT_o::LinkMode mode);
     void setDimensionLinkModes(ZELT_o::LinkMode mode);
+    ///@}
     /// The base's dimensions in axis order; empty without a cube.
     void retrieveBaseOrientation(std::vector<ZELT_o::Dimension*>& dimensions);
+    /// Tells the child viewpoints whether they are built from an expression.
     void update_children_viewpoint_expression(bool flag);
 
-    // --- orientation
+    ///@{
+    /// --- orientation
+    /// The layout changes the basic command runs (move, swap, swap of axes, new sides,
+    /// reorientation, axis type), and their undo.
     void doMoveDim(ZELT_o::DimensionPosition& from, ZELT_o::DimensionPosition& to);
     void doSwapDim(ZELT_o::DimensionPosition& a, ZELT_o::DimensionPosition& b);
     void doSwapAxes(LONG a, LONG b);
@@ -389,6 +441,8 @@ public:
     void doingUndoDimensionMove(ZELT_o::DimensionPosition& from, ZELT_o::DimensionPosition& to);
     void doingUndoDimensionSwap(ZELT_o::DimensionPosition& a, ZELT_o::DimensionPosition& b);
     void doingUndoViewpointReorient();
+    ///@}
+    /// The number of layout changes that can be undone.
     std::size_t undoDepth() const;
     /// Dimensions whose state returns to defaults at their next access.
     bool isAwaitingDefaultState(ZELT_o::Dimension const* dimension) const;
@@ -400,6 +454,7 @@ public:
     bool calculationRemoved(ZELT_o::Calculation* calculation, ZELT_o::MemberSet** set,
                             ZELT_o::Member** member) override;
     void calculationChanged(ZELT_o::Calculation* before, ZELT_o::Calculation* after) override;
+    /// The cube's structure or data changed.
     void cubeChanged(ZELT_o::CubeEvent* event) override;
     void stopListening() override;
     void stopListeningToDocument() override;

@@ -13,12 +13,18 @@ namespace common {
 
 class POVA_API ViewpointProperties {
 public:
+    /// The number of sets.
     LONG size() const { return static_cast<LONG>(fLists.size()); }
+    ///@{
+    /// The set at `index`; std::out_of_range outside the list.
     DimensionProperties& at(LONG index) { return fLists.at(static_cast<std::size_t>(index)); }
     DimensionProperties const& at(LONG index) const {
         return fLists.at(static_cast<std::size_t>(index));
     }
+    ///@}
+    /// Appends a set.
     void add(DimensionProperties properties) { fLists.push_back(std::move(properties)); }
+    /// Removes every set.
     void clear() { fLists.clear(); }
 
 private:
