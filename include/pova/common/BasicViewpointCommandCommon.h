@@ -116,8 +116,8 @@ public:
     void ChangeAxisType(LONG axis, ZELT_o::Viewpoint::AxisType type) override;
     void Reorient(PovaString const& text) override;
 
+    // --- what is recorded, and whether it is applied
     ///@{
-    /// --- what is recorded, and whether it is applied
     /// What is recorded (Kind), whether it is applied now, and whether it was ever executed.
     LONG getKind() const { return fKind; }
     bool isExecuted() const { return fExecuted; }

@@ -33,11 +33,10 @@ public:
     /// The reserved names a viewpoint reads on every query of its layout.
     enum Reserved : int { kFieldList = 0, kSectionField = 1, kSelectedFields = 2 };
 
-    ///@{
     /// `dimension` is null for the viewpoint's own set.
     explicit DimensionProperties(ZELT_o::Dimension* dimension);
+    /// A copy of the other's properties (with references of its own) and dimension.
     DimensionProperties(DimensionProperties const& other) = default;
-    ///@}
     /// Copies the other's properties and dimension.
     DimensionProperties& operator=(DimensionProperties const& other) = default;
     virtual ~DimensionProperties();

@@ -82,7 +82,7 @@ public:
     /// A mode outside 0 to 2 is thrown as the plain code E_FAIL, recording nothing.
     void SetFilterLinkMode(LONG mode) override;
 
-    /// --- what is recorded, and whether it is applied
+    // --- what is recorded, and whether it is applied
     /// What is recorded (Kind).
     LONG getKind() const { return fKind; }
     /// The filter id added or removed; -1 before an addition is first executed.

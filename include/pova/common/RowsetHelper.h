@@ -25,7 +25,8 @@ public:
 
     ///@{
     static Binding convert_binding(DBBINDING const& binding);
-    /// The members a Binding does not describe are left null or zero.
+    /// A Binding from a DBBINDING, and a DBBINDING from a Binding; the members a Binding does
+    /// not describe are left null or zero.
     static DBBINDING convert_binding(Binding const& binding);
     ///@}
 

@@ -87,7 +87,7 @@ public:
     /// False, recording nothing, for a mode outside 0 to 2.
     bool SetSortLinkMode(ZELT_o::LinkMode mode) override;
 
-    /// --- what is recorded, and whether it is applied
+    // --- what is recorded, and whether it is applied
     /// What is recorded (Kind).
     LONG getKind() const { return fKind; }
     /// The id of the sort the command adds or removes; -1 before an added sort is entered.

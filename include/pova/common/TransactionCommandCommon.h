@@ -65,7 +65,7 @@ public:
     void markTransaction() override { fMarked = true; }
     void setAxes(std::vector<std::vector<PovaString>> const& axes) override { fAxes = axes; }
 
-    /// --- state
+    // --- state
     /// The number of children.
     std::size_t countCommands() const { return fCommands.size(); }
     /// Whether the transaction is applied now.

@@ -190,8 +190,8 @@ public:
     bool getParameterStrictness() override;
     LONG getAxisByDimUniqueName(PovaString const& uniqueName) override;
 
+    // --- active hierarchies, member sets, slices and selections
     ///@{
-    /// --- active hierarchies, member sets, slices and selections
     /// Each raises 0xC2011209 for a dimension of another cube and E_INVALIDARG for an object of
     /// another dimension; on an excluded dimension it reports an assertion and changes nothing.
     /// A dimension that shares its base's state (link mode 2) changes the base's.
@@ -352,7 +352,7 @@ public:
     /// Whether the viewpoint holds loaded XML that it initialises from when it connects.
     bool holdsLoadedXml() const { return fPersistenceDocument.loaded(); }
 
-    /// --- construction and binding
+    // --- construction and binding
     /// Back to the state of a new viewpoint (name counters included).
     void init();
     /// Borrowed: the root holds the chain alive through the children's base references.
@@ -378,8 +378,8 @@ public:
     void clearViewpoint();
     ///@}
 
+    // --- axis and dimension queries
     ///@{
-    /// --- axis and dimension queries
     /// Where dimensions stand: the dimension at a position (or at the n-th place counting across
     /// the axes), the axis (and position) of a dimension, and its index in cube order.
     ZELT_o::Dimension* getDimensionAt(ZELT_o::DimensionPosition position);
@@ -408,8 +408,8 @@ public:
     LONG countPropertyLists() const { return static_cast<LONG>(fProperties.size()); }
     ///@}
 
+    // --- events and tree walks
     ///@{
-    /// --- events and tree walks
     /// Queue an event for the listeners, send the queue from the root, and walk the tree with a
     /// visitor (visitTree from the root, keeping the viewpoint alive; visitTreeInternal from here).
     void queueEvent(Event const& event);
@@ -427,8 +427,8 @@ public:
     /// Tells the child viewpoints whether they are built from an expression.
     void update_children_viewpoint_expression(bool flag);
 
+    // --- orientation
     ///@{
-    /// --- orientation
     /// The layout changes the basic command runs (move, swap, swap of axes, new sides,
     /// reorientation, axis type), and their undo.
     void doMoveDim(ZELT_o::DimensionPosition& from, ZELT_o::DimensionPosition& to);

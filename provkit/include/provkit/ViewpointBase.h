@@ -49,7 +49,6 @@ public:
     /// comes from the expression.
     virtual bool initialiseFromExpression(PovaString& /*expression*/) { return false; }
     ///@{
-    /// Checks (and may rewrite) an expression the server is to evaluate.
     /// Check (and may rewrite) an expression the server is to evaluate, or a calculation's formula;
     /// true when it is acceptable.
     virtual bool validateServerExpression(PovaString& /*expression*/) { return true; }

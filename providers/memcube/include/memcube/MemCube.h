@@ -139,7 +139,7 @@ public:
     /// A named set classifyName knows (class 6); its members are not used by queries.
     void addNamedSet(PovaString const& name);
 
-    /// --- used by the provider's own objects
+    // --- used by the provider's own objects
     /// The fact table.
     FactTable const& facts() const { return *fFacts; }
     /// A dimension by ordinal, or null.
