@@ -37,8 +37,8 @@ public:
     /// How a viewpoint hears of its cube.
     class POVA_API Listener {
     public:
-        /// A calculation is being removed; the viewpoint may hand back a member set or member to
-        /// use instead. Returns whether it used the calculation.
+        /// A calculation is being removed. What a listener answers (and hands back through `set`
+        /// and `member`) is the provider's business; the library's viewpoint answers false.
         virtual bool calculationRemoved(Calculation* calculation, MemberSet** set,
                                         Member** member) = 0;
         /// A calculation was replaced by another.
