@@ -1,12 +1,14 @@
 /// @class memcube::CubeBuilder
 /// Describes a cube in a few lines and builds it.
 ///
+/// @code
 ///   auto cube = memcube::CubeBuilder("Tiny")
 ///                   .dimension("A", {"a1", "a2"})
 ///                   .hierarchy("Time", {"Year", "Quarter"}, {{"2024", "Q1"}, {"2024", "Q2"}})
 ///                   .measures({"Value"})
 ///                   .fact({"a1", "[Time].[2024].[Q1]"}, {1.0})
 ///                   .build();
+/// @endcode
 ///
 /// Dimensions come in the order they are declared; the Measures dimension stands where
 /// measures() is called. Mistakes (a duplicate name, an unknown or non-leaf member in a fact,

@@ -8,6 +8,7 @@
 /// member, or the first measure.
 ///
 /// Unique names (every part in brackets, "]" inside a name doubled):
+/// @verbatim
 ///   cube        [Sales]
 ///   dimension   [Time]                   (its default hierarchy has the same unique name)
 ///   level       [Time].[Year]            (the All level: [Time].[(All)])
@@ -18,6 +19,7 @@
 ///   measure     [Measures].[Sales]
 ///   calculation the hierarchy's unique name followed by .[name]
 ///   named set   [Top Cities]
+/// @endverbatim
 ///
 /// Name classes of classifyName: 1 member, 2 level, 4 dimension, 5 measure, 6 named set, 0
 /// unknown (a dimension and its hierarchy share one name; the answer is the dimension). Names
