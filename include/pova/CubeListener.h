@@ -1,5 +1,6 @@
-// ZELT_o::CubeListener: what a client hears of its cube. Providers call these; every operation
-// has an empty default so that a client overrides only what it needs.
+/// @class ZELT_o::CubeListener
+/// What a client hears of its cube. Providers call these; every operation
+/// has an empty default so that a client overrides only what it needs.
 #pragma once
 
 #include <basekit/PovaString.h>
@@ -18,6 +19,10 @@ class CubeEvent;
 class POVA_API CubeListener : public Listener {
 public:
     ~CubeListener() override;
+    ///@{
+    /// The cube opened or is closing; its data, labels or structure changed; a dimension was added
+    /// or removed; a hierarchy, level, member label or calculation changed; the connection to its
+    /// data was lost.
     virtual void cubeOpened(Cube* /*cube*/) {}
     virtual void cubeClosing(Cube* /*cube*/) {}
     virtual void dataChanged(Cube* /*cube*/) {}
@@ -33,6 +38,7 @@ public:
     virtual void calculationRemoved(Calculation* /*calculation*/) {}
     virtual void calculationChanged(Calculation* /*before*/, Calculation* /*after*/) {}
     virtual void connectionLost(Cube* /*cube*/) {}
+    ///@}
 };
 
 }  // namespace ZELT_o

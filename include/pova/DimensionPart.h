@@ -1,4 +1,5 @@
-// ZELT_o::DimensionPart: an object that belongs to one dimension.
+/// @class ZELT_o::DimensionPart
+/// An object that belongs to one dimension.
 #pragma once
 
 #include <pova/pova_export.h>
@@ -9,7 +10,7 @@ class Dimension;
 
 class POVA_API DimensionPart {
 public:
-    // The dimension, borrowed: valid while its cube lives.
+    /// The dimension, borrowed: valid while its cube lives.
     virtual Dimension* getDimension() const = 0;
 
 protected:

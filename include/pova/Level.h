@@ -1,4 +1,5 @@
-// ZELT_o::Level: one level of a hierarchy.
+/// @class ZELT_o::Level
+/// One level of a hierarchy.
 #pragma once
 
 #include <pova/pova_export.h>
@@ -12,16 +13,18 @@ class MemberSet;
 
 class POVA_API Level : public support::LegacyRefCount, public support::NamedPart {
 public:
-    // The counting base has a getName() of its own (the module name); the object's name wins.
+    /// The counting base has a getName() of its own (the module name); the object's name wins.
     using support::NamedPart::getName;
 
+    /// The hierarchy it belongs to (borrowed).
     virtual Hierarchy* getHierarchy() const = 0;
-    // 0 for the top level.
+    /// 0 for the top level.
     virtual LONG getDepth() const = 0;
-    // The members of the level as a new member set (one reference for the caller).
+    /// The members of the level as a new member set (one reference for the caller).
     virtual MemberSet* getMemberSet() = 0;
 
 protected:
+    /// Derived classes pass their trace name (`module`) and instance number.
     Level(char const* module, LONG instance) : support::LegacyRefCount(module, instance) {}
     ~Level() override;
 };

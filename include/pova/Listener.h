@@ -1,5 +1,6 @@
-// ZELT_o::Listener: the root of the listener interfaces an event dispatcher delivers to.
-// Listeners are not counted; whoever registers one keeps it alive until it is removed.
+/// @class ZELT_o::Listener
+/// The root of the listener interfaces an event dispatcher delivers to.
+/// Listeners are not counted; whoever registers one keeps it alive until it is removed.
 #pragma once
 
 #include <pova/pova_export.h>
@@ -12,8 +13,11 @@ public:
 
 protected:
     Listener() = default;
+    ///@{
+    /// Copied only as part of a derived object.
     Listener(Listener const&) = default;
     Listener& operator=(Listener const&) = default;
+    ///@}
 };
 
 }  // namespace ZELT_o

@@ -1,4 +1,5 @@
-// ZELT_o::Queryable: an object whose data can be queried into a result set.
+/// @class ZELT_o::Queryable
+/// An object whose data can be queried into a result set.
 #pragma once
 
 #include <pova/Types.h>
@@ -12,8 +13,8 @@ class ViewResultSet;
 
 class POVA_API Queryable {
 public:
-    // The result set for the property list (not null; an empty list is a valid request). The
-    // caller receives one reference. May return null when the data cannot be produced.
+    /// The result set for the property list (not null; an empty list is a valid request). The
+    /// caller receives one reference. May return null when the data cannot be produced.
     virtual ViewResultSet* query(std::vector<PropertySpecification>* properties) = 0;
 
 protected:

@@ -1,4 +1,5 @@
-// ZELT_o::ServerParameter: a parameter that the data source defines.
+/// @class ZELT_o::ServerParameter
+/// A parameter that the data source defines.
 #pragma once
 
 #include <pova/pova_export.h>
@@ -8,6 +9,7 @@ namespace ZELT_o {
 
 class POVA_API ServerParameter : public support::RefCount {
 protected:
+    /// Derived classes pass their trace name (`module`) and instance number.
     ServerParameter(char const* module, LONG instance) : support::RefCount(module, instance) {}
     ~ServerParameter() override;
 };

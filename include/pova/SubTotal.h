@@ -1,4 +1,5 @@
-// ZELT_o::SubTotal: a subtotal shown on an axis.
+/// @class ZELT_o::SubTotal
+/// A subtotal shown on an axis.
 #pragma once
 
 #include <pova/pova_export.h>
@@ -8,6 +9,7 @@ namespace ZELT_o {
 
 class POVA_API SubTotal : public support::RefCount {
 protected:
+    /// Derived classes pass their trace name (`module`) and instance number.
     SubTotal(char const* module, LONG instance) : support::RefCount(module, instance) {}
     ~SubTotal() override;
 };

@@ -1,4 +1,5 @@
-// ZELT_o::TransitionCommands: the commands of a transition, keyed by dimension.
+/// @class ZELT_o::TransitionCommands
+/// The commands of a transition, keyed by dimension.
 #pragma once
 
 #include <pova/pova_export.h>
@@ -8,6 +9,7 @@ namespace ZELT_o {
 
 class POVA_API TransitionCommands : public support::RefCount {
 protected:
+    /// Derived classes pass their trace name (`module`) and instance number.
     TransitionCommands(char const* module, LONG instance) : support::RefCount(module, instance) {}
     ~TransitionCommands() override;
 };

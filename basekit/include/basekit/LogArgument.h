@@ -1,17 +1,20 @@
-// LogArgument: where a log record comes from (file, line, build date, function, component,
-// module).
+/// @class LogArgument
+/// Where a log record comes from (file, line, build date, function, component,
+/// module).
 #pragma once
 
 #include <basekit/PovaString.h>
 #include <basekit/basekit_export.h>
 
-// The build date every record carries.
+/// The build date every record carries.
 inline constexpr char const kPovaBuildDate[] = "Sep 13 2008";
 
 class BASEKIT_API LogArgument {
 public:
     LogArgument() = default;
 
+    ///@{
+    /// Set where the record comes from; each returns *this so that calls chain.
     LogArgument& putFile(PovaString file) {
         fFile = std::move(file);
         return *this;
@@ -36,13 +39,17 @@ public:
         fModule = std::move(module);
         return *this;
     }
+    ///@}
 
+    ///@{
+    /// Where the record comes from.
     PovaString const& getFile() const { return fFile; }
     int getLine() const { return fLine; }
     PovaString const& getDate() const { return fDate; }
     PovaString const& getFunction() const { return fFunction; }
     PovaString const& getComponent() const { return fComponent; }
     PovaString const& getModule() const { return fModule; }
+    ///@}
 
 private:
     PovaString fFile;

@@ -1,29 +1,36 @@
-// The published OLE DB data definitions the rowset helpers use: type codes, binding and
-// column descriptions, column identifiers, status values and rowset property identifiers.
-//
-// Only data definitions: no OLE DB interfaces. They live in the global namespace under their
-// published names; the published enumerations are written as constants of their typedefs, so
-// that values of the extension sets combine without mixing enumeration types. Counts,
-// ordinals, offsets and lengths are 32 bits wide, as on the 32-bit platform the structures
-// were defined for; pointers to things never followed here (type information, binding objects
-// and extensions) are untyped.
+/// @file
+/// The published OLE DB data definitions the rowset helpers use: type codes, binding and
+/// column descriptions, column identifiers, status values and rowset property identifiers.
+///
+/// Only data definitions: no OLE DB interfaces. They live in the global namespace under their
+/// published names; the published enumerations are written as constants of their typedefs, so
+/// that values of the extension sets combine without mixing enumeration types. Counts,
+/// ordinals, offsets and lengths are 32 bits wide, as on the 32-bit platform the structures
+/// were defined for; pointers to things never followed here (type information, binding objects
+/// and extensions) are untyped.
 #pragma once
 
 #include <basekit/Guid.h>
 #include <basekit/WinTypes.h>
 
+/// A wide string the caller or the provider owns.
 using LPOLESTR = OLECHAR*;
 
+///@{
+/// Counts, ordinals, offsets and lengths: 32 bits wide (see above).
 using DBORDINAL = ULONG;
 using DBBYTEOFFSET = ULONG;
 using DBLENGTH = ULONG;
 using DBCOUNTITEM = ULONG;
 using DBROWCOUNT = LONG;
 using DBREFCOUNT = ULONG;
+///@}
 
 // ---------------------------------------------------------------------------------------------
 // Types
 
+///@{
+/// The type code of a bound value or a column, and the base types.
 using DBTYPE = WORD;
 
 constexpr DBTYPE DBTYPE_EMPTY = 0;
@@ -60,34 +67,48 @@ constexpr DBTYPE DBTYPE_DBTIMESTAMP = 135;
 constexpr DBTYPE DBTYPE_HCHAPTER = 136;
 constexpr DBTYPE DBTYPE_PROPVARIANT = 138;
 constexpr DBTYPE DBTYPE_VARNUMERIC = 139;
+///@}
 
-// Modifiers combined with a base type.
+///@{
+/// Modifiers combined with a base type.
 constexpr DBTYPE DBTYPE_VECTOR = 0x1000;
 constexpr DBTYPE DBTYPE_ARRAY = 0x2000;
 constexpr DBTYPE DBTYPE_BYREF = 0x4000;
 constexpr DBTYPE DBTYPE_RESERVED = 0x8000;
+///@}
 
 // ---------------------------------------------------------------------------------------------
 // Bindings
 
+///@{
+/// Which parts of a value a binding binds: value, length, status.
 using DBPART = DWORD;
 
 constexpr DBPART DBPART_INVALID = 0x0;
 constexpr DBPART DBPART_VALUE = 0x1;
 constexpr DBPART DBPART_LENGTH = 0x2;
 constexpr DBPART DBPART_STATUS = 0x4;
+///@}
 
+///@{
+/// Who owns the memory of a bound value.
 using DBMEMOWNER = DWORD;
 
 constexpr DBMEMOWNER DBMEMOWNER_CLIENTOWNED = 0x0;
 constexpr DBMEMOWNER DBMEMOWNER_PROVIDEROWNED = 0x1;
+///@}
 
+///@{
+/// Whether a binding is for a parameter, and which way.
 using DBPARAMIO = DWORD;
 
 constexpr DBPARAMIO DBPARAMIO_NOTPARAM = 0;
 constexpr DBPARAMIO DBPARAMIO_INPUT = 0x1;
 constexpr DBPARAMIO DBPARAMIO_OUTPUT = 0x2;
+///@}
 
+///@{
+/// The kind of an accessor.
 using DBACCESSORFLAGS = DWORD;
 
 constexpr DBACCESSORFLAGS DBACCESSOR_INVALID = 0;
@@ -96,15 +117,19 @@ constexpr DBACCESSORFLAGS DBACCESSOR_ROWDATA = 0x2;
 constexpr DBACCESSORFLAGS DBACCESSOR_PARAMETERDATA = 0x4;
 constexpr DBACCESSORFLAGS DBACCESSOR_OPTIMIZED = 0x8;
 constexpr DBACCESSORFLAGS DBACCESSOR_INHERITED = 0x10;
+///@}
 
+/// Binds one column to a place in the consumer's buffer.
 struct DBBINDING {
+    ///@{
+    /// The published field of this name.
     DBORDINAL iOrdinal;
     DBBYTEOFFSET obValue;
     DBBYTEOFFSET obLength;
     DBBYTEOFFSET obStatus;
-    void* pTypeInfo;  // ITypeInfo*, reserved: null
-    void* pObject;    // DBOBJECT*, for object-valued columns
-    void* pBindExt;   // DBBINDEXT*, reserved: null
+    void* pTypeInfo;  ///< ITypeInfo*, reserved: null
+    void* pObject;    ///< DBOBJECT*, for object-valued columns
+    void* pBindExt;   ///< DBBINDEXT*, reserved: null
     DBPART dwPart;
     DBMEMOWNER dwMemOwner;
     DBPARAMIO eParamIO;
@@ -113,11 +138,14 @@ struct DBBINDING {
     DBTYPE wType;
     BYTE bPrecision;
     BYTE bScale;
+    ///@}
 };
 
 // ---------------------------------------------------------------------------------------------
 // Status of one bound value
 
+///@{
+/// The status of one bound value.
 using DBSTATUS = DWORD;
 
 constexpr DBSTATUS DBSTATUS_S_OK = 0;
@@ -136,10 +164,13 @@ constexpr DBSTATUS DBSTATUS_E_BADSTATUS = 12;
 constexpr DBSTATUS DBSTATUS_S_DEFAULT = 13;
 constexpr DBSTATUS MDSTATUS_S_CELLEMPTY = 14;
 constexpr DBSTATUS DBSTATUS_S_IGNORE = 15;
+///@}
 
 // ---------------------------------------------------------------------------------------------
 // Column identifiers and descriptions
 
+///@{
+/// Which members of a DBID's unions are in use.
 using DBKIND = DWORD;
 
 constexpr DBKIND DBKIND_GUID_NAME = 0;
@@ -149,21 +180,27 @@ constexpr DBKIND DBKIND_GUID = 3;
 constexpr DBKIND DBKIND_PGUID_NAME = 4;
 constexpr DBKIND DBKIND_PROPID = 5;
 constexpr DBKIND DBKIND_PGUID_PROPID = 6;
+///@}
 
-// Names a column: eKind says which members of the two unions are in use. A new DBID is all
-// zeros (kind DBKIND_GUID_NAME, null GUID, null name).
+/// Names a column: eKind says which members of the two unions are in use. A new DBID is all
+/// zeros (kind DBKIND_GUID_NAME, null GUID, null name).
 struct DBID {
+    ///@{
+    /// The GUID (or its pointer), the kind, and the name (or property id) of the identifier.
     union {
-        GUID guid{};
-        GUID* pguid;
+        GUID guid{};  ///< The GUID itself, as eKind says.
+        GUID* pguid;  ///< Or a pointer to it.
     } uGuid;
     DBKIND eKind = DBKIND_GUID_NAME;
     union {
-        LPOLESTR pwszName = nullptr;
-        ULONG ulPropid;
+        LPOLESTR pwszName = nullptr;  ///< The name, as eKind says.
+        ULONG ulPropid;               ///< Or the property id.
     } uName;
+    ///@}
 };
 
+///@{
+/// What a column allows and holds (bit flags).
 using DBCOLUMNFLAGS = DWORD;
 
 constexpr DBCOLUMNFLAGS DBCOLUMNFLAGS_ISBOOKMARK = 0x1;
@@ -178,10 +215,14 @@ constexpr DBCOLUMNFLAGS DBCOLUMNFLAGS_ISROWID = 0x100;
 constexpr DBCOLUMNFLAGS DBCOLUMNFLAGS_ISROWVER = 0x200;
 constexpr DBCOLUMNFLAGS DBCOLUMNFLAGS_CACHEDEFERRED = 0x1000;
 constexpr DBCOLUMNFLAGS DBCOLUMNFLAGS_ISCHAPTER = 0x2000;
+///@}
 
+/// Describes one column of a rowset.
 struct DBCOLUMNINFO {
+    ///@{
+    /// The published field of this name.
     LPOLESTR pwszName;
-    void* pTypeInfo;  // ITypeInfo*, reserved: null
+    void* pTypeInfo;  ///< ITypeInfo*, reserved: null
     DBORDINAL iOrdinal;
     DBCOLUMNFLAGS dwFlags;
     DBLENGTH ulColumnSize;
@@ -189,11 +230,14 @@ struct DBCOLUMNINFO {
     BYTE bPrecision;
     BYTE bScale;
     DBID columnid;
+    ///@}
 };
 
 // ---------------------------------------------------------------------------------------------
 // Rowset properties (the rowset property group)
 
+///@{
+/// Identifiers of the rowset properties.
 using DBPROPID = DWORD;
 
 constexpr DBPROPID DBPROP_BLOCKINGSTORAGEOBJECTS = 0x0D;
@@ -245,3 +289,4 @@ constexpr DBPROPID DBPROP_IMultipleResults = 0xD9;
 constexpr DBPROPID DBPROP_BOOKMARKINFO = 0xE8;
 constexpr DBPROPID DBPROP_UNIQUEROWS = 0xEE;
 constexpr DBPROPID DBPROP_IRowsetRefresh = 0xF9;
+///@}

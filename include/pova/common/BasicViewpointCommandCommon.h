@@ -1,18 +1,19 @@
-// common::BasicViewpointCommandCommon: the command that changes a viewpoint's layout, its active
-// selections and its event holding. A client records one operation, then calls execute() to
-// apply it and undo() to take it back; each run swaps the applied value with the one it
-// replaced, so execute and undo may alternate any number of times.
-//
-// Ownership: born with one reference for its creator. The command keeps a plain pointer to its
-// viewpoint, which must outlive it; member sets, members and parameters given to a recording
-// operation are held with a reference until the command goes or records another. Dimensions
-// and hierarchies are borrowed from the viewpoint's cube.
-//
-// Threads: used from the thread that uses its viewpoint tree; addRef and release from any.
-//
-// Failure: when a viewpoint operation the command calls raises, the error propagates and the
-// command's recorded state is the one it had before that call; the viewpoint is not rolled
-// back.
+/// @class common::BasicViewpointCommandCommon
+/// The command that changes a viewpoint's layout, its active
+/// selections and its event holding. A client records one operation, then calls execute() to
+/// apply it and undo() to take it back; each run swaps the applied value with the one it
+/// replaced, so execute and undo may alternate any number of times.
+///
+/// Ownership: born with one reference for its creator. The command keeps a plain pointer to its
+/// viewpoint, which must outlive it; member sets, members and parameters given to a recording
+/// operation are held with a reference until the command goes or records another. Dimensions
+/// and hierarchies are borrowed from the viewpoint's cube.
+///
+/// Threads: used from the thread that uses its viewpoint tree; addRef and release from any.
+///
+/// Failure: when a viewpoint operation the command calls raises, the error propagates and the
+/// command's recorded state is the one it had before that call; the viewpoint is not rolled
+/// back.
 #pragma once
 
 #include <basekit/PovaString.h>
@@ -53,7 +54,7 @@ namespace common {
 
 class POVA_API BasicViewpointCommandCommon : public ZELT_o::BasicViewpointCommand {
 public:
-    // The recorded operation; 0 while none is recorded.
+    /// The recorded operation; 0 while none is recorded.
     enum Kind : LONG {
         kNoOperation = 0,
         kSwapDimensions = 1,
@@ -75,30 +76,31 @@ public:
         kReorient = 19,
     };
 
+    /// A command of `viewpoint` (which must outlive it) with nothing recorded.
     explicit BasicViewpointCommandCommon(ViewpointCommon* viewpoint);
     BasicViewpointCommandCommon(BasicViewpointCommandCommon const&) = delete;
     BasicViewpointCommandCommon& operator=(BasicViewpointCommandCommon const&) = delete;
 
     // --- ZELT_o::Command
-    // Both raise 0xC201120C when nothing (or nothing performable) is recorded.
+    /// Both raise 0xC201120C when nothing (or nothing performable) is recorded.
     void execute() override;
     void undo() override;
     // --- ZELT_o::ViewpointCommand
-    // Ignored: this command has no XML form.
+    /// Ignored: this command has no XML form.
     void setXmlText(PovaString const& text) override;
 
     // --- ZELT_o::BasicViewpointCommand
-    // SwapDimensions, SwapAxes, MoveDimensions, SetAxisLinkMode, SetDimensions, SetSides and
-    // InitFromExpression raise 0xC201120B when an operation is already recorded; the others
-    // replace what was recorded.
+    /// SwapDimensions, SwapAxes, MoveDimensions, SetAxisLinkMode, SetDimensions, SetSides and
+    /// InitFromExpression raise 0xC201120B when an operation is already recorded; the others
+    /// replace what was recorded.
     void SwapDimensions(LONG fromAxis, LONG fromIndex, LONG toAxis, LONG toIndex) override;
     void SwapAxes(LONG axis1, LONG axis2) override;
     void MoveDimensions(LONG fromAxis, LONG fromIndex, LONG toAxis, LONG toIndex) override;
-    // A mode outside 0 to 2 is thrown as the plain code E_FAIL, recording nothing.
+    /// A mode outside 0 to 2 is thrown as the plain code E_FAIL, recording nothing.
     void SetAxisLinkMode(LONG mode) override;
-    // Recorded for its trace only: executing it changes nothing and undoing it raises.
+    /// Recorded for its trace only: executing it changes nothing and undoing it raises.
     void SetDimensions(ZELT_o::Dimension* dimension, LONG axis, bool flag) override;
-    // Execution toggles the dimension's link mode between own and linked; `mode` is traced.
+    /// Execution toggles the dimension's link mode between own and linked; `mode` is traced.
     void SetDimensionLinkMode(ZELT_o::Dimension* dimension, LONG mode) override;
     void SetSides(std::vector<std::vector<ZELT_o::Dimension*>> const& sides) override;
     void SetActiveHierarchy(ZELT_o::Dimension* dimension, ZELT_o::Hierarchy* hierarchy) override;
@@ -106,7 +108,7 @@ public:
     void SetActiveSlice(ZELT_o::Dimension* dimension, ZELT_o::Member* member) override;
     void SetActiveSelection(ZELT_o::Dimension* dimension, ZELT_o::MemberSet* set) override;
     void SetExcludeNULLLines(LONG axis, bool flag) override;
-    // Also takes the viewpoint's current properties and layout, to restore them on undo.
+    /// Also takes the viewpoint's current properties and layout, to restore them on undo.
     void InitFromExpression(PovaString const& expression) override;
     void HoldEvents() override;
     void ReleaseEvents() override;
@@ -115,9 +117,12 @@ public:
     void Reorient(PovaString const& text) override;
 
     // --- what is recorded, and whether it is applied
+    ///@{
+    /// What is recorded (Kind), whether it is applied now, and whether it was ever executed.
     LONG getKind() const { return fKind; }
     bool isExecuted() const { return fExecuted; }
     bool wasExecuted() const { return fExecutedOnce; }
+    ///@}
 
 protected:
     ~BasicViewpointCommandCommon() override;

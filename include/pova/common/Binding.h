@@ -1,6 +1,7 @@
-// common::Binding: a neutral description of one OLE DB accessor binding: which column, as which
-// DataType, which parts (value, length, status) and where each part goes in the consumer's
-// buffer. RowsetHelper::convert_binding turns it into a DBBINDING and back.
+/// @class common::Binding
+/// A neutral description of one OLE DB accessor binding: which column, as which
+/// DataType, which parts (value, length, status) and where each part goes in the consumer's
+/// buffer. RowsetHelper::convert_binding turns it into a DBBINDING and back.
 #pragma once
 
 #include <basekit/OleDb.h>
@@ -12,10 +13,17 @@ namespace common {
 class POVA_API Binding {
 public:
     Binding() = default;
+    ///@{
+    /// A binding is a value: copies are independent.
     Binding(Binding const&) = default;
     Binding& operator=(Binding const&) = default;
+    ///@}
     virtual ~Binding();
 
+    ///@{
+    /// The bound column (its ordinal), the DataType it is bound as, where the value, length and
+    /// status go in the consumer's buffer, who owns the value's memory (DBMEMOWNER), the most bytes
+    /// the value may take, and the precision and scale of numbers.
     ULONG getColumn() const { return fColumn; }
     void setColumn(ULONG column) { fColumn = column; }
     ZELT_o::DataType getType() const { return fType; }
@@ -34,15 +42,19 @@ public:
     void setPrecision(BYTE precision) { fPrecision = precision; }
     BYTE getScale() const { return fScale; }
     void setScale(BYTE scale) { fScale = scale; }
+    ///@}
 
-    // The DBPART bits of the bound parts: value 1, length 2, status 4.
+    /// The DBPART bits of the bound parts: value 1, length 2, status 4.
     DBPART getPart() const;
-    // Sets the three part flags from DBPART bits; other bits are ignored.
+    /// Sets the three part flags from DBPART bits; other bits are ignored.
     void setPart(DBPART part);
 
+    ///@{
+    /// Whether the value, the length or the status is bound.
     bool bindsValue() const { return fValuePart; }
     bool bindsLength() const { return fLengthPart; }
     bool bindsStatus() const { return fStatusPart; }
+    ///@}
 
 private:
     ULONG fColumn = 0;

@@ -1,5 +1,6 @@
-// common::ColumnInfoBase: a column description made of a name, an ordinal and a DataType; the
-// OLE DB flags, size, precision, scale and identifier follow from the type and the ordinal.
+/// @class common::ColumnInfoBase
+/// A column description made of a name, an ordinal and a DataType; the
+/// OLE DB flags, size, precision, scale and identifier follow from the type and the ordinal.
 #pragma once
 
 #include <pova/ColumnInfo.h>
@@ -10,9 +11,13 @@ namespace common {
 class POVA_API ColumnInfoBase : public ZELT_o::ColumnInfo {
 public:
     ColumnInfoBase() = default;
+    /// A column of a name, an ordinal and a type; the other fields zero.
     ColumnInfoBase(PovaString name, int ordinal, ZELT_o::DataType type);
+    ///@{
+    /// A column description is a value: copies are independent.
     ColumnInfoBase(ColumnInfoBase const&) = default;
     ColumnInfoBase& operator=(ColumnInfoBase const&) = default;
+    ///@}
     ~ColumnInfoBase() override;
 
     PovaString getName() const override { return fName; }
@@ -21,14 +26,14 @@ public:
     void setOrdinal(int ordinal) override { fOrdinal = ordinal; }
     ZELT_o::DataType getType() const override { return fType; }
     void setType(ZELT_o::DataType type) override { fType = type; }
-    // Fixed length (16) for every type but string (0).
+    /// Fixed length (16) for every type but string (0).
     DBCOLUMNFLAGS getFlags() const override;
-    // Integer 4, real 8, date 8, string unlimited (all bits set), otherwise 0.
+    /// Integer 4, real 8, date 8, string unlimited (all bits set), otherwise 0.
     DBLENGTH getSize() const override;
-    // 8 and 6 for a real column, 255 otherwise.
+    /// 8 and 6 for a real column, 255 otherwise.
     BYTE getPrecision() const override;
     BYTE getScale() const override;
-    // A property-identifier DBID (kind 5) whose identifier is the ordinal.
+    /// A property-identifier DBID (kind 5) whose identifier is the ordinal.
     DBID getID() const override;
 
 private:

@@ -1,12 +1,13 @@
-// common::ExpressionBase: the one implementation of ZELT_o::Expression. A tree is built by
-// parsing text (setTextAndCreateTree), node by node (AddNewChild, setType, setStringValue) or
-// from XML (load); it is turned back into text by getTextFromTree.
-//
-// Every walk over a tree (printing, cloning, saving, loading, parameter substitution and
-// destruction) keeps its own work list instead of recursing, so trees of any depth are safe.
-// Ownership and threading are those of ZELT_o::Expression. Parses run in parallel: each has its
-// own lexer and parser state, and only the lexer's calls into the cube are serialised, by one
-// process-wide lock (a provider's cube need not be thread-safe).
+/// @class common::ExpressionBase
+/// The one implementation of ZELT_o::Expression. A tree is built by
+/// parsing text (setTextAndCreateTree), node by node (AddNewChild, setType, setStringValue) or
+/// from XML (load); it is turned back into text by getTextFromTree.
+///
+/// Every walk over a tree (printing, cloning, saving, loading, parameter substitution and
+/// destruction) keeps its own work list instead of recursing, so trees of any depth are safe.
+/// Ownership and threading are those of ZELT_o::Expression. Parses run in parallel: each has its
+/// own lexer and parser state, and only the lexer's calls into the cube are serialised, by one
+/// process-wide lock (a provider's cube need not be thread-safe).
 #pragma once
 
 #include <basekit/OleAuto.h>
@@ -23,11 +24,11 @@ namespace common {
 
 class POVA_API ExpressionBase : public ZELT_o::Expression {
 public:
-    // An empty node (kind 141) below `parent` (not counted; may be null).
+    /// An empty node (kind 141) below `parent` (not counted; may be null).
     explicit ExpressionBase(ZELT_o::Expression* parent = nullptr);
 
-    // A new empty root node for the caller (one reference): what a viewpoint's
-    // CreateNewExpression hands out. A null `out` is E_INVALIDARG.
+    /// A new empty root node for the caller (one reference): what a viewpoint's
+    /// CreateNewExpression hands out. A null `out` is E_INVALIDARG.
     static void createNew(ZELT_o::Expression** out);
 
     void save(XmlSupport& xml, LONG const& index, XmlNode element) override;
@@ -44,7 +45,7 @@ public:
     bool setTextAndCreateTree(PovaString const& text, ZELT_o::Cube* cube, bool lookup) override;
     PovaString getTextFromTree() override;
     bool operator==(ZELT_o::Expression& other) override;
-    // Two nodes of this class compare without the reversed-operand ambiguity of C++20.
+    /// Two nodes of this class compare without the reversed-operand ambiguity of C++20.
     bool operator==(ExpressionBase& other) {
         return *this == static_cast<ZELT_o::Expression&>(other);
     }
@@ -59,7 +60,7 @@ public:
     VARIANT& getValue() override { return *fValue; }
     OLECHAR const* getStringValue() const override { return fStringValue.get(); }
     void setStringValue(OLECHAR const* value) override;
-    // Stores a copy of `value` (which needs no terminating zero) as the string value.
+    /// Stores a copy of `value` (which needs no terminating zero) as the string value.
     void assignStringValue(std::u16string_view value);
     void resolveParameters(ZELT_o::Viewpoint* viewpoint,
                            std::vector<ZELT_o::Parameter*>& used) override;
@@ -67,18 +68,18 @@ public:
     void replaceNode(ExpressionType type, OLECHAR const* name) override;
     void replaceParameter(ZELT_o::Parameter* parameter) override;
 
-    // Parses `text` (older syntax accepted) and, when that succeeds, replaces it by the tree's
-    // text. Returns false, leaving `text` alone, when the text cannot be parsed.
+    /// Parses `text` (older syntax accepted) and, when that succeeds, replaces it by the tree's
+    /// text. Returns false, leaving `text` alone, when the text cannot be parsed.
     bool convertFromSkiff(PovaString& text, ZELT_o::Cube* cube);
 
-    // Substitutes every parameter reference of the tree by the value of the first parameter of
-    // `available` with that unique name (case-insensitive), until the next getTextFromTree().
-    // Each parameter used is appended to `used`. An unknown name is the error 0xC2018005.
+    /// Substitutes every parameter reference of the tree by the value of the first parameter of
+    /// `available` with that unique name (case-insensitive), until the next getTextFromTree().
+    /// Each parameter used is appended to `used`. An unknown name is the error 0xC2018005.
     void resolve_parameters(std::vector<ZELT_o::Parameter*>& available,
                             std::vector<ZELT_o::Parameter*>& used);
 
-    // Whether the node is a value standing in for a parameter reference until the next
-    // getTextFromTree().
+    /// Whether the node is a value standing in for a parameter reference until the next
+    /// getTextFromTree().
     bool isRestorePending() const { return fRestorePending; }
 
 protected:

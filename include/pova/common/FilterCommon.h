@@ -1,5 +1,6 @@
-// common::FilterCommon: a filter or tuple filter with its lists and expressions, saved as and
-// loaded from XML. What the lists mean, validity and ownership are those of ZELT_o::Filter.
+/// @class common::FilterCommon
+/// A filter or tuple filter with its lists and expressions, saved as and
+/// loaded from XML. What the lists mean, validity and ownership are those of ZELT_o::Filter.
 #pragma once
 
 #include <pova/Expression.h>
@@ -39,15 +40,15 @@ public:
     void addExpression(ZELT_o::Expression* expression) override;
     void clearExpressions() override;
     bool validate(ZELT_o::Viewpoint* viewpoint) const override;
-    // Fails with ResultError when an expression cannot be saved.
+    /// Fails with ResultError when an expression cannot be saved.
     void save(XmlSupport& xml, LONG const& index, XmlNode element) const override;
-    // Replaces the filter's content by the element's. A missing element is E_UNEXPECTED, and
-    // an expression's own errors pass through; on failure the filter is left as it was.
+    /// Replaces the filter's content by the element's. A missing element is E_UNEXPECTED, and
+    /// an expression's own errors pass through; on failure the filter is left as it was.
     void load(NodeListIterator& iterator, ZELT_o::Cube* cube) override;
 
-    // Parses `text` against `cube` (names must be the cube's) and makes it the filter's one
-    // expression. Text that does not parse raises the parser's error (0x02017068, or
-    // 0xC2018005 for an unknown parameter) and leaves the filter as it was.
+    /// Parses `text` against `cube` (names must be the cube's) and makes it the filter's one
+    /// expression. Text that does not parse raises the parser's error (0x02017068, or
+    /// 0xC2018005 for an unknown parameter) and leaves the filter as it was.
     void setExpressionText(PovaString const& text, ZELT_o::Cube* cube);
 
 protected:

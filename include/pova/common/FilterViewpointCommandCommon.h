@@ -1,17 +1,18 @@
-// common::FilterViewpointCommandCommon: the command that adds, removes, reorders and clears a
-// viewpoint's filters and tuple filters, or switches its filter link mode. A client records one
-// operation, then calls execute() to apply it and undo() to take it back; execute and undo may
-// alternate any number of times.
-//
-// Ownership: born with one reference for its creator. The command keeps a plain pointer to its
-// viewpoint, which must outlive it, and a reference to its own filter (getNewFilter). A command
-// that was executed releases its filter id from the viewpoint when it goes (doReleaseFilter),
-// so a removed filter is freed once no command can bring it back.
-//
-// Threads: used from the thread that uses its viewpoint tree; addRef and release from any.
-//
-// Failure: when a viewpoint operation the command calls raises, the error propagates and the
-// command's recorded state is the one it had before that call.
+/// @class common::FilterViewpointCommandCommon
+/// The command that adds, removes, reorders and clears a
+/// viewpoint's filters and tuple filters, or switches its filter link mode. A client records one
+/// operation, then calls execute() to apply it and undo() to take it back; execute and undo may
+/// alternate any number of times.
+///
+/// Ownership: born with one reference for its creator. The command keeps a plain pointer to its
+/// viewpoint, which must outlive it, and a reference to its own filter (getNewFilter). A command
+/// that was executed releases its filter id from the viewpoint when it goes (doReleaseFilter),
+/// so a removed filter is freed once no command can bring it back.
+///
+/// Threads: used from the thread that uses its viewpoint tree; addRef and release from any.
+///
+/// Failure: when a viewpoint operation the command calls raises, the error propagates and the
+/// command's recorded state is the one it had before that call.
 #pragma once
 
 #include <pova/Command.h>
@@ -39,7 +40,7 @@ class ViewpointCommon;
 
 class POVA_API FilterViewpointCommandCommon : public ZELT_o::FilterViewpointCommand {
 public:
-    // The recorded operation; 0 while none is recorded.
+    /// The recorded operation; 0 while none is recorded.
     enum Kind : LONG {
         kNoOperation = 0,
         kAddFilter = 1,
@@ -52,40 +53,45 @@ public:
         kRemoveAllTupleFilters = 8,
     };
 
+    /// A command of `viewpoint` (which must outlive it) with nothing recorded.
     explicit FilterViewpointCommandCommon(ViewpointCommon* viewpoint);
 
     // --- ZELT_o::Command
-    // Both raise 0xC201120C when nothing is recorded; undo() also before execute().
+    /// Both raise 0xC201120C when nothing is recorded; undo() also before execute().
     void execute() override;
     void undo() override;
     // --- ZELT_o::ViewpointCommand
-    // Ignored: this command has no XML form.
+    /// Ignored: this command has no XML form.
     void setXmlText(PovaString const& text) override;
 
     // --- ZELT_o::FilterViewpointCommand
-    // AddFilter, RemoveFilter, RemoveTupleFilter, RemoveAllFilters and RemoveAllTupleFilters
-    // raise 0xC201120B when an operation is already recorded; the others replace it.
+    /// AddFilter, RemoveFilter, RemoveTupleFilter, RemoveAllFilters and RemoveAllTupleFilters
+    /// raise 0xC201120B when an operation is already recorded; the others replace it.
     ZELT_o::Filter* getNewFilter() override;
     ZELT_o::Filter* passThrough(ZELT_o::Filter* filter) override { return filter; }
     ZELT_o::Filter* AddFilter() override;
     void RemoveFilter(LONG id) override;
     void RemoveTupleFilter(LONG id, LONG axis) override;
-    // Records the filters that apply to the axis now (getAxisFilters).
+    /// Records the filters that apply to the axis now (getAxisFilters).
     void ClearAxis(LONG axis) override;
-    // Records the applied filters now (getAvailableFilters).
+    /// Records the applied filters now (getAvailableFilters).
     void RemoveAllFilters() override;
-    // Records the applied tuple filters of the axis now (getAvailableTupleFilters).
+    /// Records the applied tuple filters of the axis now (getAvailableTupleFilters).
     void RemoveAllTupleFilters(LONG axis) override;
     void Swap(LONG first, LONG second) override;
-    // A mode outside 0 to 2 is thrown as the plain code E_FAIL, recording nothing.
+    /// A mode outside 0 to 2 is thrown as the plain code E_FAIL, recording nothing.
     void SetFilterLinkMode(LONG mode) override;
 
     // --- what is recorded, and whether it is applied
+    /// What is recorded (Kind).
     LONG getKind() const { return fKind; }
-    // The filter id added or removed; -1 before an addition is first executed.
+    /// The filter id added or removed; -1 before an addition is first executed.
     LONG getFilterId() const { return fFilterId; }
+    ///@{
+    /// Whether the command is applied now, and whether it was ever executed.
     bool isExecuted() const { return fExecuted; }
     bool wasExecuted() const { return fExecutedOnce; }
+    ///@}
 
 protected:
     ~FilterViewpointCommandCommon() override;

@@ -1,9 +1,10 @@
-// common::FormatCommon: a format: the dimensions (and specification names) it applies to, an
-// optional condition expression and its own style, saved as and loaded from XML.
-//
-// Not counted: the creator owns it. It owns one reference to its style (made by the
-// constructor, with this format as its parent) and to its expression; copies get a copy of
-// each. The dimensions are borrowed from the cube.
+/// @class common::FormatCommon
+/// A format: the dimensions (and specification names) it applies to, an
+/// optional condition expression and its own style, saved as and loaded from XML.
+///
+/// Not counted: the creator owns it. It owns one reference to its style (made by the
+/// constructor, with this format as its parent) and to its expression; copies get a copy of
+/// each. The dimensions are borrowed from the cube.
 #pragma once
 
 #include <pova/Expression.h>
@@ -20,10 +21,12 @@ namespace common {
 class POVA_API FormatCommon : public ZELT_o::Format {
 public:
     FormatCommon();
-    // Copies every field; the style and the expression are copied too (a new style whose parent
-    // is the new format, a clone of the expression).
+    ///@{
+    /// Copies every field; the style and the expression are copied too (a new style whose parent
+    /// is the new format, a clone of the expression).
     FormatCommon(FormatCommon const& other);
     FormatCommon& operator=(FormatCommon const& other);
+    ///@}
     ~FormatCommon() override;
 
     bool getInUse() const override { return fInUse; }
@@ -50,12 +53,12 @@ public:
     void setExpression(ZELT_o::Expression* expression) override;
     std::unique_ptr<ZELT_o::Format> clone() const override;
     bool validate() const override;
-    // Fails with ResultError when the expression cannot be saved.
+    /// Fails with ResultError when the expression cannot be saved.
     void save(XmlSupport& xml, LONG const& index, XmlNode element) const override;
-    // Attributes that are absent keep their current values. Fails with ResultError: E_FAIL for
-    // a child node that is not an element, E_UNEXPECTED for a missing element or an
-    // "ExpressionVector" without exactly one child, E_NOTIMPL for a number format given only
-    // as a format string; the expression's own errors pass through.
+    /// Attributes that are absent keep their current values. Fails with ResultError: E_FAIL for
+    /// a child node that is not an element, E_UNEXPECTED for a missing element or an
+    /// "ExpressionVector" without exactly one child, E_NOTIMPL for a number format given only
+    /// as a format string; the expression's own errors pass through.
     void load(NodeListIterator& iterator, ZELT_o::Cube* cube) override;
 
 private:

@@ -1,14 +1,15 @@
-// ZELT_o::QueryFieldsDataCommon: the collection of property requests a viewpoint keeps for its
-// cells and for each axis, ordered by name, chained to the collection of its parent viewpoint.
-//
-// The parent is not counted: it must outlive every collection chained to it (a child
-// viewpoint holds its base viewpoint, which owns the parent collection). Every operation holds
-// the collection's recursive mutex; adding locks the chain from the child up to the root, so
-// collections of one chain are always locked child first. Errors: GetProperty throws
-// 0xC2018006 (module "Pova_Common", the name as insert) for a name nowhere in the chain;
-// GetPropertyName throws the result E_INVALIDARG for an index outside 0 .. Count()-1; Merge
-// throws 0xC2018002 (module "Pova_Common") and changes nothing when a name is present with an
-// unequal specification.
+/// @class ZELT_o::QueryFieldsDataCommon
+/// The collection of property requests a viewpoint keeps for its
+/// cells and for each axis, ordered by name, chained to the collection of its parent viewpoint.
+///
+/// The parent is not counted: it must outlive every collection chained to it (a child
+/// viewpoint holds its base viewpoint, which owns the parent collection). Every operation holds
+/// the collection's recursive mutex; adding locks the chain from the child up to the root, so
+/// collections of one chain are always locked child first. Errors: GetProperty throws
+/// 0xC2018006 (module "Pova_Common", the name as insert) for a name nowhere in the chain;
+/// GetPropertyName throws the result E_INVALIDARG for an index outside 0 .. Count()-1; Merge
+/// throws 0xC2018002 (module "Pova_Common") and changes nothing when a name is present with an
+/// unequal specification.
 #pragma once
 
 #include <basekit/KobalMutex.h>
@@ -21,7 +22,7 @@ namespace ZELT_o {
 
 class POVA_API QueryFieldsDataCommon : public QueryFieldsData {
 public:
-    // `parent` may be null (a root collection).
+    /// `parent` may be null (a root collection).
     explicit QueryFieldsDataCommon(QueryFieldsData* parent);
 
     void AddProperty(PovaString const& name, PropertyOperation op, VarHolder* args,

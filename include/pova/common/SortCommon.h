@@ -1,9 +1,10 @@
-// common::SortCommon: a sort: its direction, its place among the viewpoint's sorts, the
-// dimensions (and specification names) it applies to and the sorts that modify it, saved as
-// and loaded from XML.
-//
-// Not counted: the creator owns it. The dimensions are borrowed from the cube; a dimension a
-// loaded sort names but the cube lacks is kept as null, so that fitsCube refuses the sort.
+/// @class common::SortCommon
+/// A sort: its direction, its place among the viewpoint's sorts, the
+/// dimensions (and specification names) it applies to and the sorts that modify it, saved as
+/// and loaded from XML.
+///
+/// Not counted: the creator owns it. The dimensions are borrowed from the cube; a dimension a
+/// loaded sort names but the cube lacks is kept as null, so that fitsCube refuses the sort.
 #pragma once
 
 #include <pova/Sort.h>
@@ -17,6 +18,7 @@ namespace common {
 class POVA_API SortCommon : public ZELT_o::Sort {
 public:
     SortCommon() = default;
+    /// A copy of every field (the dimensions stay borrowed).
     SortCommon(SortCommon const& other) = default;
     ~SortCommon() override;
 
@@ -40,9 +42,9 @@ public:
     std::vector<ZELT_o::Dimension*>& getDimVec() override { return fDimVec; }
     std::vector<LONG>& getModifiers() override { return fModifiers; }
     void save(XmlSupport& xml, LONG const& index, XmlNode element) const override;
-    // Attributes that are absent or do not convert keep their current values; the lists are
-    // added to. Fails with ResultError: E_UNEXPECTED without a current element, E_FAIL for a
-    // child of a "Vector" that is not an element.
+    /// Attributes that are absent or do not convert keep their current values; the lists are
+    /// added to. Fails with ResultError: E_UNEXPECTED without a current element, E_FAIL for a
+    /// child of a "Vector" that is not an element.
     void load(NodeListIterator& iterator, ZELT_o::Cube* cube) override;
 
 private:

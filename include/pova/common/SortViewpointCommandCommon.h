@@ -1,20 +1,21 @@
-// common::SortViewpointCommandCommon: the command that adds, removes, reorders and clears a
-// viewpoint's sorts and switches its sort link mode. A client records one operation, then
-// calls execute() to apply it and undo() to take it back, any number of times in turn.
-//
-// To add a sort, fill the sort getNewSort() hands out (name, direction, dimensions), record
-// AddSort() and execute. ReverseSort and BreakHierarchy add a modifier of an existing sort.
-//
-// Ownership: born with one reference for its creator. The command owns its new sort until its
-// first execution hands it to the viewpoint; the viewpoint then owns it. Removing a sort only
-// marks it not applied, so that undo can apply it again; a command that was executed asks the
-// viewpoint, when it goes, to free its sort unless the sort is applied. The command keeps a
-// plain pointer to its viewpoint, which must outlive it; the dimensions are the cube's.
-//
-// Threads: used from the thread that uses its viewpoint tree; addRef and release from any.
-//
-// Failure: an id the viewpoint does not hold (any more: a disconnected viewpoint drops its
-// sorts) raises E_UNEXPECTED as a plain code and changes nothing.
+/// @class common::SortViewpointCommandCommon
+/// The command that adds, removes, reorders and clears a
+/// viewpoint's sorts and switches its sort link mode. A client records one operation, then
+/// calls execute() to apply it and undo() to take it back, any number of times in turn.
+///
+/// To add a sort, fill the sort getNewSort() hands out (name, direction, dimensions), record
+/// AddSort() and execute. ReverseSort and BreakHierarchy add a modifier of an existing sort.
+///
+/// Ownership: born with one reference for its creator. The command owns its new sort until its
+/// first execution hands it to the viewpoint; the viewpoint then owns it. Removing a sort only
+/// marks it not applied, so that undo can apply it again; a command that was executed asks the
+/// viewpoint, when it goes, to free its sort unless the sort is applied. The command keeps a
+/// plain pointer to its viewpoint, which must outlive it; the dimensions are the cube's.
+///
+/// Threads: used from the thread that uses its viewpoint tree; addRef and release from any.
+///
+/// Failure: an id the viewpoint does not hold (any more: a disconnected viewpoint drops its
+/// sorts) raises E_UNEXPECTED as a plain code and changes nothing.
 #pragma once
 
 #include <basekit/PovaString.h>
@@ -43,7 +44,7 @@ class ViewpointCommon;
 
 class POVA_API SortViewpointCommandCommon : public ZELT_o::SortViewpointCommand {
 public:
-    // The recorded operation; 0 while none is recorded.
+    /// The recorded operation; 0 while none is recorded.
     enum Kind : LONG {
         kNoOperation = 0,
         kAddSort = 1,
@@ -55,44 +56,51 @@ public:
         kSwap = 7,
     };
 
+    /// A command of `viewpoint` (which must outlive it) with nothing recorded.
     explicit SortViewpointCommandCommon(ViewpointCommon* viewpoint);
     SortViewpointCommandCommon(SortViewpointCommandCommon const&) = delete;
     SortViewpointCommandCommon& operator=(SortViewpointCommandCommon const&) = delete;
 
     // --- ZELT_o::Command
-    // execute() raises 0xC201120C when nothing is recorded; undo() also before an execution.
+    /// execute() raises 0xC201120C when nothing is recorded; undo() also before an execution.
     void execute() override;
     void undo() override;
     // --- ZELT_o::ViewpointCommand
-    // Ignored: this command has no XML form.
+    /// Ignored: this command has no XML form.
     void setXmlText(PovaString const& text) override;
 
-    // The command's new sort (made empty on first use); borrowed from the command, and null
-    // once the first execution has handed it to the viewpoint.
+    /// The command's new sort (made empty on first use); borrowed from the command, and null
+    /// once the first execution has handed it to the viewpoint.
     ZELT_o::Sort* getNewSort() override;
-    // AddSort, RemoveSort, RemoveAllSorts, ReverseSort and BreakHierarchy raise 0xC201120B
-    // when an operation is already recorded; the others replace what was recorded.
+    /// AddSort, RemoveSort, RemoveAllSorts, ReverseSort and BreakHierarchy raise 0xC201120B
+    /// when an operation is already recorded; the others replace what was recorded.
     ZELT_o::Sort* AddSort() override;
     void RemoveSort(LONG id) override;
-    // Records the sorts in force now (getAvailableSorts).
+    /// Records the sorts in force now (getAvailableSorts).
     void RemoveAllSorts() override;
     void Swap(LONG a, LONG b) override;
-    // Records the sorts of the axis in force now (getAxisSorts).
+    /// Records the sorts of the axis in force now (getAxisSorts).
     void ClearAxis(LONG axis) override;
-    // Both make a new modifier of sort `id`.
+    /// Both make a new modifier of sort `id`.
     void ReverseSort(LONG id) override;
     void BreakHierarchy(LONG id) override;
-    // False, recording nothing, for a mode outside 0 to 2.
+    /// False, recording nothing, for a mode outside 0 to 2.
     bool SetSortLinkMode(ZELT_o::LinkMode mode) override;
 
     // --- what is recorded, and whether it is applied
+    /// What is recorded (Kind).
     LONG getKind() const { return fKind; }
-    // The id of the sort the command adds or removes; -1 before an added sort is entered.
+    /// The id of the sort the command adds or removes; -1 before an added sort is entered.
     LONG getSortId() const { return fSortId; }
+    /// The ids of the sorts the command removes or clears.
     std::vector<LONG> const& getSortIds() const { return fSortIds; }
+    /// The axis the command clears.
     LONG getAxis() const { return fAxis; }
+    ///@{
+    /// Whether the command is applied now, and whether it was ever executed.
     bool isExecuted() const { return fExecuted; }
     bool wasExecuted() const { return fExecutedOnce; }
+    ///@}
 
 protected:
     ~SortViewpointCommandCommon() override;

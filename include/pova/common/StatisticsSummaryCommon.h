@@ -1,11 +1,12 @@
-// ZELT_o::StatisticsSummaryCommon: the statistics summary of one row or column of a
-// viewpoint's data, read through the viewpoint's query, with its trend line. Results stay in
-// the fields until the next calculation of the same kind; the numbers come from
-// common::statistics (StatisticsMath.h).
-//
-// Counted (born with one reference for its creator); holds one reference to its viewpoint.
-// Each summary numbers itself from a process-wide counter, its name "StatisticsSummary"
-// followed by that number.
+/// @class ZELT_o::StatisticsSummaryCommon
+/// The statistics summary of one row or column of a
+/// viewpoint's data, read through the viewpoint's query, with its trend line. Results stay in
+/// the fields until the next calculation of the same kind; the numbers come from
+/// common::statistics (StatisticsMath.h).
+///
+/// Counted (born with one reference for its creator); holds one reference to its viewpoint.
+/// Each summary numbers itself from a process-wide counter, its name "StatisticsSummary"
+/// followed by that number.
 #pragma once
 
 #include <basekit/ErrorInfoBase.h>
@@ -55,18 +56,22 @@ public:
     ErrorCode getBestFit(short* retVal) override;
     ErrorCode putRegType(short type) override;
 
+    /// The object's name in traces.
     PovaString const& getName() const { return fName; }
-    // The values of the last gathering (sorted after a summary).
+    /// The values of the last gathering (sorted after a summary).
     std::vector<double> const& getValues() const { return fValues; }
 
 protected:
     ~StatisticsSummaryCommon() override;
 
-    // Reads line `index` (1-based) of the viewpoint's data into fValues and the counts: a row
-    // (orientation 2) or a column. Throws what the query or the result set throws.
+    /// Reads line `index` (1-based) of the viewpoint's data into fValues and the counts: a row
+    /// (orientation 2) or a column. Throws what the query or the result set throws.
     void getDataFromViewpoint(LONG index, short orientation);
+    ///@{
+    /// Compute the summary, or the trend of the regression type, of the values gathered.
     void CalcStatisticsSummary();
     void CalcTrendProperties();
+    ///@}
 
 private:
     // Runs `body` under the error-code convention, naming `function` in the errors.

@@ -1,9 +1,10 @@
-// common::StyleCommon: the style of a format: every property a plain field, and the number
-// format string built from the number format.
-//
-// Counted (born with one reference for its creator); each style numbers itself from a
-// process-wide counter. A copy is a new style with the same look: it is not in use, has no
-// parent index and no child commands of its own.
+/// @class common::StyleCommon
+/// The style of a format: every property a plain field, and the number
+/// format string built from the number format.
+///
+/// Counted (born with one reference for its creator); each style numbers itself from a
+/// process-wide counter. A copy is a new style with the same look: it is not in use, has no
+/// parent index and no child commands of its own.
 #pragma once
 
 #include <pova/Style.h>
@@ -17,6 +18,7 @@ namespace common {
 class POVA_API StyleCommon : public ZELT_o::Style {
 public:
     StyleCommon();
+    /// A copy of every field, with a copy of the number format.
     StyleCommon(StyleCommon const& other);
     StyleCommon& operator=(StyleCommon const&) = delete;
 
@@ -62,15 +64,15 @@ public:
     void setParentIndex(LONG index) override { fParentIndex = index; }
     std::vector<LONG>& getChildCommands() override { return fChildCommands; }
 
-    // The format string for a number format; "" for null. A currency or percent symbol that
-    // holds characters with a meaning in format strings (letters, digits, ".", ",", a "%" in
-    // a longer symbol ...) is quoted, so that the string shows it as it is.
+    /// The format string for a number format; "" for null. A currency or percent symbol that
+    /// holds characters with a meaning in format strings (letters, digits, ".", ",", a "%" in
+    /// a longer symbol ...) is quoted, so that the string shows it as it is.
     static PovaString buildFormatString(NumberFormat const* format);
-    // Reading a format string back into fields is not supported: always throws
-    // ResultError(E_NOTIMPL).
+    /// Reading a format string back into fields is not supported: always throws
+    /// ResultError(E_NOTIMPL).
     [[noreturn]] static void ReadFormatString(PovaString const& formatString, NumberFormat* format);
 
-    // The instance number the next style will get.
+    /// The instance number the next style will get.
     static LONG peekNextInstance();
 
 protected:

@@ -1,10 +1,11 @@
-// common::SynchronousChunkHandler: asks a result set for one axis range or one cell range and
-// keeps the chunks it delivers, in arrival order, until the caller takes them.
-//
-// Built by the code that wants the data, started once with StartFetch, drained with GetChunk
-// until it returns null, and deleted by that caller. The result set is borrowed: the caller
-// keeps it alive while the handler fetches. CancelChunks may be called from any thread while
-// chunks arrive; chunks that arrive afterwards are released at once and refused.
+/// @class common::SynchronousChunkHandler
+/// Asks a result set for one axis range or one cell range and
+/// keeps the chunks it delivers, in arrival order, until the caller takes them.
+///
+/// Built by the code that wants the data, started once with StartFetch, drained with GetChunk
+/// until it returns null, and deleted by that caller. The result set is borrowed: the caller
+/// keeps it alive while the handler fetches. CancelChunks may be called from any thread while
+/// chunks arrive; chunks that arrive afterwards are released at once and refused.
 #pragma once
 
 #include <basekit/KobalMutex.h>
@@ -24,26 +25,29 @@ namespace common {
 
 class POVA_API SynchronousChunkHandler : public ZELT_o::ChunkHandler {
 public:
-    // An axis request: tuples first .. last of `axis`.
+    /// An axis request: tuples first .. last of `axis`.
     SynchronousChunkHandler(ZELT_o::ViewResultSet* resultSet, LONG axis, LONG first, LONG last);
-    // A cell request: cells first .. last.
+    /// A cell request: cells first .. last.
     SynchronousChunkHandler(ZELT_o::ViewResultSet* resultSet, LONG first, LONG last);
     ~SynchronousChunkHandler() override;
     SynchronousChunkHandler(SynchronousChunkHandler const&) = delete;
     SynchronousChunkHandler& operator=(SynchronousChunkHandler const&) = delete;
 
-    // Asks the result set for the data; it answers through handleChunk.
+    /// Asks the result set for the data; it answers through handleChunk.
     void StartFetch();
-    // Queues the chunk (taking over its reference) and returns true; once cancelled, releases
-    // it and returns false so that the delivery stops. `last` is not used.
+    /// Queues the chunk (taking over its reference) and returns true; once cancelled, releases
+    /// it and returns false so that the delivery stops. `last` is not used.
     bool handleChunk(ZELT_o::Chunk* chunk, bool last) override;
-    // The oldest queued chunk with its reference for the caller, or null when none is queued.
+    /// The oldest queued chunk with its reference for the caller, or null when none is queued.
     ZELT_o::Chunk* GetChunk();
+    /// Refuses the chunks still to come (see above).
     void CancelChunks();
 
+    /// Whether this is an axis request.
     bool isAxisRequest() const { return fAxisRequest; }
 
 protected:
+    /// Sends the request to the result set (StartFetch).
     void startChunkTransfer();
 
 private:

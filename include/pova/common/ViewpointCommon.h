@@ -1,25 +1,26 @@
-// common::ViewpointCommon: the generic implementation of a viewpoint, which providers derive
-// from or obtain through createCommonViewpoint.
-//
-// It keeps the axis layout of its cube's dimensions with their constraints and types, the
-// per-dimension properties, the layout undo history, the queue of events for its listeners and
-// the tree of viewpoints derived from it. A viewpoint bound to a base viewpoint takes its cube
-// from the base and, while it copies its parent's orientation, its whole layout: every layout
-// question and change then goes to the base, whose tree walks reach this viewpoint.
-//
-// Not thread-safe: a viewpoint tree is used from one thread at a time.
-//
-// Lifetimes. A public operation that walks the tree or sends events keeps the viewpoint alive
-// until it returns, so a listener may release the last outside reference during any event.
-// A child holds a reference to its base; the base lists its children without counting them.
-// When the cube goes away (stopListening) or the viewpoint is unbound, every viewpoint of the
-// tree forgets all it held of the cube. Returned objects: getCube, getBaseViewpoint and
-// getDocument hand one reference to the caller; dimensions (getAxisDimensions, getDimensionAt,
-// getSides) are the cube's, borrowed, and valid while the viewpoint stays bound to it.
-//
-// Failure. A layout operation that raises leaves layout, constraints, axis types, queued
-// events and undo history as they were; the one exception is 0xC201491E, the provider's
-// refusal of a new layout, which is raised after the change and its events.
+/// @class common::ViewpointCommon
+/// The generic implementation of a viewpoint, which providers derive
+/// from or obtain through createCommonViewpoint.
+///
+/// It keeps the axis layout of its cube's dimensions with their constraints and types, the
+/// per-dimension properties, the layout undo history, the queue of events for its listeners and
+/// the tree of viewpoints derived from it. A viewpoint bound to a base viewpoint takes its cube
+/// from the base and, while it copies its parent's orientation, its whole layout: every layout
+/// question and change then goes to the base, whose tree walks reach this viewpoint.
+///
+/// Not thread-safe: a viewpoint tree is used from one thread at a time.
+///
+/// Lifetimes. A public operation that walks the tree or sends events keeps the viewpoint alive
+/// until it returns, so a listener may release the last outside reference during any event.
+/// A child holds a reference to its base; the base lists its children without counting them.
+/// When the cube goes away (stopListening) or the viewpoint is unbound, every viewpoint of the
+/// tree forgets all it held of the cube. Returned objects: getCube, getBaseViewpoint and
+/// getDocument hand one reference to the caller; dimensions (getAxisDimensions, getDimensionAt,
+/// getSides) are the cube's, borrowed, and valid while the viewpoint stays bound to it.
+///
+/// Failure. A layout operation that raises leaves layout, constraints, axis types, queued
+/// events and undo history as they were; the one exception is 0xC201491E, the provider's
+/// refusal of a new layout, which is raised after the change and its events.
 #pragma once
 
 #include <basekit/AnyError.h>
@@ -67,26 +68,27 @@ class POVA_API ViewpointCommon : public ZELT_o::Viewpoint,
                                  public ZELT_o::Cube::Listener,
                                  public ZELT_o::Document::Listener {
 public:
+    /// The layout: the dimensions of every axis, view axes first.
     using Sides = std::vector<std::vector<ZELT_o::Dimension*>>;
-    // (minimum, maximum) number of dimensions of an axis.
+    /// (minimum, maximum) number of dimensions of an axis.
     using Constraint = std::pair<LONG, LONG>;
 
     ViewpointCommon();
 
-    // The log module of the viewpoint's trace lines: "INTERFACE".
+    /// The log module of the viewpoint's trace lines: "INTERFACE".
     static PovaString const& fModule();
 
     // --- ZELT_o::Queryable
-    // The result set of the current layout: from the result cache when an equal property list
-    // was queried since the last change, else from the derived viewpoint (and then cached).
-    // One reference for the caller. Raises E_INVALIDARG for a null list, 0xC2011200 without a
-    // derived viewpoint or when it returns nothing, 0xC201491E when it is in error; a provider
-    // error leaves the cache as it was.
+    /// The result set of the current layout: from the result cache when an equal property list
+    /// was queried since the last change, else from the derived viewpoint (and then cached).
+    /// One reference for the caller. Raises E_INVALIDARG for a null list, 0xC2011200 without a
+    /// derived viewpoint or when it returns nothing, 0xC201491E when it is in error; a provider
+    /// error leaves the cache as it was.
     ZELT_o::ViewResultSet* query(std::vector<ZELT_o::PropertySpecification>* properties) override;
 
     // --- ZELT_o::Viewpoint
-    // Kinds 0 (basic), 2 (sort), 3 (filter) and 6 (transaction) are built here; the others come
-    // with their commands or from a provider that overrides this.
+    /// Kinds 0 (basic), 2 (sort), 3 (filter) and 6 (transaction) are built here; the others come
+    /// with their commands or from a provider that overrides this.
     ZELT_o::ViewpointCommand* createCommand(CommandType type) override;
     bool isCommandSupported(CommandType type) override;
     void holdEvents() override;
@@ -96,13 +98,13 @@ public:
     void initialiseFromExpression(PovaString& expression) override;
     bool validateServerExpression(PovaString& expression) override;
     bool validateCalculationExpression(PovaString const& expression) override;
-    // Raises 0xC201120D without a derived viewpoint.
+    /// Raises 0xC201120D without a derived viewpoint.
     PovaString retrieveLastQuery(std::vector<ZELT_o::PropertySpecification>* properties) override;
     void addListener(ZELT_o::ViewpointListener* listener) override;
     void removeListener(ZELT_o::ViewpointListener* listener) override;
     ZELT_o::QueryFieldsData* getCellQueryFields() override;
     ZELT_o::QueryFieldsData* getAxisQueryFields(int axis) override;
-    // Through the virtual query; raises 0xC2011200 when it returns nothing.
+    /// Through the virtual query; raises 0xC2011200 when it returns nothing.
     void getMinMaxOnView(std::vector<ZELT_o::PropertySpecification>* properties, double& first,
                          double& second) override;
     ZELT_o::Viewpoint* getBaseViewpoint() override;
@@ -127,25 +129,28 @@ public:
     LONG countProperties() override;
     bool readProperty(PovaString const& name, Property* out, bool followLink) override;
     bool readProperty(LONG i, Property* out) override;
-    // Marks the viewpoint changed and sets the property on the last index.
+    /// Marks the viewpoint changed and sets the property on the last index.
     void setProperty(Property const& property, bool followLink, bool notify) override;
     LONG countDimensionProperties(LONG index) override;
     bool readDimensionProperty(LONG index, PovaString const& name, Property* out,
                                bool followLink) override;
     bool readDimensionProperty(LONG index, LONG i, Property* out) override;
-    // A reserved name must hold its kind (a member set, a member, a parameter link, or text
-    // for "AxisInfo"), else E_INVALIDARG.
+    /// A reserved name must hold its kind (a member set, a member, a parameter link, or text
+    /// for "AxisInfo"), else E_INVALIDARG.
     void setDimensionProperty(LONG index, Property const& property, bool followLink,
                               bool notify) override;
     bool isAxisNULLFiltered(LONG axis) override;
     void setAxisExcludeNULLs(LONG axis, bool exclude) override;
-    // One reference for the caller, or null.
+    /// One reference for the caller, or null.
     ZELT_o::Document* getDocument() override;
     ZELT_o::LinkMode getSortLinkMode() override { return fSortLinkMode; }
+    ///@{
+    /// Store a link mode without telling anyone.
     void setSortLinkMode(ZELT_o::LinkMode mode) { fSortLinkMode = mode; }
     void setFilterLinkMode(ZELT_o::LinkMode mode) { fFilterLinkMode = mode; }
     void setFormatLinkMode(ZELT_o::LinkMode mode) { fFormatLinkMode = mode; }
-    // 0: the viewpoint keeps a layout of its own; 1 or 2: it copies its base's layout again.
+    ///@}
+    /// 0: the viewpoint keeps a layout of its own; 1 or 2: it copies its base's layout again.
     void setAxisLinkMode(ZELT_o::LinkMode mode);
     ZELT_o::LinkMode getFilterLinkMode() override { return fFilterLinkMode; }
     ZELT_o::LinkMode getFormatLinkMode() override { return fFormatLinkMode; }
@@ -186,152 +191,180 @@ public:
     LONG getAxisByDimUniqueName(PovaString const& uniqueName) override;
 
     // --- active hierarchies, member sets, slices and selections
-    // Each raises 0xC2011209 for a dimension of another cube and E_INVALIDARG for an object of
-    // another dimension; on an excluded dimension it reports an assertion and changes nothing.
-    // A dimension that shares its base's state (link mode 2) changes the base's.
+    ///@{
+    /// Each raises 0xC2011209 for a dimension of another cube and E_INVALIDARG for an object of
+    /// another dimension; on an excluded dimension it reports an assertion and changes nothing.
+    /// A dimension that shares its base's state (link mode 2) changes the base's.
     void setActiveHierarchy(ZELT_o::Dimension& dimension, ZELT_o::Hierarchy* hierarchy);
     void setActiveSet(ZELT_o::Dimension const& dimension, ZELT_o::MemberSet* set);
-    // Quiet: stores the slice and tells nobody.
+    /// Quiet: stores the slice and tells nobody.
     void setActiveSlice(ZELT_o::Dimension& dimension, ZELT_o::Member* member, bool quiet);
     void setActiveSelection(ZELT_o::Dimension& dimension, ZELT_o::MemberSet* set);
-    // Store without telling anyone; `notify` is handed to setDimensionProperty.
+    ///@}
+    ///@{
+    /// Store without telling anyone; `notify` is handed to setDimensionProperty.
     void replaceCurrentSet(ZELT_o::Dimension const& dimension, ZELT_o::MemberSet* set, bool notify);
     void replaceCurrentSelection(ZELT_o::Dimension& dimension, ZELT_o::MemberSet* set, bool notify);
     void replaceCurrentSection(ZELT_o::Dimension const& dimension, ZELT_o::Member* member,
                                bool notify);
-    // The member-set undo stack: the next change of the set's dimension is not recorded.
+    ///@}
+    /// The member-set undo stack: the next change of the set's dimension is not recorded.
     void suppressActiveSetChangeUndoStack(ZELT_o::MemberSet* set);
-    // Tells the viewpoint that holds the set's dimension state that its change is undone.
+    /// Tells the viewpoint that holds the set's dimension state that its change is undone.
     void doingActiveSetChangeUndo(ZELT_o::MemberSet* set);
+    /// The number of member-set changes that can be undone.
     std::size_t activeSetUndoDepth() const { return fActiveSetUndoStack.size(); }
 
     // --- commands
-    // Raises 0xC201120D without a derived viewpoint.
+    /// Raises 0xC201120D without a derived viewpoint.
     bool is_command_supported(CommandType type);
-    // 0 gives the viewpoint its own copy of the current layout; 1 or 2 makes it copy its
-    // base's layout again. Tells the listeners.
+    /// 0 gives the viewpoint its own copy of the current layout; 1 or 2 makes it copy its
+    /// base's layout again. Tells the listeners.
     void doSetAxisLinkMode(ZELT_o::LinkMode mode);
 
     // --- sorts
-    // The viewpoint owns the sorts of its table, keyed by id; the sorts it hands out are
-    // borrowed until they are released (doReleaseSort, clearAllSorts) or the viewpoint drops
-    // them with its cube. With sort link mode 2 the do* operations (but doSetSortLinkMode),
-    // getAxisSorts and clearAllSorts act on the base viewpoint; with 1 or 2 the queries
-    // (getAvailableSorts, getSortIndexFromName, getSort, getSorts) read the base's sorts. An id
-    // not in the table raises E_UNEXPECTED as a plain code, before anything changes.
+    /// The viewpoint owns the sorts of its table, keyed by id; the sorts it hands out are
+    /// borrowed until they are released (doReleaseSort, clearAllSorts) or the viewpoint drops
+    /// them with its cube. With sort link mode 2 the do* operations (but doSetSortLinkMode),
+    /// getAxisSorts and clearAllSorts act on the base viewpoint; with 1 or 2 the queries
+    /// (getAvailableSorts, getSortIndexFromName, getSort, getSorts) read the base's sorts. An id
+    /// not in the table raises E_UNEXPECTED as a plain code, before anything changes.
     void getSorts(std::map<LONG, ZELT_o::Sort*>& sorts) override;
-    // Applied root sorts by ascending Index; with `axis`, those whose dimensions are exactly
-    // that axis's, in order.
+    /// Applied root sorts by ascending Index; with `axis`, those whose dimensions are exactly
+    /// that axis's, in order.
     void getAvailableSorts(std::vector<LONG>& ids, LONG axis) override;
     void getAvailableSorts(std::vector<LONG>& ids) override;
-    // The first sort of that name in id order; E_INVALIDARG (plain) when there is none.
+    /// The first sort of that name in id order; E_INVALIDARG (plain) when there is none.
     void getSortIndexFromName(PovaString const& name, LONG* id) override;
-    // The sort of that id, or null.
+    /// The sort of that id, or null.
     void getSort(LONG id, ZELT_o::Sort** sort) override;
     void getAxisSorts(LONG axis, std::vector<LONG>& ids) override;
     void changeSortUNameInstances(PovaString const& oldName, PovaString const& newName) override;
-    // Enters a new sort (kNewSort) or a modifier of the sort its ParentIndex names
-    // (kSortModifier), applied, under the next id, which it returns. The table takes `sort`
-    // over; when the call raises, `sort` stays with the caller. An unnamed sort is named
-    // "Sort" and the first number of the name counter not in use.
+    /// Enters a new sort (kNewSort) or a modifier of the sort its ParentIndex names
+    /// (kSortModifier), applied, under the next id, which it returns. The table takes `sort`
+    /// over; when the call raises, `sort` stays with the caller. An unnamed sort is named
+    /// "Sort" and the first number of the name counter not in use.
     LONG doSetSort(std::unique_ptr<ZELT_o::Sort>& sort, ZELT_o::SortApplication application);
-    // Applies a sort of the table again; returns the id.
+    /// Applies a sort of the table again; returns the id.
     LONG doSetSort(LONG id);
+    ///@{
+    /// Applies several sorts of the table again.
     void doSetSorts(std::vector<LONG> const& ids);
-    // Marks the sort not applied; it stays in the table until released.
+    ///@}
+    /// Marks the sort not applied; it stays in the table until released.
     void doRemoveSort(LONG id);
+    ///@{
+    /// Marks every sort, or the sorts of the ids, not applied.
     void doRemoveAllSorts();
     void doClearSorts(std::vector<LONG> const& ids);
-    // Exchanges the Index values, and so the order, of two sorts.
+    ///@}
+    /// Exchanges the Index values, and so the order, of two sorts.
     void doSwapSorts(LONG a, LONG b);
-    // Frees the sort unless it is applied; an unknown id changes nothing.
+    /// Frees the sort unless it is applied; an unknown id changes nothing.
     void doReleaseSort(LONG id);
-    // False for a mode outside 0 to 2; raises 0xC2011214 for a non-zero mode without a base.
+    /// False for a mode outside 0 to 2; raises 0xC2011214 for a non-zero mode without a base.
     bool doSetSortLinkMode(ZELT_o::LinkMode mode);
-    // Releases every sort (marking the viewpoint dirty, telling nobody).
+    /// Releases every sort (marking the viewpoint dirty, telling nobody).
     void clearAllSorts();
+    /// Whether a sort of the table has that name.
     bool sort_name_in_use(PovaString const& name);
-    // In the children first, then in the name lists of this viewpoint's sorts.
+    /// In the children first, then in the name lists of this viewpoint's sorts.
     void change_sort_name_instances(PovaString const& oldName, PovaString const& newName);
-    // The root of the sort's chain of ParentIndex links, in this viewpoint's table.
+    /// The root of the sort's chain of ParentIndex links, in this viewpoint's table.
     ZELT_o::Sort* GetSortWithDims(ZELT_o::Sort* sort);
 
     // --- the property lists as a whole
-    // A deep copy for the caller.
+    /// A deep copy for the caller.
     std::unique_ptr<ViewpointProperties> getProperties();
-    // Replaces every list with a copy of `properties`, which must have one list per cube
-    // dimension and one for the viewpoint (else E_INVALIDARG).
+    /// Replaces every list with a copy of `properties`, which must have one list per cube
+    /// dimension and one for the viewpoint (else E_INVALIDARG).
     void setProperties(ViewpointProperties const& properties);
+    /// Empties every list of `properties`.
     static void clearPropertyVector(ViewpointProperties* properties);
-    // Every property set back to its initial content: empty, the selections to be made from
-    // the active hierarchies on first use.
+    /// Every property set back to its initial content: empty, the selections to be made from
+    /// the active hierarchies on first use.
     void defaultProperties();
 
     // --- filters and tuple filters
-    // The viewpoint holds one reference to each filter of its tables; a filter stays there
-    // when it is removed (not applied) and leaves when it is released. `axis` -1 addresses the
-    // filter table, another value the tuple-filter table of that axis. Operations on a
-    // viewpoint whose filter link mode is 2 act on its base viewpoint's filters. An id not in
-    // the table addressed is the plain code E_UNEXPECTED; nothing changes then.
-    // Adds a filter: a tuple filter to its axis's table (an axis below 0 is E_INVALIDARG),
-    // any other to the filter table; names it when it has no name; returns its new id. The
-    // viewpoint must be connected (0xC201120D), and the filter in no table yet (E_INVALIDARG).
+    /// The viewpoint holds one reference to each filter of its tables; a filter stays there
+    /// when it is removed (not applied) and leaves when it is released. `axis` -1 addresses the
+    /// filter table, another value the tuple-filter table of that axis. Operations on a
+    /// viewpoint whose filter link mode is 2 act on its base viewpoint's filters. An id not in
+    /// the table addressed is the plain code E_UNEXPECTED; nothing changes then.
+    /// Adds a filter: a tuple filter to its axis's table (an axis below 0 is E_INVALIDARG),
+    /// any other to the filter table; names it when it has no name; returns its new id. The
+    /// viewpoint must be connected (0xC201120D), and the filter in no table yet (E_INVALIDARG).
     LONG doSetFilter(ZELT_o::Filter* filter);
-    // Applies a filter of the table again; returns the id.
+    /// Applies a filter of the table again; returns the id.
     LONG doSetFilter(LONG id, LONG axis);
-    // Checks every id first, then applies them; one send of events.
+    /// Checks every id first, then applies them; one send of events.
     void doSetFilters(std::vector<LONG> const& ids, LONG axis);
+    ///@{
+    /// Mark filters not applied: one filter or tuple filter, every filter, the filters of the ids,
+    /// or the tuple filters of an axis.
     void doRemoveFilter(LONG id, LONG axis);
     void doRemoveAllFilters();
     void doClearFilters(std::vector<LONG> const& ids);
     void doClearTupleFilters(LONG axis);
-    // Exchanges the index values of two filters of the filter table.
+    ///@}
+    /// Exchanges the index values of two filters of the filter table.
     void doSwapFilters(LONG first, LONG second);
-    // Erases a filter that is not applied from its table, which lets it go.
+    /// Erases a filter that is not applied from its table, which lets it go.
     void doReleaseFilter(LONG id, LONG axis = -1);
-    // False for a mode outside 0 to 2; 0xC2011214 for 1 or 2 without a base viewpoint.
+    /// False for a mode outside 0 to 2; 0xC2011214 for 1 or 2 without a base viewpoint.
     bool doSetFilterLinkMode(ZELT_o::LinkMode mode);
     void getFilters(std::map<LONG, ZELT_o::Filter*>& filters) override;
     void getAvailableFilters(std::vector<LONG>& ids) override;
-    // The applied filters whose dimensions all stand on the axis.
+    /// The applied filters whose dimensions all stand on the axis.
     void getAvailableFilters(std::vector<LONG>& ids, LONG axis) override;
     void getAvailableTupleFilters(std::vector<LONG>& ids, LONG axis) override;
     void getFilterIndexFromName(PovaString const& name, LONG* id, LONG axis) override;
     void getFilter(LONG id, ZELT_o::Filter** out, LONG axis) override;
     void getAxisFilters(LONG axis, std::vector<LONG>& ids) override;
     void changeFilterUNameInstances(PovaString const& before, PovaString const& after) override;
-    // On the children first, then in every filter's name list.
+    /// On the children first, then in every filter's name list.
     void change_filter_name_instances(PovaString const& before, PovaString const& after);
+    ///@{
+    /// Whether a filter (or tuple filter) of the tables has that name.
     bool filter_name_in_use(PovaString const& name);
     bool tuple_filter_name_in_use(PovaString const& name);
-    // Marks each tuple filter valid or invalid by whether it fits its axis now; then marks the
-    // viewpoint dirty and queues the change of every axis, the cells and the viewpoint. Raises
-    // 0xC201491E when the derived viewpoint cannot serve the result.
+    ///@}
+    /// Marks each tuple filter valid or invalid by whether it fits its axis now; then marks the
+    /// viewpoint dirty and queues the change of every axis, the cells and the viewpoint. Raises
+    /// 0xC201491E when the derived viewpoint cannot serve the result.
     void validateFiltersAndFireEvents();
-    // The next validateFiltersAndFireEvents leaves the tuple filters as they are marked.
+    /// The next validateFiltersAndFireEvents leaves the tuple filters as they are marked.
     void skipNextFilterValidation() { fSkipFilterValidation = true; }
+    /// Marks each tuple filter valid or invalid by whether it fits its axis now.
     void validate_tuple_filters();
-    // Whether any filter, tuple filter or sort applies to the viewpoint.
+    /// Whether any filter, tuple filter or sort applies to the viewpoint.
     bool has_filters_or_sorts();
-    // Erases every filter and tuple filter that lists the dimension: it is leaving the cube.
+    /// Erases every filter and tuple filter that lists the dimension: it is leaving the cube.
     void remove_specs(ZELT_o::Dimension const* dimension);
+    /// remove_specs for the dimension of that unique name.
     void removeSpecsUName(PovaString const& uniqueName);
-    // Non-zero when an applied tuple filter of the axis refers to a parameter.
+    /// Non-zero when an applied tuple filter of the axis refers to a parameter.
     LONG does_axis_contain_parameters(LONG axis);
 
     // --- persistence
-    // The version the last initialisation from XML read (0 before any).
+    /// The version the last initialisation from XML read (0 before any).
     float persistenceVersion() const { return fPersistenceVersion; }
-    // Whether the viewpoint holds loaded XML that it initialises from when it connects.
+    /// Whether the viewpoint holds loaded XML that it initialises from when it connects.
     bool holdsLoadedXml() const { return fPersistenceDocument.loaded(); }
 
     // --- construction and binding
+    /// Back to the state of a new viewpoint (name counters included).
     void init();
-    // Borrowed: the root holds the chain alive through the children's base references.
+    /// Borrowed: the root holds the chain alive through the children's base references.
     ViewpointCommon* getRoot();
-    // Owned by this viewpoint; borrowed until its cube or base changes.
+    /// Owned by this viewpoint; borrowed until its cube or base changes.
     ViewpointBase* getDerivedViewpoint() const { return fDerivedViewpoint.get(); }
+    /// Whether the viewpoint copies its base's layout (axis link mode 1 or 2).
     bool copyParentOrientation() const { return fCopyParentOrientation; }
+    ///@{
+    /// The steps of a connection: defaults, the axes and their constraints, the layout repaired to
+    /// meet them, the dimensions no axis holds added, the property lists made; clearViewpoint
+    /// forgets everything of the cube.
     void initialize_all_to_default();
     void defaultOrder();
     void initializeAxes(LONG numViewAxes, LONG numPagedAxes);
@@ -343,41 +376,61 @@ public:
     void add_additional_dimensions();
     void create_property_lists();
     void clearViewpoint();
+    ///@}
 
     // --- axis and dimension queries
+    ///@{
+    /// Where dimensions stand: the dimension at a position (or at the n-th place counting across
+    /// the axes), the axis (and position) of a dimension, and its index in cube order.
     ZELT_o::Dimension* getDimensionAt(ZELT_o::DimensionPosition position);
     ZELT_o::Dimension* getDimensionAt(LONG n);
     LONG findDimensionAxis(ZELT_o::Dimension const* dimension);
     bool findDimensionAxis(PovaString const& uniqueName, LONG& axis, LONG& position);
     LONG getDimIndex(ZELT_o::Dimension const* dimension);
-    // Records the moves it makes in `undoMoves` (as (from, to) pairs); given recorded moves,
-    // replays them backwards instead.
+    ///@}
+    /// Records the moves it makes in `undoMoves` (as (from, to) pairs); given recorded moves,
+    /// replays them backwards instead.
     void setMaximumDimensions(
         LONG axis, LONG maximum,
         std::vector<std::pair<ZELT_o::DimensionPosition, ZELT_o::DimensionPosition>>& undoMoves);
 
     // --- state
-    // The query-dirty flag: set by every change, cleared by a query that reached the provider.
+    /// The query-dirty flag: set by every change, cleared by a query that reached the provider.
     bool isDirty() const { return fDirty; }
-    // Marks the viewpoint changed, tells the derived viewpoint and empties the result cache.
+    /// Marks the viewpoint changed, tells the derived viewpoint and empties the result cache.
     void dirty_viewpoint();
+    ///@{
+    /// The number of connections so far, the child viewpoints, the property list of a dimension (by
+    /// index; the last is the viewpoint's own), and the number of lists.
     LONG getConnectionCounter() const { return fConnectionCounter; }
     std::vector<ViewpointCommon*> const& getChildren() const { return fChildren; }
     DimensionProperties* getDimensionProperties(LONG index);
     LONG countPropertyLists() const { return static_cast<LONG>(fProperties.size()); }
+    ///@}
 
     // --- events and tree walks
+    ///@{
+    /// Queue an event for the listeners, send the queue from the root, and walk the tree with a
+    /// visitor (visitTree from the root, keeping the viewpoint alive; visitTreeInternal from here).
     void queueEvent(Event const& event);
     void sendEvents();
     void visitTree(ViewpointVisitor& visitor);
     void visitTreeInternal(ViewpointVisitor& visitor);
+    ///@}
+    ///@{
+    /// Store the link mode of one dimension, or of every dimension.
     void setDimensionLinkMode(ZELT_o::Dimension* dimension, ZELT_o::LinkMode mode);
     void setDimensionLinkModes(ZELT_o::LinkMode mode);
-    // The base's dimensions in axis order; empty without a cube.
+    ///@}
+    /// The base's dimensions in axis order; empty without a cube.
     void retrieveBaseOrientation(std::vector<ZELT_o::Dimension*>& dimensions);
+    /// Tells the child viewpoints whether they are built from an expression.
     void update_children_viewpoint_expression(bool flag);
 
     // --- orientation
+    ///@{
+    /// The layout changes the basic command runs (move, swap, swap of axes, new sides,
+    /// reorientation, axis type), and their undo.
     void doMoveDim(ZELT_o::DimensionPosition& from, ZELT_o::DimensionPosition& to);
     void doSwapDim(ZELT_o::DimensionPosition& a, ZELT_o::DimensionPosition& b);
     void doSwapAxes(LONG a, LONG b);
@@ -388,17 +441,20 @@ public:
     void doingUndoDimensionMove(ZELT_o::DimensionPosition& from, ZELT_o::DimensionPosition& to);
     void doingUndoDimensionSwap(ZELT_o::DimensionPosition& a, ZELT_o::DimensionPosition& b);
     void doingUndoViewpointReorient();
+    ///@}
+    /// The number of layout changes that can be undone.
     std::size_t undoDepth() const;
-    // Dimensions whose state returns to defaults at their next access.
+    /// Dimensions whose state returns to defaults at their next access.
     bool isAwaitingDefaultState(ZELT_o::Dimension const* dimension) const;
-    // Takes a dimension out of the set of dimensions awaiting default state; true when it was
-    // in it.
+    /// Takes a dimension out of the set of dimensions awaiting default state; true when it was
+    /// in it.
     bool take_dim_default_request(ZELT_o::Dimension const* dimension);
 
     // --- listener sides
     bool calculationRemoved(ZELT_o::Calculation* calculation, ZELT_o::MemberSet** set,
                             ZELT_o::Member** member) override;
     void calculationChanged(ZELT_o::Calculation* before, ZELT_o::Calculation* after) override;
+    /// The cube's structure or data changed.
     void cubeChanged(ZELT_o::CubeEvent* event) override;
     void stopListening() override;
     void stopListeningToDocument() override;
@@ -407,12 +463,14 @@ public:
 protected:
     ~ViewpointCommon() override;
 
-    // Raises BaseError(code) with module "INTERFACE".
+    ///@{
+    /// Raises BaseError(code) with module "INTERFACE".
     [[noreturn]] static void throw_error(ZELT_o::MessageCode code);
     [[noreturn]] static void throw_error(ZELT_o::MessageCode code, PovaString const& insert);
-    // The viewpoint's trace lines (module "INTERFACE", component "ViewpointCommon").
+    ///@}
+    /// The viewpoint's trace lines (module "INTERFACE", component "ViewpointCommon").
     support::TraceLog& tracer() { return *fTrace; }
-    // Address as the trace lines print it ("%x").
+    /// Address as the trace lines print it ("%x").
     unsigned traceAddress() const;
 
 private:
@@ -645,7 +703,7 @@ private:
     // One record per recorded member-set change, newest last.
     struct ActiveSetRecord {
         support::Ref<ZELT_o::MemberSet> set;
-        // The filters the change made invalid, valid again when it is undone.
+        /// The filters the change made invalid, valid again when it is undone.
         std::vector<ZELT_o::Filter*> filters;
     };
     std::vector<ActiveSetRecord> fActiveSetUndoStack;

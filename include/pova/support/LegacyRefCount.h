@@ -1,6 +1,7 @@
-// support::LegacyRefCount: reference counting under a per-object mutex, with count and life
-// traces whose verbosities are cached separately. addRef and release may be called from any
-// thread; the lock is left before the object is destroyed.
+/// @class support::LegacyRefCount
+/// Reference counting under a per-object mutex, with count and life
+/// traces whose verbosities are cached separately. addRef and release may be called from any
+/// thread; the lock is left before the object is destroyed.
 #pragma once
 
 #include <basekit/KobalMutex.h>
@@ -15,23 +16,31 @@ namespace support {
 
 class POVA_API LegacyRefCount : public virtual RefCountBase {
 public:
-    // Final, so that calls through a derived class are direct.
+    ///@{
+    /// Adds or gives up a reference (RefCountBase). Final, so that calls through a derived
+    /// class are direct.
     ULONG addRef() final;
     LONG release() final;
+    ///@}
 
+    /// The instance number the object was made with.
     LONG getInstance() const { return fInstance; }
+    /// The current count (a snapshot: other threads may change it).
     LONG getRefCount() const { return fRefCount.load(std::memory_order_relaxed); }
+    /// The object's name: the log component of its traces.
     PovaString const& getName() const { return *fName; }
 
 protected:
-    // `module` becomes the object's name (the log component of its traces).
+    /// `module` becomes the object's name (the log component of its traces).
     LegacyRefCount(char const* module, LONG instance);
     ~LegacyRefCount() override;
 
-    // Trace lines of a derived class, tested and written like the count traces (module
-    // "MEMORY", the object's name as component).
+    ///@{
+    /// Trace lines of a derived class, tested and written like the count traces (module
+    /// "MEMORY", the object's name as component).
     bool base_log_enabled(int level);
     void base_log(int line, char const* function, PovaString const& text);
+    ///@}
 
 private:
     // What a trace line says about its object, copied so that lines can be written without

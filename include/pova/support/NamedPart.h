@@ -1,4 +1,5 @@
-// support::NamedPart: the naming operations of cubes, dimensions, hierarchies and levels.
+/// @class support::NamedPart
+/// The naming operations of cubes, dimensions, hierarchies and levels.
 #pragma once
 
 #include <basekit/PovaString.h>
@@ -8,9 +9,13 @@ namespace support {
 
 class POVA_API NamedPart {
 public:
+    ///@{
+    /// The part's name, its unique name (which says where it is in its cube) and its caption (what
+    /// a user sees).
     virtual PovaString getName() const = 0;
     virtual PovaString getUniqueName() const = 0;
     virtual PovaString getCaption() const = 0;
+    ///@}
 
 protected:
     NamedPart() = default;

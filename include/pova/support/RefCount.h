@@ -1,5 +1,6 @@
-// support::RefCount: lock-free reference counting with traces through a ComponentLog.
-// addRef and release may be called from any thread.
+/// @class support::RefCount
+/// Lock-free reference counting with traces through a ComponentLog.
+/// addRef and release may be called from any thread.
 #pragma once
 
 #include <pova/pova_export.h>
@@ -12,8 +13,10 @@ namespace support {
 
 class POVA_API RefCount : public virtual RefCountBase {
 public:
-    // Final, so that calls through any derived class are direct and the untraced path, a
-    // verbosity test and one atomic operation, is inlined.
+    ///@{
+    /// Adds or gives up a reference (RefCountBase). Final, so that calls through any derived
+    /// class are direct and the untraced path, a verbosity test and one atomic operation, is
+    /// inlined.
     ULONG addRef() final {
         if (mayTrace(fLog.cachedVerbosity(), kCountTraceLevel)) [[unlikely]] {
             return addRefTraced();
@@ -33,14 +36,17 @@ public:
         }
         return count;
     }
+    ///@}
 
+    /// The instance number the object was made with.
     LONG getInstance() const { return fInstance; }
+    /// The current count (a snapshot: other threads may change it).
     LONG getRefCount() const { return fRefCount.load(std::memory_order_relaxed); }
 
 protected:
-    // `module` becomes the log component; `instance` appears in the traces.
+    /// `module` becomes the log component; `instance` appears in the traces.
     RefCount(char const* module, LONG instance);
-    // Reports "fRefCount == 0" when the object is destroyed other than by its last release.
+    /// Reports "fRefCount == 0" when the object is destroyed other than by its last release.
     ~RefCount() override;
 
 private:

@@ -1,7 +1,8 @@
-// support::RefCountBase: the one virtual base of every reference-counted object.
-//
-// An object is born with count 1, owned by its creator, and destroyed by the release() that
-// brings the count to 0. Never delete a counted object directly.
+/// @class support::RefCountBase
+/// The one virtual base of every reference-counted object.
+///
+/// An object is born with count 1, owned by its creator, and destroyed by the release() that
+/// brings the count to 0. Never delete a counted object directly.
 #pragma once
 
 #include <basekit/WinTypes.h>
@@ -11,9 +12,9 @@ namespace support {
 
 class POVA_API RefCountBase {
 public:
-    // Adds a reference; returns the new count.
+    /// Adds a reference; returns the new count.
     virtual ULONG addRef() = 0;
-    // Gives up a reference; returns the new count and destroys the object at 0.
+    /// Gives up a reference; returns the new count and destroys the object at 0.
     virtual LONG release() = 0;
 
 protected:

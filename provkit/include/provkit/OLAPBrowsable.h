@@ -1,4 +1,5 @@
-// common::OLAPBrowsable: the counted base of the objects a user can browse (cubes).
+/// @class common::OLAPBrowsable
+/// The counted base of the objects a user can browse (cubes).
 #pragma once
 
 #include <pova/support/LegacyRefCount.h>
@@ -7,6 +8,7 @@ namespace common {
 
 class OLAPBrowsable : public support::LegacyRefCount {
 protected:
+    /// Derived classes pass their trace name (`module`) and instance number.
     OLAPBrowsable(char const* module, LONG instance) : support::LegacyRefCount(module, instance) {}
     ~OLAPBrowsable() override = default;
 };

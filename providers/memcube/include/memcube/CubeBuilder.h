@@ -1,16 +1,19 @@
-// memcube::CubeBuilder: describes a cube in a few lines and builds it.
-//
-//   auto cube = memcube::CubeBuilder("Tiny")
-//                   .dimension("A", {"a1", "a2"})
-//                   .hierarchy("Time", {"Year", "Quarter"}, {{"2024", "Q1"}, {"2024", "Q2"}})
-//                   .measures({"Value"})
-//                   .fact({"a1", "[Time].[2024].[Q1]"}, {1.0})
-//                   .build();
-//
-// Dimensions come in the order they are declared; the Measures dimension stands where
-// measures() is called. Mistakes (a duplicate name, an unknown or non-leaf member in a fact,
-// a wrong number of coordinates or values, no measures) throw std::invalid_argument from the
-// call that makes them or, for facts, from build().
+/// @class memcube::CubeBuilder
+/// Describes a cube in a few lines and builds it.
+///
+/// @code
+///   auto cube = memcube::CubeBuilder("Tiny")
+///                   .dimension("A", {"a1", "a2"})
+///                   .hierarchy("Time", {"Year", "Quarter"}, {{"2024", "Q1"}, {"2024", "Q2"}})
+///                   .measures({"Value"})
+///                   .fact({"a1", "[Time].[2024].[Q1]"}, {1.0})
+///                   .build();
+/// @endcode
+///
+/// Dimensions come in the order they are declared; the Measures dimension stands where
+/// measures() is called. Mistakes (a duplicate name, an unknown or non-leaf member in a fact,
+/// a wrong number of coordinates or values, no measures) throw std::invalid_argument from the
+/// call that makes them or, for facts, from build().
 #pragma once
 
 #include <memcube/MemCube.h>
@@ -25,43 +28,47 @@ namespace memcube {
 
 class MEMCUBE_API CubeBuilder {
 public:
+    /// A builder of a cube of that name.
     explicit CubeBuilder(std::string name);
     ~CubeBuilder();
+    ///@{
+    /// Builders move; the other is left empty.
     CubeBuilder(CubeBuilder&& other) noexcept;
     CubeBuilder& operator=(CubeBuilder&& other) noexcept;
+    ///@}
     CubeBuilder(CubeBuilder const&) = delete;
     CubeBuilder& operator=(CubeBuilder const&) = delete;
 
-    // A dimension with one level, named after the dimension, below its All member.
+    /// A dimension with one level, named after the dimension, below its All member.
     CubeBuilder& dimension(std::string const& name, std::vector<std::string> const& members);
-    // A dimension with the given levels below its All member. Each path names a member of the
-    // top level, then one of the next level below it, and so on; a member is made where a
-    // path first mentions it, and members keep that order. A shorter path ends in a leaf
-    // higher up.
+    /// A dimension with the given levels below its All member. Each path names a member of the
+    /// top level, then one of the next level below it, and so on; a member is made where a
+    /// path first mentions it, and members keep that order. A shorter path ends in a leaf
+    /// higher up.
     CubeBuilder& hierarchy(std::string const& name, std::vector<std::string> const& levels,
                            std::vector<std::vector<std::string>> const& paths);
-    // Another hierarchy of the dimension `dimension`, declared before, over the same leaves:
-    // each path names members of the new hierarchy's levels from the top and ends in a leaf of
-    // the dimension's default hierarchy (by unique name, or by a name no other member has),
-    // which becomes a leaf of the same name on the level the path reaches. Every leaf of the
-    // default hierarchy must come exactly once. Its unique name is the dimension's followed by
-    // .[name]; the dimension's default hierarchy stays the first.
+    /// Another hierarchy of the dimension `dimension`, declared before, over the same leaves:
+    /// each path names members of the new hierarchy's levels from the top and ends in a leaf of
+    /// the dimension's default hierarchy (by unique name, or by a name no other member has),
+    /// which becomes a leaf of the same name on the level the path reaches. Every leaf of the
+    /// default hierarchy must come exactly once. Its unique name is the dimension's followed by
+    /// .[name]; the dimension's default hierarchy stays the first.
     CubeBuilder& alternateHierarchy(std::string const& dimension, std::string const& name,
                                     std::vector<std::string> const& levels,
                                     std::vector<std::vector<std::string>> const& paths);
-    // The Measures dimension, its measures in order.
+    /// The Measures dimension, its measures in order.
     CubeBuilder& measures(std::vector<std::string> const& names);
-    // The number format string a measure's cells are shown with (MemCube::measureFormat); a
-    // measure declared before. None: "".
+    /// The number format string a measure's cells are shown with (MemCube::measureFormat); a
+    /// measure declared before. None: "".
     CubeBuilder& measureFormat(std::string const& measure, std::string const& format);
-    // One fact: a leaf member of every non-measure dimension, in dimension order, given by
-    // unique name or by name (a name must then be unique among the dimension's members), and
-    // one value per measure. Facts with the same coordinates add up.
+    /// One fact: a leaf member of every non-measure dimension, in dimension order, given by
+    /// unique name or by name (a name must then be unique among the dimension's members), and
+    /// one value per measure. Facts with the same coordinates add up.
     CubeBuilder& fact(std::vector<std::string> const& leaves, std::vector<double> const& values);
-    // Expected number of facts, to reserve room.
+    /// Expected number of facts, to reserve room.
     CubeBuilder& reserveFacts(std::size_t count);
 
-    // A new cube (one reference, held by the handle). The builder may build again.
+    /// A new cube (one reference, held by the handle). The builder may build again.
     support::Ref<MemCube> build() const;
 
 private:

@@ -1,43 +1,46 @@
-// memcube::MemCube: a cube of the reference in-memory provider, built by memcube::CubeBuilder.
-//
-// Structure. Each dimension has a default hierarchy with the dimension's name, and may have
-// others over the same leaves grouped differently. A hierarchy has an All member on top, on the
-// level "(All)" (depth 0), then the levels given to the builder; the Measures dimension has no
-// All member and one level, "MeasuresLevel", of measures. The default member is the All
-// member, or the first measure.
-//
-// Unique names (every part in brackets, "]" inside a name doubled):
-//   cube        [Sales]
-//   dimension   [Time]                   (its default hierarchy has the same unique name)
-//   level       [Time].[Year]            (the All level: [Time].[(All)])
-//   All member  [Time].[All Time]
-//   member      [Time].[2024], [Time].[2024].[Q1], [Time].[2024].[Q1].[Jan]
-//   hierarchy   [Time].[Fiscal]          (another one; its names go on from there:
-//               [Time].[Fiscal].[All Fiscal], [Time].[Fiscal].[FY2024].[Jan])
-//   measure     [Measures].[Sales]
-//   calculation the hierarchy's unique name followed by .[name]
-//   named set   [Top Cities]
-//
-// Name classes of classifyName: 1 member, 2 level, 4 dimension, 5 measure, 6 named set, 0
-// unknown (a dimension and its hierarchy share one name; the answer is the dimension). Names
-// compare case-insensitively and may come with or without surrounding brackets. Unique names
-// are tried first; then plain names, in the order dimension, level, member (a measure
-// answers 5), calculation (as a member, or a measure on Measures), named set; the first match
-// in cube order wins, so "Q1" names the first quarter found. On success the name is replaced
-// by the canonical unique name. Only default hierarchies are searched (here and by findMember);
-// the members of another hierarchy are found through it.
-//
-// Values. Every measure is a double: a cell is the VT_R8 sum of its measure over the facts
-// under all of its coordinates, or VT_EMPTY when no fact lies there. Calculations are stored,
-// saved and loaded, but their formulas are not evaluated.
-//
-// Ownership. The cube owns its dimensions, hierarchies, levels, members and calculations;
-// pointers to them are borrowed and stay valid while the cube lives. Member sets (fixed
-// lists) borrow their members too; result sets and their chunks keep the cube alive. When the cube
-// goes away it tells its Cube::Listeners stopListening() first.
-//
-// Threads. Counting is thread-safe and queries only read the immutable structure and facts;
-// changes (listeners, calculations, parameters, named sets) need one thread at a time.
+/// @class memcube::MemCube
+/// A cube of the reference in-memory provider, built by memcube::CubeBuilder.
+///
+/// Structure. Each dimension has a default hierarchy with the dimension's name, and may have
+/// others over the same leaves grouped differently. A hierarchy has an All member on top, on the
+/// level "(All)" (depth 0), then the levels given to the builder; the Measures dimension has no
+/// All member and one level, "MeasuresLevel", of measures. The default member is the All
+/// member, or the first measure.
+///
+/// Unique names (every part in brackets, "]" inside a name doubled):
+/// @verbatim
+///   cube        [Sales]
+///   dimension   [Time]                   (its default hierarchy has the same unique name)
+///   level       [Time].[Year]            (the All level: [Time].[(All)])
+///   All member  [Time].[All Time]
+///   member      [Time].[2024], [Time].[2024].[Q1], [Time].[2024].[Q1].[Jan]
+///   hierarchy   [Time].[Fiscal]          (another one; its names go on from there:
+///               [Time].[Fiscal].[All Fiscal], [Time].[Fiscal].[FY2024].[Jan])
+///   measure     [Measures].[Sales]
+///   calculation the hierarchy's unique name followed by .[name]
+///   named set   [Top Cities]
+/// @endverbatim
+///
+/// Name classes of classifyName: 1 member, 2 level, 4 dimension, 5 measure, 6 named set, 0
+/// unknown (a dimension and its hierarchy share one name; the answer is the dimension). Names
+/// compare case-insensitively and may come with or without surrounding brackets. Unique names
+/// are tried first; then plain names, in the order dimension, level, member (a measure
+/// answers 5), calculation (as a member, or a measure on Measures), named set; the first match
+/// in cube order wins, so "Q1" names the first quarter found. On success the name is replaced
+/// by the canonical unique name. Only default hierarchies are searched (here and by findMember);
+/// the members of another hierarchy are found through it.
+///
+/// Values. Every measure is a double: a cell is the VT_R8 sum of its measure over the facts
+/// under all of its coordinates, or VT_EMPTY when no fact lies there. Calculations are stored,
+/// saved and loaded, but their formulas are not evaluated.
+///
+/// Ownership. The cube owns its dimensions, hierarchies, levels, members and calculations;
+/// pointers to them are borrowed and stay valid while the cube lives. Member sets (fixed
+/// lists) borrow their members too; result sets and their chunks keep the cube alive. When the cube
+/// goes away it tells its Cube::Listeners stopListening() first.
+///
+/// Threads. Counting is thread-safe and queries only read the immutable structure and facts;
+/// changes (listeners, calculations, parameters, named sets) need one thread at a time.
 #pragma once
 
 #include <memcube/Layout.h>
@@ -67,7 +70,7 @@ class MemMember;
 
 class MEMCUBE_API MemCube final : public ZELT_o::Cube {
 public:
-    // The provider name under which memcube's library is registered.
+    /// The provider name under which memcube's library is registered.
     static constexpr char const* kProviderName = "memcube";
 
     // --- support::NamedPart
@@ -97,52 +100,60 @@ public:
     bool hasCalculations() const override;
     ZELT_o::Calculation* createCalculation() override;
     ZELT_o::Calculation* findCalculation(PovaString const& uniqueName) const override;
-    // Writes one "CalculatedMember" child element per calculation.
+    /// Writes one "CalculatedMember" child element per calculation.
     void saveCalculations(XmlSupport& xml, XmlNode element) const override;
 
     // --- memcube
-    // Computes the result set of a layout (a snapshot that keeps the cube alive). Throws
-    // ResultError(E_INVALIDARG) for a member of another cube or a dimension given twice, and
-    // ResultError(E_OUTOFMEMORY) when the result would exceed kMaxCells cells.
+    /// Computes the result set of a layout (a snapshot that keeps the cube alive). Throws
+    /// ResultError(E_INVALIDARG) for a member of another cube or a dimension given twice, and
+    /// ResultError(E_OUTOFMEMORY) when the result would exceed kMaxCells cells.
     support::Ref<ZELT_o::ViewResultSet> evaluate(Layout const& layout);
-    // Whether evaluate would compute the layout: valid and within kMaxCells.
+    /// Whether evaluate would compute the layout: valid and within kMaxCells.
     bool canEvaluate(Layout const& layout);
+    /// The most cells a result may have.
     static constexpr long long kMaxCells = 16LL * 1024 * 1024;
-    // The layout a query of the viewpoint computes, from its axes and the active member sets
-    // and slices of their dimensions (which the viewpoint may make on first use).
+    /// The layout a query of the viewpoint computes, from its axes and the active member sets
+    /// and slices of their dimensions (which the viewpoint may make on first use).
     static Layout layoutOf(ZELT_o::Viewpoint& viewpoint);
-    // canEvaluate(layoutOf(viewpoint)), found from the sizes of the active member sets without
-    // copying their members or allocating: the viewpoint asks it on every layout change.
+    /// canEvaluate(layoutOf(viewpoint)), found from the sizes of the active member sets without
+    /// copying their members or allocating: the viewpoint asks it on every layout change.
     bool canEvaluate(ZELT_o::Viewpoint& viewpoint);
 
-    // A member set of the given members of one hierarchy (kind 0), one reference for the
-    // caller; null when a member is null or of another hierarchy.
+    /// A member set of the given members of one hierarchy (kind 0), one reference for the
+    /// caller; null when a member is null or of another hierarchy.
     ZELT_o::MemberSet* createMemberSet(ZELT_o::Hierarchy* hierarchy,
                                        std::vector<ZELT_o::Member*> const& members);
-    // The Measures dimension (borrowed).
+    /// The Measures dimension (borrowed).
     ZELT_o::Dimension* getMeasures() const;
-    // A member of any dimension by unique name or name, as classifyName finds it; null when
-    // unknown.
+    /// A member of any dimension by unique name or name, as classifyName finds it; null when
+    /// unknown.
     ZELT_o::Member* findMember(PovaString const& name) const;
+    /// The number of facts (facts with the same coordinates count once).
     LONG countFacts() const;
-    // The number format string a memcube measure's cells are shown with (CubeBuilder's
-    // measureFormat); "" for a measure without one and for any other member.
+    /// The number format string a memcube measure's cells are shown with (CubeBuilder's
+    /// measureFormat); "" for a measure without one and for any other member.
     static PovaString measureFormat(ZELT_o::Member const* member);
 
+    /// What getDefaultExcludeEmpty() answers.
     void setDefaultExcludeEmpty(bool exclude) { fDefaultExcludeEmpty = exclude; }
-    // Parameters expressions may refer to; the cube holds a reference to each.
+    /// Parameters expressions may refer to; the cube holds a reference to each.
     void addParameter(ZELT_o::Parameter* parameter);
-    // A named set classifyName knows (class 6); its members are not used by queries.
+    /// A named set classifyName knows (class 6); its members are not used by queries.
     void addNamedSet(PovaString const& name);
 
     // --- used by the provider's own objects
+    /// The fact table.
     FactTable const& facts() const { return *fFacts; }
+    /// A dimension by ordinal, or null.
     MemDimension* memDimension(LONG ordinal) const;
-    // A new identity for a calculation.
+    /// A new identity for a calculation.
     LONG nextCalculationId() { return ++fLastCalculationId; }
+    ///@{
+    /// Tell the cube's listeners that a calculation was added, removed or replaced.
     void notifyCalculationAdded(ZELT_o::Calculation* calculation);
     void notifyCalculationRemoved(ZELT_o::Calculation* calculation);
     void notifyCalculationChanged(ZELT_o::Calculation* before, ZELT_o::Calculation* after);
+    ///@}
 
 private:
     friend class CubeBuilder;
