@@ -78,6 +78,8 @@ std::string hintFor(std::uint32_t code) {
         case 0x02017067u:
         case 0x02017068u:
             return "type 'help filter' to see how an expression is written";
+        case 0xC201C100u:  // A filter the provider cannot evaluate.
+            return "type 'filter' to see the filters, 'undo' to take the last change back";
         case 0xC2017330u:
             return "type 'help format' to see what a format string holds";
         default:
