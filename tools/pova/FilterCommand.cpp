@@ -1,5 +1,8 @@
 #include "FilterCommand.h"
 
+#include "ClientError.h"
+#include "Help.h"
+
 #include <basekit/BaseError.h>
 #include <pova/Command.h>
 #include <pova/Cube.h>
@@ -9,10 +12,7 @@
 #include <pova/Viewpoint.h>
 #include <pova/support/Ref.h>
 
-#include <algorithm>
-#include <charconv>
 #include <ostream>
-#include <stdexcept>
 
 namespace pova_tool {
 
@@ -33,7 +33,7 @@ FilterCommandRef new_command(ZELT_o::Viewpoint& viewpoint) {
     auto command = support::adopt(viewpoint.createCommand(ZELT_o::Viewpoint::CommandType::Filter));
     auto* filter = dynamic_cast<ZELT_o::FilterViewpointCommand*>(command.get());
     if (filter == nullptr) {
-        throw std::invalid_argument("the viewpoint hands out no filter commands");
+        throw Refusal("the viewpoint hands out no filter commands");
     }
     return support::retain(filter);
 }
@@ -63,20 +63,17 @@ void list(ZELT_o::Viewpoint& viewpoint, std::ostream& out) {
 
 // "filter AXIS EXPRESSION...": a filter over the dimensions now on the axis.
 FilterCommandRef filter_command(ZELT_o::Viewpoint& viewpoint,
-                                std::vector<std::string> const& words) {
-    LONG axis = 0;
-    std::string const& axisText = words.size() > 1 ? words[1] : std::string();
-    auto const [end, error] =
-        std::from_chars(axisText.data(), axisText.data() + axisText.size(), axis);
-    if (words.size() < 3 || error != std::errc() || end != axisText.data() + axisText.size()) {
-        throw std::invalid_argument("usage: filter AXIS EXPRESSION");
+                                std::vector<std::string> const& args) {
+    if (args.size() < 2) {
+        throw UsageError("needs an axis and an expression", usageOf("filter"));
     }
+    LONG const axis = parseAxis(viewpoint, args[0], kLayoutHint);
     std::vector<ZELT_o::Dimension*> const dimensions = viewpoint.getAxisDimensions(axis);
     ZELT_o::Expression* made = nullptr;
     viewpoint.CreateNewExpression(&made);
     auto const expression = support::adopt(made);
     auto const cube = support::adopt(viewpoint.getCube());
-    expression->setTextAndCreateTree(PovaString(joined(words.begin() + 2, words.end())), cube.get(),
+    expression->setTextAndCreateTree(PovaString(joined(args.begin() + 1, args.end())), cube.get(),
                                      true);
     FilterCommandRef command = new_command(viewpoint);
     ZELT_o::Filter* filter = command->AddFilter();
@@ -85,15 +82,11 @@ FilterCommandRef filter_command(ZELT_o::Viewpoint& viewpoint,
     return command;
 }
 
-FilterCommandRef unfilter_command(ZELT_o::Viewpoint& viewpoint,
-                                  std::vector<std::string> const& words) {
-    if (words.size() != 1) {
-        throw std::invalid_argument("usage: unfilter");
-    }
+FilterCommandRef unfilter_command(ZELT_o::Viewpoint& viewpoint) {
     std::vector<LONG> ids;
     viewpoint.getAvailableFilters(ids);
     if (ids.empty()) {
-        throw std::invalid_argument("no filter to remove");
+        throw Refusal("no filter to remove", "type 'filter' to see the filters");
     }
     FilterCommandRef command = new_command(viewpoint);
     command->RemoveAllFilters();
@@ -102,36 +95,20 @@ FilterCommandRef unfilter_command(ZELT_o::Viewpoint& viewpoint,
 
 }  // namespace
 
-bool isFilterCommand(std::string const& word) {
-    return word == "filter" || word == "unfilter";
-}
-
-bool runFilterCommand(ZELT_o::Viewpoint& viewpoint, CommandHistory& history, EventPrinter& events,
-                      std::vector<std::string> const& words, std::ostream& out, std::ostream& err) {
-    try {
-        if (words.size() == 1 && words[0] == "filter") {
-            list(viewpoint, out);
-            return true;
-        }
-        if (std::find(words.begin(), words.end(), ";") != words.end()) {
-            throw std::invalid_argument("\"" + words[0] + "\" cannot be part of a transaction");
-        }
-        FilterCommandRef command = words[0] == "unfilter" ? unfilter_command(viewpoint, words)
-                                                          : filter_command(viewpoint, words);
-        history.execute(command, joined(words.begin(), words.end()));
-        for (std::string const& event : events.take()) {
-            out << "  event: " << event << "\n";
-        }
+void runFilterCommand(ZELT_o::Viewpoint& viewpoint, CommandHistory& history, EventPrinter& events,
+                      std::string const& name, std::vector<std::string> const& args,
+                      std::ostream& out) {
+    if (name == "filter" && args.empty()) {
         list(viewpoint, out);
-        return true;
-    } catch (std::invalid_argument const& error) {
-        err << error.what() << "\n";
-    } catch (BaseError const& error) {
-        err << error.what() << "\n";
-    } catch (ResultError const& error) {
-        err << error.what() << "\n";
+        return;
     }
-    return false;
+    FilterCommandRef command =
+        name == "unfilter" ? unfilter_command(viewpoint) : filter_command(viewpoint, args);
+    history.execute(command, name + (args.empty() ? "" : " " + joined(args.begin(), args.end())));
+    for (std::string const& event : events.take()) {
+        out << "  event: " << event << "\n";
+    }
+    list(viewpoint, out);
 }
 
 }  // namespace pova_tool

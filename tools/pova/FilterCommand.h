@@ -2,7 +2,7 @@
 // the expression holds (a filter over the dimensions standing on that axis), "unfilter" removes
 // every filter, and "filter" alone lists the filters in force. The changes run as filter
 // commands of the viewpoint through the session's history, so undo and redo take them back and
-// do them again; they cannot be part of a ";" transaction.
+// do them again.
 #pragma once
 
 #include "CommandHistory.h"
@@ -18,11 +18,10 @@ class Viewpoint;
 
 namespace pova_tool {
 
-bool isFilterCommand(std::string const& word);
-
-// `words` is the whole line, its command first. False when the command was refused, with the
-// reason (the library's message text, or what was expected) written to `err`.
-bool runFilterCommand(ZELT_o::Viewpoint& viewpoint, CommandHistory& history, EventPrinter& events,
-                      std::vector<std::string> const& words, std::ostream& out, std::ostream& err);
+// `name` is "filter" or "unfilter", `args` the words after it. Errors are thrown (ClientError
+// for wrong words or nothing to do, the library's errors as they come).
+void runFilterCommand(ZELT_o::Viewpoint& viewpoint, CommandHistory& history, EventPrinter& events,
+                      std::string const& name, std::vector<std::string> const& args,
+                      std::ostream& out);
 
 }  // namespace pova_tool

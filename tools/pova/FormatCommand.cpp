@@ -1,5 +1,7 @@
 #include "FormatCommand.h"
 
+#include "ClientError.h"
+
 #include <basekit/BaseError.h>
 #include <pova/common/NumberFormatter.h>
 #include <pova/common/StyleCommon.h>
@@ -8,7 +10,6 @@
 #include <charconv>
 #include <functional>
 #include <map>
-#include <optional>
 #include <ostream>
 #include <string_view>
 
@@ -29,10 +30,10 @@ constexpr char kUsage[] =
     "\n"
     "options:\n"
     "  --thousands           group the digits in thousands\n"
-    "  --decimals N          N decimal places (0 or less: none)\n"
+    "  --decimals N          N decimal places, 0 to 30 (-1: the default)\n"
     "  --strip-zeros         optional decimal digits (#) instead of fixed ones (0)\n"
     "  --no-point            no decimal point\n"
-    "  --negative STYLE      minus, parens, none, or the style's number\n"
+    "  --negative STYLE      minus, parens, none, or the style's number (0 to 2)\n"
     "  --plus                a plus sign before positive values\n"
     "  --currency SYMBOL     a currency symbol before the number\n"
     "  --currency-suffix     the currency symbol after the number\n"
@@ -43,120 +44,107 @@ constexpr char kUsage[] =
     "  --scientific          an exponent (E+000)\n"
     "  --help                this text\n";
 
-bool parse_long(std::string_view text, LONG& value) {
-    auto const [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size();
-}
+using pova_tool::UsageError;
 
-// A named value or a number.
-bool parse_choice(std::string_view text, std::map<std::string_view, LONG> const& names,
-                  LONG& value) {
+constexpr char kOptionsHint[] = "'pova format --help' lists the options";
+
+// A named value, or a number from `low` to `high`.
+LONG parse_choice(std::string const& option, std::string const& text,
+                  std::map<std::string_view, LONG> const& names, LONG low, LONG high) {
     if (auto const it = names.find(text); it != names.end()) {
-        value = it->second;
-        return true;
+        return it->second;
     }
-    return parse_long(text, value);
+    std::string known;
+    for (auto const& [name, value] : names) {
+        known += std::string(name) + ", ";
+    }
+    try {
+        pova_tool::parseNumber(text);
+    } catch (UsageError const&) {
+        throw UsageError("unknown value '" + text + "' of " + option + ": use " + known + "or " +
+                             std::to_string(low) + " to " + std::to_string(high),
+                         kOptionsHint);
+    }
+    return pova_tool::parseInRange(text, low, high, option, kOptionsHint);
 }
 
 class Options {
 public:
-    Options(std::vector<std::string> const& args, std::ostream& err) : fArgs(args), fErr(err) {}
+    explicit Options(std::vector<std::string> const& args) : fArgs(args) {}
 
-    // False on a bad command line (already reported).
-    bool parse(NumberFormat& f, bool& help) {
+    // Throws a UsageError for a bad command line.
+    void parse(NumberFormat& f, bool& help) {
         using Style = ZELT_o::Style;
-        std::map<std::string_view, std::function<bool()>> const flags = {
-            {"--help", [&] { return help = true; }},
-            {"--thousands", [&] { return set(f.thousandSeparator, ","); }},
-            {"--strip-zeros", [&] { return f.stripTrailingZeros = true; }},
-            {"--no-point", [&] { return set(f.decimalPointCharacter, ""); }},
-            {"--plus", [&] { return f.hasPlus = true; }},
-            {"--currency-suffix", [&] { return !(f.currencyIsPrefix = false); }},
-            {"--percent-prefix", [&] { return f.percentIsPrefix = true; }},
-            {"--scientific", [&] { return f.scientific = true; }},
+        std::map<std::string_view, std::function<void()>> const flags = {
+            {"--help", [&] { help = true; }},
+            {"--thousands", [&] { f.thousandSeparator = PovaString(","); }},
+            {"--strip-zeros", [&] { f.stripTrailingZeros = true; }},
+            {"--no-point", [&] { f.decimalPointCharacter = PovaString(""); }},
+            {"--plus", [&] { f.hasPlus = true; }},
+            {"--currency-suffix", [&] { f.currencyIsPrefix = false; }},
+            {"--percent-prefix", [&] { f.percentIsPrefix = true; }},
+            {"--scientific", [&] { f.scientific = true; }},
             {"--decimals",
              [&] {
-                 return with_value("a number", [&](std::string_view v) {
-                     return parse_long(v, f.decimalPlaces);
-                 });
+                 f.decimalPlaces = pova_tool::parseInRange(value(), -1, kMostDecimals, "--decimals",
+                                                           kOptionsHint);
              }},
             {"--negative",
              [&] {
-                 return with_value("minus, parens, none or a number", [&](std::string_view v) {
-                     return parse_choice(v,
-                                         {{"minus", Style::kNegativeMinus},
-                                          {"parens", Style::kNegativeParentheses},
-                                          {"none", Style::kNegativeUnmarked}},
-                                         f.negativeStyle);
-                 });
+                 f.negativeStyle = parse_choice("--negative", value(),
+                                                {{"minus", Style::kNegativeMinus},
+                                                 {"parens", Style::kNegativeParentheses},
+                                                 {"none", Style::kNegativeUnmarked}},
+                                                Style::kNegativeMinus, Style::kNegativeUnmarked);
              }},
             {"--scale",
              [&] {
-                 return with_value("thousands, millions, billions, trillions or a number",
-                                   [&](std::string_view v) {
-                                       return parse_choice(v,
-                                                           {{"thousands", Style::kScaleThousands},
-                                                            {"millions", Style::kScaleMillions},
-                                                            {"billions", Style::kScaleBillions},
-                                                            {"trillions", Style::kScaleTrillions}},
-                                                           f.scaleFactor);
-                                   });
+                 f.scaleFactor = parse_choice("--scale", value(),
+                                              {{"thousands", Style::kScaleThousands},
+                                               {"millions", Style::kScaleMillions},
+                                               {"billions", Style::kScaleBillions},
+                                               {"trillions", Style::kScaleTrillions}},
+                                              Style::kScaleThousands, Style::kScaleTrillions);
              }},
-            {"--currency",
-             [&] {
-                 return with_value("a symbol", [&](std::string_view v) {
-                     return !v.empty() && set(f.currencySymbol, v);
-                 });
-             }},
+            {"--currency", [&] { f.currencySymbol = PovaString(symbol(value())); }},
             {"--percent",
              [&] {
                  // The symbol is optional: a following option is not taken for it.
-                 std::string_view symbol = "%";
-                 if (fNext < fArgs.size() && !fArgs[fNext].starts_with("--")) {
-                     symbol = fArgs[fNext++];
-                 }
-                 return !symbol.empty() && set(f.percentSymbol, symbol);
+                 bool const given = fNext < fArgs.size() && !fArgs[fNext].starts_with("--");
+                 f.percentSymbol = PovaString(given ? symbol(fArgs[fNext++]) : "%");
              }},
         };
         while (fNext < fArgs.size()) {
             fCurrent = fArgs[fNext++];
             auto const it = flags.find(fCurrent);
             if (it == flags.end()) {
-                fErr << "pova format: unknown option " << fCurrent << "\n";
-                return false;
+                throw UsageError("unknown option '" + fCurrent + "'", kOptionsHint);
             }
-            if (!it->second()) {
-                return false;
-            }
+            it->second();
         }
-        return true;
     }
 
 private:
-    static bool set(PovaString& field, std::string_view value) {
-        field = PovaString(value);
-        return true;
+    // Beyond this a decimal digit holds nothing of a double.
+    static constexpr LONG kMostDecimals = 30;
+
+    std::string const& value() {
+        if (fNext >= fArgs.size()) {
+            throw UsageError(fCurrent + " needs a value", kOptionsHint);
+        }
+        return fArgs[fNext++];
     }
 
-    template <class Read>
-    bool with_value(char const* expected, Read&& read) {
-        if (fNext >= fArgs.size()) {
-            fErr << "pova format: " << fCurrent << " needs " << expected << "\n";
-            return false;
+    std::string const& symbol(std::string const& text) const {
+        if (text.empty()) {
+            throw UsageError(fCurrent + " needs a symbol that is not empty", kOptionsHint);
         }
-        std::string const& value = fArgs[fNext++];
-        if (!read(std::string_view(value))) {
-            fErr << "pova format: " << fCurrent << " " << value << ": expected " << expected
-                 << "\n";
-            return false;
-        }
-        return true;
+        return text;
     }
 
     std::vector<std::string> const& fArgs;
-    std::ostream& fErr;
     std::size_t fNext = 0;
-    std::string_view fCurrent;
+    std::string fCurrent;
 };
 
 char const* colour_name(common::NumberFormatter::Colour colour) {
@@ -186,18 +174,13 @@ char const* colour_name(common::NumberFormatter::Colour colour) {
     return nullptr;
 }
 
-int render(std::vector<std::string> const& args, std::ostream& out, std::ostream& err) {
+void render(std::vector<std::string> const& args, std::ostream& out) {
     if (args.size() < 3) {
-        err << "pova format render: needs a format string and at least one value\n";
-        return 2;
+        throw UsageError("render needs a format string and at least one value",
+                         "usage: format render FORMAT VALUE...");
     }
-    std::optional<common::NumberFormatter> formatter;
-    try {
-        formatter.emplace(args[1]);
-    } catch (BaseError const& error) {
-        err << "pova format render: " << error.what() << "\n";
-        return 2;
-    }
+    // A format string that does not compile is the library's error, with its code.
+    common::NumberFormatter const formatter(args[1]);
     std::string text;
     for (std::size_t i = 2; i < args.size(); ++i) {
         std::string const& value = args[i];
@@ -205,10 +188,10 @@ int render(std::vector<std::string> const& args, std::ostream& out, std::ostream
         auto const [end, error] =
             std::from_chars(value.data(), value.data() + value.size(), number);
         common::NumberFormatter::Rendered const rendered =
-            value.empty() ? formatter->renderEmpty(text)
+            value.empty() ? formatter.renderEmpty(text)
             : error == std::errc() && end == value.data() + value.size()
-                ? formatter->render(number, text)
-                : formatter->renderText(value, text);
+                ? formatter.render(number, text)
+                : formatter.renderText(value, text);
         out << text;
         if (char const* colour = colour_name(rendered.colour)) {
             out << "  [" << colour;
@@ -222,28 +205,43 @@ int render(std::vector<std::string> const& args, std::ostream& out, std::ostream
         }
         out << "\n";
     }
-    return 0;
 }
 
 }  // namespace
 
-int runFormatCommand(std::vector<std::string> const& args, std::ostream& out, std::ostream& err) {
+void pova_tool::runFormat(std::vector<std::string> const& args, std::ostream& out) {
     if (!args.empty() && args.front() == "render") {
-        return render(args, out, err);
+        render(args, out);
+        return;
     }
     NumberFormat format;
     bool help = false;
-    if (!Options(args, err).parse(format, help)) {
-        err << "Try 'pova format --help'.\n";
-        return 2;
-    }
+    Options(args).parse(format, help);
     if (help) {
         out << kUsage;
-        return 0;
+        return;
     }
     auto style = support::adopt(new common::StyleCommon());
     style->createFormatObject(&format);
     style->updateFormatString();
     out << style->getNumberFormat().string() << "\n";
-    return 0;
+}
+
+int runFormatCommand(std::vector<std::string> const& args, std::ostream& out, std::ostream& err) {
+    auto const report = [&](std::string const& message, std::string const& hint) {
+        err << "pova: format: " << message << "\n";
+        if (!hint.empty()) {
+            err << "pova: " << hint << "\n";
+        }
+    };
+    try {
+        pova_tool::runFormat(args, out);
+        return 0;
+    } catch (pova_tool::ClientError const& error) {
+        report(error.what(), error.hint());
+        return error.isUsage() ? 2 : 1;
+    } catch (BaseError const& error) {
+        report(pova_tool::describe(error), "type 'help format' to see what a format string holds");
+        return 1;
+    }
 }

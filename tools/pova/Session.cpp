@@ -1,13 +1,15 @@
 #include "Session.h"
 
+#include "ClientError.h"
 #include "FilterCommand.h"
 #include "FormatCommand.h"
 #include "Grid.h"
+#include "Help.h"
 #include "SortCommand.h"
 #include "StatsCommand.h"
 
 #include <basekit/BaseError.h>
-#include <memcube/SalesCube.h>
+#include <memcube/MemCube.h>
 #include <pova/Dimension.h>
 #include <pova/Factories.h>
 #include <pova/Hierarchy.h>
@@ -18,32 +20,16 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <ostream>
 #include <sstream>
-#include <stdexcept>
 
 namespace pova_tool {
 
 namespace {
-
-// A bad command line: the message says what was expected.
-struct UsageError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
-LONG number(std::string const& text) {
-    LONG value = 0;
-    auto const [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size()) {
-        throw UsageError("expected a number, not \"" + text + "\"");
-    }
-    return value;
-}
 
 ZELT_o::Viewpoint::AxisType axisTypeOf(std::string const& text) {
     static std::pair<char const*, ZELT_o::Viewpoint::AxisType> const names[] = {
@@ -56,17 +42,24 @@ ZELT_o::Viewpoint::AxisType axisTypeOf(std::string const& text) {
             return type;
         }
     }
-    LONG const value = number(text);
+    LONG value = 0;
+    try {
+        value = parseNumber(text);
+    } catch (UsageError const&) {
+        value = 0;
+    }
     if (value < 1 || value > 4) {
-        throw UsageError("an axis type is view, slice, hidden or excluded (or 1 to 4)");
+        throw UsageError(
+            "unknown axis type '" + text + "': use view, slice, hidden or excluded (or 1 to 4)",
+            usageOf("axistype"));
     }
     return static_cast<ZELT_o::Viewpoint::AxisType>(value);
 }
 
 }  // namespace
 
-Session::Session()
-    : fCube(memcube::makeSalesCube()), fViewpoint(support::adopt(createCommonViewpoint())) {
+Session::Session(support::Ref<ZELT_o::Cube> cube)
+    : fCube(std::move(cube)), fViewpoint(support::adopt(createCommonViewpoint())) {
     fViewpoint->addListener(&fEvents);
     fViewpoint->setCube(fCube.get(), 2, 1);
     fEvents.take();
@@ -79,35 +72,29 @@ Session::~Session() {
 
 std::vector<Session::Command> const& Session::commands() {
     static std::vector<Command> const table = {
-        {"layout", "", "print the axes, their dimensions and the slices", 0, false,
-         &Session::layout, nullptr},
-        {"cells", "[--rows N] [--columns N] [--format F]",
-         "print the grid of the current layout (20 rows and 6 columns unless told), each cell "
-         "in the number format of its measure, or F",
-         0, true, &Session::cells, nullptr},
-        {"move", "FROM_AXIS FROM_POS TO_AXIS TO_POS",
-         "move a dimension (TO_POS may be one past the end)", 4, false, nullptr, &Session::move},
-        {"swap", "AXIS POS AXIS POS", "swap two dimensions", 4, false, nullptr, &Session::swap},
-        {"swapaxes", "A B", "swap the contents of two axes", 2, false, nullptr, &Session::swapAxes},
-        {"axistype", "AXIS TYPE", "set an axis's type: view, slice, hidden or excluded", 2, false,
-         nullptr, &Session::axisType},
-        {"nulls", "AXIS on|off", "exclude (on) or show (off) empty lines of an axis", 2, false,
-         nullptr, &Session::nulls},
-        {"slice", "DIM MEMBER", "make MEMBER the slice of dimension DIM", 2, false, nullptr,
-         &Session::slice},
-        {"members", "DIM MEMBER...", "show only these members of dimension DIM", 2, true, nullptr,
-         &Session::members},
-        {"hierarchy", "DIM HIER", "make HIER the active hierarchy of dimension DIM", 2, false,
-         nullptr, &Session::hierarchy},
-        {"undo", "", "undo the last command done", 0, false, &Session::undo, nullptr},
-        {"redo", "", "do again the last command undone", 0, false, &Session::redo, nullptr},
-        {"history", "", "list the commands done, newest last", 0, false, &Session::history,
-         nullptr},
-        {"query", "", "print the property lists of the queries and what the cache answered", 0,
-         false, &Session::queryInfo, nullptr},
-        {"save", "FILE", "write the viewpoint to FILE as XML", 1, false, &Session::save, nullptr},
-        {"load", "FILE", "take the viewpoint saved in FILE instead (clears the history)", 1, false,
-         &Session::load, nullptr},
+        {"layout", 0, false, &Session::layout, nullptr},
+        {"cells", 0, true, &Session::cells, nullptr},
+        {"move", 4, false, nullptr, &Session::move},
+        {"swap", 4, false, nullptr, &Session::swap},
+        {"swapaxes", 2, false, nullptr, &Session::swapAxes},
+        {"axistype", 2, false, nullptr, &Session::axisType},
+        {"nulls", 2, false, nullptr, &Session::nulls},
+        {"slice", 2, false, nullptr, &Session::slice},
+        {"members", 2, true, nullptr, &Session::members},
+        {"hierarchy", 2, false, nullptr, &Session::hierarchy},
+        {"undo", 0, false, &Session::undo, nullptr},
+        {"redo", 0, false, &Session::redo, nullptr},
+        {"history", 0, false, &Session::history, nullptr},
+        {"query", 0, false, &Session::queryInfo, nullptr},
+        {"save", 1, false, &Session::save, nullptr},
+        {"load", 1, false, &Session::load, nullptr},
+        {"help", 0, true, &Session::help, nullptr},
+        {"format", 0, true, &Session::format, nullptr},
+        {"sort", 2, true, &Session::sort, nullptr},
+        {"unsort", 0, true, &Session::unsort, nullptr},
+        {"filter", 0, true, &Session::filter, nullptr},
+        {"unfilter", 0, false, &Session::unfilter, nullptr},
+        {"stats", 2, false, &Session::stats, nullptr},
     };
     return table;
 }
@@ -121,65 +108,34 @@ Session::Command const* Session::find_command(std::string const& name) {
     return nullptr;
 }
 
-void Session::printHelp(std::ostream& out) {
-    out << "usage: pova [COMMAND ARGUMENTS...]\n"
-           "With a command, runs it on a fresh viewpoint of the sample \"Sales\" cube. Without\n"
-           "one, reads one command per line from standard input (a prompt when it is a\n"
-           "terminal), all on the same viewpoint. Commands that change the viewpoint can be\n"
-           "undone; several of them on one line, separated by \";\", form one transaction.\n"
-           "DIM, MEMBER and HIER are names or unique names.\n\ncommands:\n";
-    for (Command const& command : commands()) {
-        std::string const head = std::string(command.name) + " " + command.arguments;
-        // A long head puts its help on the next line.
-        out << "  " << std::left << std::setw(40) << head
-            << (head.size() >= 40 ? "\n" + std::string(42, ' ') : "") << command.help << "\n";
+int Session::execute(std::vector<std::string> const& words, std::ostream& out, std::ostream& err) {
+    std::string name = words.empty() ? "" : words[0];
+    auto const report = [&](std::string const& message, std::string const& hint) {
+        out << std::flush;
+        err << "pova: " << (name.empty() ? "" : name + ": ") << message << "\n";
+        if (!hint.empty()) {
+            err << "pova: " << hint << "\n";
+        }
+    };
+    try {
+        run_line(words, out, name);
+        return 0;
+    } catch (ClientError const& error) {
+        report(error.what(), error.hint());
+        return error.isUsage() ? 2 : 1;
+    } catch (BaseError const& error) {
+        // A refused change may have told the listeners of what it did before it failed.
+        print_events(out);
+        report(describe(error), hintFor(error.code()));
+    } catch (ResultError const& error) {
+        print_events(out);
+        report(describe(error), hintFor(static_cast<std::uint32_t>(error.result())));
     }
-    out << "  " << std::left << std::setw(40) << "format [OPTIONS]"
-        << "print the number format string the options describe (format --help)\n";
-    out << "  " << std::left << std::setw(40) << "format render FORMAT VALUE..."
-        << "render values with a number format string\n";
-    out << "  " << std::left << std::setw(40) << "filter AXIS EXPRESSION"
-        << "keep the lines of AXIS for which EXPRESSION holds, e.g.\n"
-        << std::string(42, ' ') << "filter 1 [Measures].[Sales] > 5000000 (undoable)\n";
-    out << "  " << std::left << std::setw(40) << "unfilter"
-        << "remove every filter (undoable); \"filter\" alone lists them\n";
-    out << "  " << std::left << std::setw(40) << "stats row N | stats column N"
-        << "summary and trend lines of one line of the grid\n";
-    out << "  " << std::left << std::setw(40) << "sort AXIS asc|desc [break]"
-        << "order the lines of AXIS by their totals (break: as one flat list)\n";
-    out << "  " << std::left << std::setw(40) << "unsort [AXIS]"
-        << "take away the sorts of AXIS, or every sort\n";
-    out << "  " << std::left << std::setw(40) << "refused COMMAND"
-        << "in a script: run a command that is expected to be refused\n";
-    out << "  " << std::left << std::setw(40) << "help"
-        << "this list\n";
+    return 1;
 }
 
-bool Session::execute(std::vector<std::string> const& words, std::ostream& out, std::ostream& err) {
-    if (words.empty()) {
-        return true;
-    }
-    if (words[0] == "help" || words[0] == "--help") {
-        printHelp(out);
-        return true;
-    }
-    if (words[0] == "format") {
-        return runFormatCommand({words.begin() + 1, words.end()}, out, err) == 0;
-    }
-    if (isSortCommand(words)) {
-        return runSortCommand(*fViewpoint, fHistory, fEvents, words, out, err);
-    }
-    if (isFilterCommand(words[0])) {
-        return runFilterCommand(*fViewpoint, fHistory, fEvents, words, out, err);
-    }
-    if (words[0] == "stats") {
-        try {
-            return runStatsCommand(*fViewpoint, {words.begin() + 1, words.end()}, out, err);
-        } catch (std::invalid_argument const& error) {
-            err << error.what() << "\n";
-            return false;
-        }
-    }
+void Session::run_line(std::vector<std::string> const& words, std::ostream& out,
+                       std::string& name) {
     // The line's commands, split at ";".
     std::vector<Arguments> groups(1);
     for (std::string const& word : words) {
@@ -190,43 +146,47 @@ bool Session::execute(std::vector<std::string> const& words, std::ostream& out, 
         }
     }
     std::erase_if(groups, [](Arguments const& group) { return group.empty(); });
-    try {
-        for (Arguments const& group : groups) {
-            Command const* command = find_command(group[0]);
-            if (command == nullptr) {
-                throw UsageError("unknown command \"" + group[0] + "\" (try help)");
-            }
-            std::size_t const count = group.size() - 1;
-            if (count < command->argumentCount ||
-                (!command->variadic && count != command->argumentCount)) {
-                throw UsageError(std::string("usage: ") + command->name + " " + command->arguments);
-            }
-            if (groups.size() > 1 && command->change == nullptr) {
-                throw UsageError(std::string("\"") + command->name +
-                                 "\" is no undoable change and cannot be part of a transaction");
-            }
-        }
-        if (groups.size() == 1 && find_command(groups[0][0])->run != nullptr) {
-            Command const& command = *find_command(groups[0][0]);
-            return (this->*command.run)({groups[0].begin() + 1, groups[0].end()}, out);
-        }
-        return run_changes(groups, out);
-    } catch (UsageError const& error) {
-        err << error.what() << "\n";
-    } catch (BaseError const& error) {
-        print_events(out);
-        err << error.what() << "\n";
-    } catch (ResultError const& error) {
-        print_events(out);
-        err << error.what() << "\n";
+    if (groups.empty()) {
+        return;
     }
-    return false;
+    // Every command's words are checked before any of them runs.
+    for (Arguments const& group : groups) {
+        name = group[0];
+        Command const* command = find_command(name);
+        if (command == nullptr) {
+            name.clear();
+            throw UsageError("unknown command '" + group[0] + "'",
+                             "type 'help' to see the commands");
+        }
+        std::size_t const count = group.size() - 1;
+        if (count < command->argumentCount ||
+            (!command->variadic && count != command->argumentCount)) {
+            std::string const expected = std::to_string(command->argumentCount) +
+                                         (command->argumentCount == 1 ? " argument" : " arguments");
+            throw UsageError(std::string(command->variadic ? "needs at least " : "takes ") +
+                                 expected + ", not " + std::to_string(count),
+                             usageOf(name));
+        }
+        if (groups.size() > 1 && command->change == nullptr) {
+            throw UsageError("only changes of the layout can form a transaction with ';'",
+                             usageOf(name));
+        }
+    }
+    name = groups[0][0];
+    if (groups.size() == 1 && find_command(name)->run != nullptr) {
+        Command const& command = *find_command(name);
+        (this->*command.run)({groups[0].begin() + 1, groups[0].end()}, out);
+        return;
+    }
+    run_changes(groups, out, name);
 }
 
-bool Session::run_changes(std::vector<Arguments> const& groups, std::ostream& out) {
+void Session::run_changes(std::vector<Arguments> const& groups, std::ostream& out,
+                          std::string& name) {
     std::vector<CommandRef> children;
     std::string label;
     for (Arguments const& group : groups) {
+        name = group[0];
         Command const& command = *find_command(group[0]);
         children.push_back((this->*command.change)({group.begin() + 1, group.end()}));
         for (std::string const& word : group) {
@@ -235,14 +195,16 @@ bool Session::run_changes(std::vector<Arguments> const& groups, std::ostream& ou
         label += "; ";
     }
     label.resize(label.size() - 2);
+    name = groups[0][0];
     if (children.size() == 1) {
         fHistory.execute(std::move(children.front()), label);
     } else {
+        name = "transaction";
         auto transaction =
             support::adopt(fViewpoint->createCommand(ZELT_o::Viewpoint::CommandType::Transaction));
         auto* group = dynamic_cast<ZELT_o::Transaction*>(transaction.get());
         if (group == nullptr) {
-            throw UsageError("the viewpoint cannot group commands into a transaction");
+            throw Refusal("the viewpoint cannot group commands into a transaction");
         }
         for (CommandRef const& child : children) {
             group->addCommand(child.get());
@@ -251,14 +213,13 @@ bool Session::run_changes(std::vector<Arguments> const& groups, std::ostream& ou
     }
     print_events(out);
     print_layout(out);
-    return true;
 }
 
 support::Ref<ZELT_o::BasicViewpointCommand> Session::basic_command() {
     auto command = support::adopt(fViewpoint->createCommand(ZELT_o::Viewpoint::CommandType::Basic));
     auto* basic = dynamic_cast<ZELT_o::BasicViewpointCommand*>(command.get());
     if (basic == nullptr) {
-        throw UsageError("the viewpoint hands out no layout commands");
+        throw Refusal("the viewpoint hands out no layout commands");
     }
     return support::retain(basic);
 }
@@ -274,14 +235,15 @@ ZELT_o::Dimension& Session::dimension_named(std::string const& name) {
         }
         known += (known.empty() ? "" : ", ") + dimension->getName().string();
     }
-    throw UsageError("no dimension \"" + name + "\" (the dimensions are " + known + ")");
+    throw UsageError("no dimension '" + name + "': the dimensions are " + known);
 }
 
 ZELT_o::Member& Session::member_named(ZELT_o::Dimension& dimension, std::string const& name) {
     ZELT_o::Hierarchy* hierarchy = fViewpoint->getActiveHierarchy(dimension);
     ZELT_o::Member* member = hierarchy->findMember(PovaString(name));
     if (member == nullptr) {
-        throw UsageError("no member \"" + name + "\" in " + hierarchy->getName().string());
+        throw UsageError("no member '" + name + "' in " + hierarchy->getName().string(),
+                         "a member is a name or a unique name, such as [Product].[Bikes]");
     }
     return *member;
 }
@@ -316,34 +278,30 @@ void Session::print_events(std::ostream& out) {
     }
 }
 
-bool Session::layout(Arguments const&, std::ostream& out) {
+void Session::layout(Arguments const&, std::ostream& out) {
     print_layout(out);
-    return true;
 }
 
-bool Session::cells(Arguments const& args, std::ostream& out) {
+void Session::cells(Arguments const& args, std::ostream& out) {
     GridSize size;
     CellFormats formats;
+    std::string const usage = usageOf("cells");
     for (std::size_t i = 0; i < args.size(); i += 2) {
         bool const rows = args[i] == "--rows";
         bool const format = args[i] == "--format";
-        if ((!rows && !format && args[i] != "--columns") || i + 1 == args.size()) {
-            throw UsageError("usage: cells [--rows N] [--columns N] [--format F]");
+        if (!rows && !format && args[i] != "--columns") {
+            throw UsageError("unknown option '" + args[i] + "'", usage);
+        }
+        if (i + 1 == args.size()) {
+            throw UsageError(args[i] + " needs a value", usage);
         }
         if (format) {
-            try {
-                formats.all = common::NumberFormatter(args[i + 1]);
-            } catch (BaseError const& error) {
-                throw UsageError(error.what());
-            }
+            // A format string that does not compile is the library's error, with its code.
+            formats.all = common::NumberFormatter(args[i + 1]);
             continue;
         }
-        LONG const value = number(args[i + 1]);
-        if (value < 1 || value > 10000) {
-            throw UsageError("the number of " + std::string(rows ? "rows" : "columns") +
-                             " shown is 1 to 10000, not " + args[i + 1]);
-        }
-        (rows ? size.rows : size.columns) = value;
+        (rows ? size.rows : size.columns) = parseInRange(
+            args[i + 1], 1, 10000, rows ? "the number of rows" : "the number of columns", usage);
     }
     auto result = support::adopt(fViewpoint->query(&fProperties));
     ++fQueries;
@@ -353,27 +311,30 @@ bool Session::cells(Arguments const& args, std::ostream& out) {
     }
     fLastResult = result;
     if (!result) {
-        out << "no result\n";
-        return false;
+        throw Refusal("the viewpoint's query gave no result");
     }
+    // Providers other than memcube give their measures no format: General.
     formats.measureFormat = [](ZELT_o::Member const* measure) {
         return memcube::MemCube::measureFormat(measure).string();
     };
     // The cells of a layout whose rows and columns name no measure show the sliced one.
-    ZELT_o::Dimension* measures = fCube->getMeasures();
     LONG const axes = fViewpoint->countAxes() + fViewpoint->countPagedAxes();
-    for (LONG axis = 0; measures != nullptr && axis < axes; ++axis) {
+    for (LONG axis = 0; axis < axes; ++axis) {
+        if (fViewpoint->getAxisType(axis) != ZELT_o::Viewpoint::kSlice) {
+            continue;
+        }
+        // A copy: reading a slice may make the dimension's defaults.
         std::vector<ZELT_o::Dimension*> const dimensions = fViewpoint->getAxisDimensions(axis);
-        if (fViewpoint->getAxisType(axis) == ZELT_o::Viewpoint::kSlice &&
-            std::find(dimensions.begin(), dimensions.end(), measures) != dimensions.end()) {
-            formats.slicedMeasure = fViewpoint->getCurrentSection(*measures);
+        for (ZELT_o::Dimension* dimension : dimensions) {
+            if (dimension->isMeasures()) {
+                formats.slicedMeasure = fViewpoint->getCurrentSection(*dimension);
+            }
         }
     }
     printGrid(*result, size, formats, out);
-    return true;
 }
 
-bool Session::queryInfo(Arguments const&, std::ostream& out) {
+void Session::queryInfo(Arguments const&, std::ostream& out) {
     auto const print = [&out](char const* what, ZELT_o::QueryFieldsData* fields) {
         std::vector<ZELT_o::PropertySpecification> properties;
         if (fields != nullptr) {
@@ -395,10 +356,9 @@ bool Session::queryInfo(Arguments const&, std::ostream& out) {
     out << "provider's query: " << (text.empty() ? "(the provider shows none)" : text) << "\n";
     out << "grids asked for: " << fQueries
         << ", answered from the viewpoint's cache: " << fCacheAnswers << "\n";
-    return true;
 }
 
-bool Session::history(Arguments const&, std::ostream& out) {
+void Session::history(Arguments const&, std::ostream& out) {
     auto const& entries = fHistory.entries();
     if (entries.empty()) {
         out << "no commands yet\n";
@@ -407,79 +367,112 @@ bool Session::history(Arguments const&, std::ostream& out) {
         out << std::setw(4) << i + 1 << "  " << entries[i].label
             << (i < fHistory.doneCount() ? "" : "  (undone)") << "\n";
     }
-    return true;
 }
 
-bool Session::undo(Arguments const&, std::ostream& out) {
+void Session::undo(Arguments const&, std::ostream& out) {
     if (fHistory.doneCount() == 0) {
-        throw UsageError("nothing to undo");
+        throw Refusal("nothing to undo", "type 'history' to see the commands done");
     }
     std::string const label = fHistory.entries()[fHistory.doneCount() - 1].label;
     fHistory.undo();
     out << "undone: " << label << "\n";
     print_events(out);
     print_layout(out);
-    return true;
 }
 
-bool Session::redo(Arguments const&, std::ostream& out) {
+void Session::redo(Arguments const&, std::ostream& out) {
     if (fHistory.doneCount() == fHistory.entries().size()) {
-        throw UsageError("nothing to redo");
+        throw Refusal("nothing to redo", "type 'history' to see the commands undone");
     }
     std::string const label = fHistory.entries()[fHistory.doneCount()].label;
     fHistory.redo();
     out << "redone: " << label << "\n";
     print_events(out);
     print_layout(out);
-    return true;
 }
 
-bool Session::save(Arguments const& args, std::ostream& out) {
+void Session::help(Arguments const& args, std::ostream& out) {
+    if (args.size() > 1) {
+        throw UsageError("takes at most 1 argument, not " + std::to_string(args.size()),
+                         usageOf("help"));
+    }
+    if (args.empty()) {
+        printHelp(out);
+    } else {
+        printCommandHelp(args[0], out);
+    }
+}
+
+void Session::format(Arguments const& args, std::ostream& out) {
+    runFormat(args, out);
+}
+
+void Session::sort(Arguments const& args, std::ostream& out) {
+    runSortCommand(*fViewpoint, fHistory, fEvents, "sort", args, out);
+}
+
+void Session::unsort(Arguments const& args, std::ostream& out) {
+    runSortCommand(*fViewpoint, fHistory, fEvents, "unsort", args, out);
+}
+
+void Session::filter(Arguments const& args, std::ostream& out) {
+    runFilterCommand(*fViewpoint, fHistory, fEvents, "filter", args, out);
+}
+
+void Session::unfilter(Arguments const& args, std::ostream& out) {
+    runFilterCommand(*fViewpoint, fHistory, fEvents, "unfilter", args, out);
+}
+
+void Session::stats(Arguments const& args, std::ostream& out) {
+    runStatsCommand(*fViewpoint, args, out);
+}
+
+void Session::save(Arguments const& args, std::ostream& out) {
     std::string const& path = args[0];
     // The whole text first: a failing save leaves no truncated file behind.
     std::ostringstream text;
     fViewpoint->save(text, true);
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!file) {
-        throw UsageError("cannot write \"" + path + "\": " + std::strerror(errno));
+        throw Refusal("cannot write '" + path + "': " + std::strerror(errno));
     }
     file << text.str();
     file.close();
     if (!file) {
-        throw UsageError("cannot write \"" + path + "\": the text did not reach the file");
+        throw Refusal("cannot write '" + path + "': the text did not reach the file");
     }
     out << "saved " << path << "\n";
-    return true;
 }
 
-bool Session::load(Arguments const& args, std::ostream& out) {
+void Session::load(Arguments const& args, std::ostream& out) {
     std::string const& path = args[0];
     std::error_code ignored;
     if (std::filesystem::is_directory(path, ignored)) {
-        throw UsageError("cannot read \"" + path + "\": it is a directory");
+        throw Refusal("cannot read '" + path + "': it is a directory");
     }
     std::ifstream file(path, std::ios::binary);
     if (!file) {
-        throw UsageError("cannot read \"" + path + "\": " + std::strerror(errno));
+        throw Refusal("cannot read '" + path + "': " + std::strerror(errno));
     }
     auto loaded = support::adopt(createCommonViewpoint());
-    auto const refuse = [&](char const* reason) {
+    auto const refuse = [&](std::string const& reason) {
         // A connection that failed may have left the viewpoint on its defaults, listening
         // to the cube: it lets go of the cube before it goes.
         try {
             loaded->setCube(nullptr, 2, 1);
         } catch (...) {
         }
-        return UsageError("cannot load \"" + path + "\": " + reason);
+        return Refusal("cannot load '" + path + "': " + reason,
+                       "the file must hold a viewpoint written by 'save'");
     };
     try {
         loaded->load(file);
         // Connecting builds the layout, sets and slices from the XML.
         loaded->setCube(fCube.get(), 2, 1);
     } catch (BaseError const& error) {
-        throw refuse(error.what());
+        throw refuse(describe(error));
     } catch (ResultError const& error) {
-        throw refuse(error.what());
+        throw refuse(describe(error));
     }
     // The old commands and result belong to the old viewpoint.
     fHistory = CommandHistory();
@@ -493,42 +486,51 @@ bool Session::load(Arguments const& args, std::ostream& out) {
     fEvents.take();
     out << "loaded " << path << "\n";
     print_layout(out);
-    return true;
 }
 
 Session::CommandRef Session::move(Arguments const& args) {
+    LONG const fromAxis = parseAxis(*fViewpoint, args[0], kLayoutHint);
+    LONG const fromPosition = parsePosition(*fViewpoint, fromAxis, args[1], false, kLayoutHint);
+    LONG const toAxis = parseAxis(*fViewpoint, args[2], kLayoutHint);
+    LONG const toPosition = parsePosition(*fViewpoint, toAxis, args[3], true, kLayoutHint);
     auto command = basic_command();
-    command->MoveDimensions(number(args[0]), number(args[1]), number(args[2]), number(args[3]));
+    command->MoveDimensions(fromAxis, fromPosition, toAxis, toPosition);
     return command;
 }
 
 Session::CommandRef Session::swap(Arguments const& args) {
+    LONG const firstAxis = parseAxis(*fViewpoint, args[0], kLayoutHint);
+    LONG const firstPosition = parsePosition(*fViewpoint, firstAxis, args[1], false, kLayoutHint);
+    LONG const secondAxis = parseAxis(*fViewpoint, args[2], kLayoutHint);
+    LONG const secondPosition = parsePosition(*fViewpoint, secondAxis, args[3], false, kLayoutHint);
     auto command = basic_command();
-    command->SwapDimensions(number(args[0]), number(args[1]), number(args[2]), number(args[3]));
+    command->SwapDimensions(firstAxis, firstPosition, secondAxis, secondPosition);
     return command;
 }
 
 Session::CommandRef Session::swapAxes(Arguments const& args) {
+    LONG const first = parseAxis(*fViewpoint, args[0], kLayoutHint);
+    LONG const second = parseAxis(*fViewpoint, args[1], kLayoutHint);
     auto command = basic_command();
-    command->SwapAxes(number(args[0]), number(args[1]));
+    command->SwapAxes(first, second);
     return command;
 }
 
 Session::CommandRef Session::axisType(Arguments const& args) {
+    LONG const axis = parseAxis(*fViewpoint, args[0], kLayoutHint);
+    ZELT_o::Viewpoint::AxisType const type = axisTypeOf(args[1]);
     auto command = basic_command();
-    command->ChangeAxisType(number(args[0]), axisTypeOf(args[1]));
+    command->ChangeAxisType(axis, type);
     return command;
 }
 
 Session::CommandRef Session::nulls(Arguments const& args) {
-    bool exclude = false;
-    if (args[1] == "on") {
-        exclude = true;
-    } else if (args[1] != "off") {
-        throw UsageError("usage: nulls AXIS on|off");
+    LONG const axis = parseAxis(*fViewpoint, args[0], kLayoutHint);
+    if (args[1] != "on" && args[1] != "off") {
+        throw UsageError("'" + args[1] + "' is neither on nor off", usageOf("nulls"));
     }
     auto command = basic_command();
-    command->SetExcludeNULLLines(number(args[0]), exclude);
+    command->SetExcludeNULLLines(axis, args[1] == "on");
     return command;
 }
 
@@ -546,11 +548,16 @@ Session::CommandRef Session::members(Arguments const& args) {
     for (std::size_t i = 1; i < args.size(); ++i) {
         chosen.push_back(&member_named(dimension, args[i]));
     }
+    // A set of chosen members is made by the provider's own cube.
+    auto* cube = dynamic_cast<memcube::MemCube*>(fCube.get());
+    if (cube == nullptr) {
+        throw Refusal("the provider cannot make a set of chosen members");
+    }
     auto set =
-        support::adopt(fCube->createMemberSet(fViewpoint->getActiveHierarchy(dimension), chosen));
+        support::adopt(cube->createMemberSet(fViewpoint->getActiveHierarchy(dimension), chosen));
     if (!set) {
-        throw UsageError("the members must all belong to the active hierarchy of " +
-                         dimension.getName().string());
+        throw Refusal("the members must all belong to the active hierarchy of " +
+                      dimension.getName().string());
     }
     auto command = basic_command();
     command->SetActiveMemberSet(&dimension, set.get());
@@ -569,8 +576,8 @@ Session::CommandRef Session::hierarchy(Arguments const& args) {
         }
         known += (known.empty() ? "" : ", ") + hierarchy->getName().string();
     }
-    throw UsageError("no hierarchy \"" + args[1] + "\" in " + dimension.getName().string() +
-                     " (its hierarchies are " + known + ")");
+    throw UsageError("no hierarchy '" + args[1] + "' in " + dimension.getName().string() +
+                     ": its hierarchies are " + known);
 }
 
 }  // namespace pova_tool

@@ -1,7 +1,9 @@
 #include "SortCommand.h"
 
+#include "ClientError.h"
 #include "CommandHistory.h"
 #include "EventPrinter.h"
+#include "Help.h"
 
 #include <basekit/BaseError.h>
 #include <pova/Command.h>
@@ -10,9 +12,7 @@
 #include <pova/support/InstanceCounter.h>
 #include <pova/support/Ref.h>
 
-#include <charconv>
 #include <ostream>
-#include <stdexcept>
 
 namespace pova_tool {
 
@@ -20,15 +20,11 @@ namespace {
 
 using SortCommandRef = support::Ref<common::SortViewpointCommandCommon>;
 
-struct UsageError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
 SortCommandRef sort_command(ZELT_o::Viewpoint& viewpoint) {
     auto made = support::adopt(viewpoint.createCommand(ZELT_o::Viewpoint::CommandType::Sort));
     auto* command = dynamic_cast<common::SortViewpointCommandCommon*>(made.get());
     if (command == nullptr) {
-        throw UsageError("the viewpoint hands out no sort commands");
+        throw Refusal("the viewpoint hands out no sort commands");
     }
     return support::retain(command);
 }
@@ -66,30 +62,25 @@ private:
     SortCommandRef fBreak;
 };
 
-LONG axis_number(ZELT_o::Viewpoint& viewpoint, std::string const& text) {
-    LONG value = 0;
-    auto const [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    LONG const axes = viewpoint.countAxes() + viewpoint.countPagedAxes();
-    if (error != std::errc() || end != text.data() + text.size() || value < 0 || value >= axes) {
-        throw UsageError("an axis is a number from 0 to " + std::to_string(axes - 1) + ", not \"" +
-                         text + "\"");
-    }
-    return value;
-}
-
 // The command of "sort AXIS asc|desc [break]", and what it does in words. The new sort
 // replaces those the axis had: the oldest sort of an axis is the one that orders it.
 support::Ref<ZELT_o::ViewpointCommand> make_sort(ZELT_o::Viewpoint& viewpoint,
                                                  std::vector<std::string> const& args,
                                                  std::string& done) {
-    if (args.size() < 2 || args.size() > 3 || (args[1] != "asc" && args[1] != "desc") ||
-        (args.size() == 3 && args[2] != "break")) {
-        throw UsageError("usage: sort AXIS asc|desc [break]");
+    std::string const usage = usageOf("sort");
+    if (args.size() > 3) {
+        throw UsageError("takes at most 3 arguments, not " + std::to_string(args.size()), usage);
     }
-    LONG const axis = axis_number(viewpoint, args[0]);
+    LONG const axis = parseAxis(viewpoint, args[0], kLayoutHint);
+    if (args[1] != "asc" && args[1] != "desc") {
+        throw UsageError("'" + args[1] + "' is neither asc nor desc", usage);
+    }
+    if (args.size() == 3 && args[2] != "break") {
+        throw UsageError("'" + args[2] + "' is not break", usage);
+    }
     std::vector<ZELT_o::Dimension*> const dimensions = viewpoint.getAxisDimensions(axis);
     if (dimensions.empty()) {
-        throw UsageError("axis " + args[0] + " holds no dimension to sort");
+        throw Refusal("axis " + args[0] + " holds no dimension to sort", kLayoutHint);
     }
     std::vector<support::Ref<ZELT_o::ViewpointCommand>> steps;
     SortCommandRef cleared = sort_command(viewpoint);
@@ -114,7 +105,7 @@ support::Ref<ZELT_o::ViewpointCommand> make_sort(ZELT_o::Viewpoint& viewpoint,
         support::adopt(viewpoint.createCommand(ZELT_o::Viewpoint::CommandType::Transaction));
     auto* group = dynamic_cast<ZELT_o::Transaction*>(transaction.get());
     if (group == nullptr) {
-        throw UsageError("the viewpoint cannot group commands into a transaction");
+        throw Refusal("the viewpoint cannot group commands into a transaction");
     }
     for (auto const& step : steps) {
         group->addCommand(step.get());
@@ -126,18 +117,19 @@ support::Ref<ZELT_o::ViewpointCommand> make_unsort(ZELT_o::Viewpoint& viewpoint,
                                                    std::vector<std::string> const& args,
                                                    std::string& done) {
     if (args.size() > 1) {
-        throw UsageError("usage: unsort [AXIS]");
+        throw UsageError("takes at most 1 argument, not " + std::to_string(args.size()),
+                         usageOf("unsort"));
     }
     SortCommandRef command = sort_command(viewpoint);
     if (args.empty()) {
         command->RemoveAllSorts();
         done = "every sort removed";
     } else {
-        command->ClearAxis(axis_number(viewpoint, args[0]));
+        command->ClearAxis(parseAxis(viewpoint, args[0], kLayoutHint));
         done = "the sorts of axis " + args[0] + " removed";
     }
     if (command->getSortIds().empty()) {
-        throw UsageError(args.empty() ? "no sort to remove" : "axis " + args[0] + " has no sort");
+        throw Refusal(args.empty() ? "no sort to remove" : "axis " + args[0] + " has no sort");
     }
     return command;
 }
@@ -150,35 +142,19 @@ void print_events(EventPrinter& events, std::ostream& out) {
 
 }  // namespace
 
-bool isSortCommand(std::vector<std::string> const& words) {
-    return !words.empty() && (words[0] == "sort" || words[0] == "unsort");
-}
-
-bool runSortCommand(ZELT_o::Viewpoint& viewpoint, CommandHistory& history, EventPrinter& events,
-                    std::vector<std::string> const& words, std::ostream& out, std::ostream& err) {
-    std::vector<std::string> const args(words.begin() + 1, words.end());
-    std::string label = words[0];
+void runSortCommand(ZELT_o::Viewpoint& viewpoint, CommandHistory& history, EventPrinter& events,
+                    std::string const& name, std::vector<std::string> const& args,
+                    std::ostream& out) {
+    std::string label = name;
     for (std::string const& word : args) {
         label += " " + word;
     }
-    try {
-        std::string done;
-        auto command = words[0] == "sort" ? make_sort(viewpoint, args, done)
-                                          : make_unsort(viewpoint, args, done);
-        history.execute(std::move(command), label);
-        out << words[0] << ": " << done << "\n";
-        print_events(events, out);
-        return true;
-    } catch (UsageError const& error) {
-        err << error.what() << "\n";
-    } catch (BaseError const& error) {
-        print_events(events, out);
-        err << error.what() << "\n";
-    } catch (ResultError const& error) {
-        print_events(events, out);
-        err << error.what() << "\n";
-    }
-    return false;
+    std::string done;
+    auto command =
+        name == "sort" ? make_sort(viewpoint, args, done) : make_unsort(viewpoint, args, done);
+    history.execute(std::move(command), label);
+    out << name << ": " << done << "\n";
+    print_events(events, out);
 }
 
 }  // namespace pova_tool

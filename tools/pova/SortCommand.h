@@ -16,14 +16,13 @@ namespace pova_tool {
 class CommandHistory;
 class EventPrinter;
 
-// Whether `words` are a sort command ("sort ..." or "unsort ...").
-bool isSortCommand(std::vector<std::string> const& words);
-
 // "sort AXIS asc|desc [break]" puts a sort over the dimensions of AXIS in place of the ones it
 // had (with "break", also a modifier that sorts its tuples as one flat list); "unsort AXIS"
-// takes the sorts of AXIS away, "unsort" all of them. Writes what was done and the events to `out`;
-// false when it failed, with the reason (the library's message for its errors) written to `err`.
-bool runSortCommand(ZELT_o::Viewpoint& viewpoint, CommandHistory& history, EventPrinter& events,
-                    std::vector<std::string> const& words, std::ostream& out, std::ostream& err);
+// takes the sorts of AXIS away, "unsort" all of them. `name` is "sort" or "unsort", `args` the
+// words after it. Writes what was done and the events to `out`; errors are thrown
+// (ClientError for wrong words or nothing to do, the library's errors as they come).
+void runSortCommand(ZELT_o::Viewpoint& viewpoint, CommandHistory& history, EventPrinter& events,
+                    std::string const& name, std::vector<std::string> const& args,
+                    std::ostream& out);
 
 }  // namespace pova_tool

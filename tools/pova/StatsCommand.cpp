@@ -1,13 +1,17 @@
 #include "StatsCommand.h"
 
+#include "ClientError.h"
+#include "Help.h"
+
 #include <basekit/AnyError.h>
+#include <pova/PropertySpecification.h>
+#include <pova/ViewResultSet.h>
+#include <pova/Viewpoint.h>
 #include <pova/common/StatisticsSummaryCommon.h>
 #include <pova/support/Ref.h>
 
-#include <charconv>
 #include <cstdio>
 #include <ostream>
-#include <stdexcept>
 
 namespace pova_tool {
 
@@ -46,31 +50,36 @@ std::string last_error(Summary const& summary) {
     }
     char code[16];
     std::snprintf(code, sizeof code, "0x%08X", error->code());
-    return error->getText(nullptr).string() + " (" + code + ")";
+    return error->getText(nullptr).string() + " [" + code + "]";
 }
 
 }  // namespace
 
-bool runStatsCommand(ZELT_o::Viewpoint& viewpoint, std::vector<std::string> const& words,
-                     std::ostream& out, std::ostream& err) {
-    if (words.size() != 2 || (words[0] != "row" && words[0] != "column")) {
-        throw std::invalid_argument("usage: stats row N | stats column N");
+void runStatsCommand(ZELT_o::Viewpoint& viewpoint, std::vector<std::string> const& words,
+                     std::ostream& out) {
+    std::string const usage = usageOf("stats");
+    if (words[0] != "row" && words[0] != "column") {
+        throw UsageError("'" + words[0] + "' is neither row nor column", usage);
     }
-    long line = 0;
-    auto const [end, failure] =
-        std::from_chars(words[1].data(), words[1].data() + words[1].size(), line);
-    if (failure != std::errc() || end != words[1].data() + words[1].size() || line < 1 ||
-        line > 1000000) {
-        throw std::invalid_argument("a row or column number is 1 to 1000000, not \"" + words[1] +
-                                    "\"");
+    bool const row = words[0] == "row";
+    // The lines of the grid as it stands: rows are the tuples of axis 1, columns of axis 0.
+    std::vector<ZELT_o::PropertySpecification> none;
+    auto const result = support::adopt(viewpoint.query(&none));
+    LONG const axis = row ? 1 : 0;
+    LONG const lines = !result                         ? 0
+                       : result->getAxisCount() > axis ? result->getAxisLength(axis)
+                                                       : 1;
+    if (lines == 0) {
+        throw Refusal(std::string("the grid has no ") + (row ? "rows" : "columns"));
     }
+    LONG const line = parseInRange(words[1], 1, lines, row ? "the row" : "the column",
+                                   "type 'cells' to see the grid");
     // A row runs along the column axis (orientation 2); a column along the row axis.
     short const orientation = words[0] == "row" ? 2 : 1;
     auto summary = support::adopt(new Summary());
     summary->setStatsViewpoint(&viewpoint);
-    if (summary->doCalcStatisticsSummary(static_cast<LONG>(line), orientation) != 0) {
-        err << last_error(*summary) << "\n";
-        return false;
+    if (summary->doCalcStatisticsSummary(line, orientation) != 0) {
+        throw Refusal(last_error(*summary));
     }
     LONG observations = 0;
     LONG nulls = 0;
@@ -79,7 +88,7 @@ bool runStatsCommand(ZELT_o::Viewpoint& viewpoint, std::vector<std::string> cons
     out << words[0] << " " << line << ": " << observations << " values, " << nulls
         << " without a number\n";
     if (observations == 0) {
-        return true;
+        return;
     }
     std::pair<char const*, Getter> const figures[] = {
         {"mean", &Summary::getMean},
@@ -99,19 +108,19 @@ bool runStatsCommand(ZELT_o::Viewpoint& viewpoint, std::vector<std::string> cons
     }
     if (observations < 3) {
         out << "a trend needs three values or more\n";
-        return true;
+        return;
     }
     // The best fit first, so that each family's line can say whether it is the one.
     short best = 0;
     summary->putRegType(8);
-    if (summary->doCalcTrendProperties(static_cast<LONG>(line), orientation) == 0) {
+    if (summary->doCalcTrendProperties(line, orientation) == 0) {
         summary->getBestFit(&best);
     }
     out << "trend lines (x = 1, 2, ... in grid order):\n";
     for (short type = 1; type <= 7; ++type) {
         summary->putRegType(type);
         char text[200];
-        if (summary->doCalcTrendProperties(static_cast<LONG>(line), orientation) != 0) {
+        if (summary->doCalcTrendProperties(line, orientation) != 0) {
             std::snprintf(text, sizeof text, "  %-19s %s\n", kFamilies[type - 1],
                           last_error(*summary).c_str());
         } else {
@@ -130,7 +139,6 @@ bool runStatsCommand(ZELT_o::Viewpoint& viewpoint, std::vector<std::string> cons
         out << text;
     }
     out << "(* the best fit: the highest adjusted R2 among the families the values allow)\n";
-    return true;
 }
 
 }  // namespace pova_tool

@@ -12,9 +12,9 @@ class Viewpoint;
 
 namespace pova_tool {
 
-// `words` are "row N" or "column N" (N from 1). False when the summary could not be made,
-// with the reason written to `err`; a usage error is thrown as std::invalid_argument.
-bool runStatsCommand(ZELT_o::Viewpoint& viewpoint, std::vector<std::string> const& words,
-                     std::ostream& out, std::ostream& err);
+// `words` are "row N" or "column N" (N from 1 to the grid's rows or columns). Errors are
+// thrown: ClientError for wrong words or a summary that cannot be made.
+void runStatsCommand(ZELT_o::Viewpoint& viewpoint, std::vector<std::string> const& words,
+                     std::ostream& out);
 
 }  // namespace pova_tool
