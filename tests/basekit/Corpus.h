@@ -13,7 +13,7 @@
 namespace basekit_test {
 
 inline std::vector<std::string> corpus(char const* name) {
-    std::ifstream in(std::filesystem::path(__FILE__).parent_path() / "corpus" / name);
+    std::ifstream in(std::filesystem::path(POVA_TEST_DIR) / "corpus" / name);
     EXPECT_TRUE(in.is_open()) << name;
     std::string const names = "tnr0";
     std::string const characters("\t\n\r\0", 4);

@@ -18,7 +18,7 @@ protected:
 
     static void use(char const* fixture) {
         auto const file =
-            std::filesystem::path(__FILE__).parent_path() / "corpus" / "registry" / fixture;
+            std::filesystem::path(POVA_TEST_DIR) / "corpus" / "registry" / fixture;
         ::setenv("POVA_REGISTRY", file.c_str(), 1);
     }
 

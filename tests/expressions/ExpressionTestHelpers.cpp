@@ -159,7 +159,7 @@ std::vector<Case> cases(std::string const& test) {
 }
 
 std::vector<std::pair<int, std::string>> corpus(char const* name) {
-    std::ifstream in(std::filesystem::path(__FILE__).parent_path() / "corpus" / name);
+    std::ifstream in(std::filesystem::path(POVA_TEST_DIR) / "corpus" / name);
     EXPECT_TRUE(in.good()) << name;
     std::vector<std::pair<int, std::string>> lines;
     int number = 1;
