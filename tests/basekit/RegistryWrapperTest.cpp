@@ -17,8 +17,7 @@ protected:
     void TearDown() override { ::unsetenv("POVA_REGISTRY"); }
 
     static void use(char const* fixture) {
-        auto const file =
-            std::filesystem::path(POVA_TEST_DIR) / "corpus" / "registry" / fixture;
+        auto const file = std::filesystem::path(POVA_TEST_DIR) / "corpus" / "registry" / fixture;
         ::setenv("POVA_REGISTRY", file.c_str(), 1);
     }
 
