@@ -20,6 +20,10 @@ public:
     std::vector<double> const& values(std::size_t measure) const { return fValues[measure]; }
 
     void reserve(std::size_t facts);
+    // Makes room for `facts` facts in all, the new ones zero, to be written in place.
+    void resize(std::size_t facts);
+    std::int32_t* leafData(std::size_t dimension) { return fLeaves[dimension].data(); }
+    double* valueData(std::size_t measure) { return fValues[measure].data(); }
     // One leaf per dimension and one value per measure, in column order.
     void add(std::vector<std::int32_t> const& leaves, std::vector<double> const& values);
 
