@@ -397,6 +397,7 @@ support::Ref<MemCube> CubeBuilder::build() const {
     if (spec.generatedCount > 0) {
         load_generated(*table, spec.generatedCount, spec.generatedFill, pathLeaves);
     }
+    table->finish();
     cube->set_facts(std::move(table));
     return cube;
 }

@@ -5,16 +5,79 @@
 #include "MemHierarchy.h"
 #include "MemMember.h"
 #include "MemResultSet.h"
+#include "Parallel.h"
 
 #include <basekit/BaseError.h>
 #include <memcube/MemCube.h>
 
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <memory>
 #include <type_traits>
 #include <unordered_map>
 
 namespace memcube {
 
 namespace {
+
+// Facts per block of the direct pass, at least; a result of many cells takes larger blocks,
+// so that adding up the partials stays cheap next to the pass.
+constexpr std::size_t kMinBlock = std::size_t{1} << 16;
+constexpr std::size_t kFactsPerPartialCell = 4;
+// The direct pass's table entry for a leaf outside the slice or the nest: the sum of a fact's
+// entries stays negative whatever the other columns add (cell offsets are below kMaxCells =
+// 2^24, and there are at most kMaxDirectColumns columns).
+constexpr std::int32_t kOutside = -(std::int32_t{1} << 26);
+constexpr std::size_t kMaxDirectColumns = 16;
+// Cells added together when a result is held whole, at most, per chunk of the final sum.
+constexpr std::size_t kCombineChunk = std::size_t{1} << 13;
+// A single sum runs in this many interleaved lanes, which the compiler keeps in vector
+// registers; lane i takes the block's facts i, i + kLanes, ..., and the lanes are then added
+// in a fixed order.
+constexpr std::size_t kLanes = 8;
+
+// A cell no fact has reached yet. Adding a value to -0.0 gives the value itself, and no sum
+// of values other than -0.0 comes back to -0.0, so a grid's cells start there and need no
+// separate record of which ones the facts reached (a measure holding -0.0 takes the general
+// pass).
+constexpr double kNoFact = -0.0;
+
+bool is_no_fact(double sum) {
+    return std::bit_cast<std::uint64_t>(sum) == std::bit_cast<std::uint64_t>(kNoFact);
+}
+
+// The sum of the values of a block's facts; with `offsets`, only of those whose offset is not
+// negative.
+double lane_sum(double const* values, std::int32_t const* offsets, std::size_t count) {
+    std::array<double, kLanes> lanes{};
+    std::size_t const whole = count - count % kLanes;
+    if (offsets == nullptr) {
+        for (std::size_t i = 0; i < whole; i += kLanes) {
+            for (std::size_t k = 0; k < kLanes; ++k) {
+                lanes[k] += values[i + k];
+            }
+        }
+        for (std::size_t i = whole; i < count; ++i) {
+            lanes[i - whole] += values[i];
+        }
+    } else {
+        for (std::size_t i = 0; i < whole; i += kLanes) {
+            for (std::size_t k = 0; k < kLanes; ++k) {
+                lanes[k] += offsets[i + k] >= 0 ? values[i + k] : 0.0;
+            }
+        }
+        for (std::size_t i = whole; i < count; ++i) {
+            lanes[i - whole] += offsets[i] >= 0 ? values[i] : 0.0;
+        }
+    }
+    for (std::size_t width = kLanes / 2; width > 0; width /= 2) {
+        for (std::size_t k = 0; k < width; ++k) {
+            lanes[k] += lanes[k + width];
+        }
+    }
+    return lanes[0];
+}
 
 // Counts beyond this are "too many" and stay there, so that products cannot overflow.
 constexpr std::int64_t kSaturated = std::int64_t{1} << 62;
@@ -81,7 +144,16 @@ private:
     std::unordered_map<std::int64_t, double> fSums;
 };
 
-QueryEngine::QueryEngine(MemCube& cube) : fCube(cube), fFacts(cube.facts()) {}
+QueryEngine::QueryEngine(MemCube& cube)
+    : fCube(cube), fFacts(cube.facts()), fColumnLeaves(cube.facts().dimensionCount()) {
+    for (LONG i = 0; i < cube.countDimensions(); ++i) {
+        MemDimension const* dimension = cube.memDimension(i);
+        if (!dimension->isMeasures()) {
+            fColumnLeaves[static_cast<std::size_t>(dimension->factColumn())] =
+                dimension->hierarchy()->leafCount();
+        }
+    }
+}
 
 MemMember* QueryEngine::checked_member(ZELT_o::Member* member) const {
     auto* checked = dynamic_cast<MemMember*>(member);
@@ -108,7 +180,9 @@ support::Ref<MemResultSet> QueryEngine::evaluate(Layout const& layout) {
     build_nest_tables();
     if (fCellCount <= MemCube::kMaxCells) {
         DenseCells cells(fCellCount);
-        scan(cells);
+        if (!scan_direct(cells)) {
+            scan(cells);
+        }
         return finish(cells);
     }
     SparseCells cells;
@@ -317,6 +391,188 @@ void QueryEngine::scan(Cells& cells) const {
         };
         combine(combine, 0, 0);
     }
+}
+
+bool QueryEngine::scan_direct(DenseCells& cells) const {
+    struct Column {
+        std::int32_t const* leaves;
+        std::vector<std::int32_t> table;  // Fact leaf to cell offset, or kOutside.
+    };
+    std::vector<Column> columns;
+    std::vector<std::pair<std::int32_t, double const*>> measures;  // Cell offset, values.
+    for (Nest const& nest : fNests) {
+        if (nest.measures) {
+            for (auto const& [offset, measure] : nest.measureOffsets) {
+                measures.emplace_back(static_cast<std::int32_t>(offset),
+                                      fFacts.values(measure).data());
+            }
+            continue;
+        }
+        std::vector<std::int32_t> table(nest.first.empty() ? 0 : nest.first.size() - 1);
+        for (std::size_t leaf = 0; leaf < table.size(); ++leaf) {
+            std::int32_t const positions = nest.first[leaf + 1] - nest.first[leaf];
+            if (positions > 1) {
+                return false;
+            }
+            table[leaf] = positions == 1
+                              ? static_cast<std::int32_t>(
+                                    nest.offsets[static_cast<std::size_t>(nest.first[leaf])])
+                              : kOutside;
+        }
+        columns.push_back({fFacts.leaves(nest.column).data(), std::move(table)});
+    }
+    bool const grid = !columns.empty();
+    if (fCellCount == 0 || fCellCount > MemCube::kMaxCells) {
+        return fCellCount == 0;
+    }
+    if (measures.empty()) {
+        measures.emplace_back(0, fFacts.values(fMeasure).data());
+    }
+    for (std::size_t m = 0; m < fFacts.measureCount() && grid; ++m) {
+        if (fFacts.holdsNegativeZero(m)) {
+            return false;
+        }
+    }
+    for (Filter const& filter : fFilters) {
+        std::vector<std::int32_t> table(static_cast<std::size_t>(fColumnLeaves[filter.column]));
+        for (std::size_t leaf = 0; leaf < table.size(); ++leaf) {
+            std::int32_t const own = filter.ownLeaves != nullptr ? filter.ownLeaves[leaf]
+                                                                 : static_cast<std::int32_t>(leaf);
+            table[leaf] = own >= filter.first && own < filter.end ? 0 : kOutside;
+        }
+        columns.push_back({fFacts.leaves(filter.column).data(), std::move(table)});
+    }
+    if (columns.size() > kMaxDirectColumns) {
+        return false;
+    }
+    if (fFacts.size() == 0) {
+        return true;
+    }
+
+    bool someOutside = false;
+    for (Column const& column : columns) {
+        someOutside = someOutside || std::find(column.table.begin(), column.table.end(),
+                                               kOutside) != column.table.end();
+    }
+
+    auto const cellCount = static_cast<std::size_t>(fCellCount);
+    std::size_t const count = fFacts.size();
+    std::size_t const blockSize =
+        grid ? std::max(kMinBlock, std::bit_ceil(cellCount * kFactsPerPartialCell)) : kMinBlock;
+    std::size_t const blocks = (count + blockSize - 1) / blockSize;
+    std::size_t const partialSize = grid ? cellCount : measures.size();
+    auto partials = std::make_unique_for_overwrite<double[]>(blocks * partialSize);
+    std::vector<std::size_t> selected(blocks);  // Without a grid: facts in the result.
+    unsigned const threads = threadsFor(blocks, blockSize);
+    // Per thread: the cell offsets of a block's facts, and the facts of the block inside the
+    // result.
+    std::vector<std::vector<std::int32_t>> offsets(threads);
+    std::vector<std::vector<std::uint32_t>> keptFacts(threads);
+
+    forEachBlock(blocks, threads, [&](std::size_t block, unsigned worker) {
+        std::size_t const first = block * blockSize;
+        std::size_t const size = std::min(count, first + blockSize) - first;
+        std::int32_t* offset = nullptr;
+        if (!columns.empty()) {
+            offsets[worker].resize(blockSize);
+            offset = offsets[worker].data();
+            // A column at a time: each loop is a short chain of loads the core overlaps.
+            std::int32_t const* leaves = columns[0].leaves + first;
+            std::int32_t const* table = columns[0].table.data();
+            for (std::size_t i = 0; i < size; ++i) {
+                offset[i] = table[leaves[i]];
+            }
+            for (std::size_t c = 1; c < columns.size(); ++c) {
+                leaves = columns[c].leaves + first;
+                table = columns[c].table.data();
+                for (std::size_t i = 0; i < size; ++i) {
+                    offset[i] += table[leaves[i]];
+                }
+            }
+        }
+        double* partial = partials.get() + block * partialSize;
+        if (!grid) {
+            std::size_t inside = size;
+            if (offset != nullptr) {
+                inside = 0;
+                for (std::size_t i = 0; i < size; ++i) {
+                    inside += offset[i] >= 0 ? 1 : 0;
+                }
+            }
+            selected[block] = inside;
+            for (std::size_t m = 0; m < measures.size(); ++m) {
+                partial[m] = lane_sum(measures[m].second + first, offset, size);
+            }
+            return;
+        }
+        std::fill(partial, partial + cellCount, kNoFact);
+        // The facts inside the result, when some are not: a slice keeps few of them.
+        std::uint32_t const* kept = nullptr;
+        std::size_t inside = size;
+        if (someOutside) {
+            keptFacts[worker].resize(blockSize);
+            std::uint32_t* keep = keptFacts[worker].data();
+            inside = 0;
+            for (std::size_t i = 0; i < size; ++i) {
+                std::int32_t const cell = offset[i];
+                keep[inside] = static_cast<std::uint32_t>(i);
+                offset[inside] = cell;
+                inside += cell >= 0 ? 1 : 0;
+            }
+            kept = keep;
+        }
+        for (auto const& [measureOffset, column] : measures) {
+            double const* values = column + first;
+            std::int32_t const* cells = offset;
+            if (kept != nullptr) {
+                for (std::size_t i = 0; i < inside; ++i) {
+                    partial[cells[i] + measureOffset] += values[kept[i]];
+                }
+            } else {
+                for (std::size_t i = 0; i < inside; ++i) {
+                    partial[cells[i] + measureOffset] += values[i];
+                }
+            }
+        }
+    });
+
+    if (!grid) {
+        std::size_t inside = 0;
+        for (std::size_t block = 0; block < blocks; ++block) {
+            inside += selected[block];
+        }
+        for (std::size_t m = 0; m < measures.size() && inside > 0; ++m) {
+            double sum = 0.0;
+            for (std::size_t block = 0; block < blocks; ++block) {
+                sum += partials[block * partialSize + m];
+            }
+            cells.fSums[static_cast<std::size_t>(measures[m].first)] = sum;
+            cells.fPresent[static_cast<std::size_t>(measures[m].first)] = 1;
+        }
+        return true;
+    }
+    // Each cell is the sum of its partials in block order; chunks of cells run in parallel.
+    std::size_t const chunks = (cellCount + kCombineChunk - 1) / kCombineChunk;
+    forEachBlock(chunks, threadsFor(chunks, kCombineChunk * blocks),
+                 [&](std::size_t chunk, unsigned) {
+                     std::size_t const first = chunk * kCombineChunk;
+                     std::size_t const end = std::min(cellCount, first + kCombineChunk);
+                     double* sums = cells.fSums.data();
+                     std::uint8_t* present = cells.fPresent.data();
+                     std::copy(partials.get() + first, partials.get() + end, sums + first);
+                     for (std::size_t block = 1; block < blocks; ++block) {
+                         double const* partial = partials.get() + block * partialSize;
+                         for (std::size_t cell = first; cell < end; ++cell) {
+                             sums[cell] += partial[cell];
+                         }
+                     }
+                     for (std::size_t cell = first; cell < end; ++cell) {
+                         bool const reached = !is_no_fact(sums[cell]);
+                         present[cell] = reached ? 1 : 0;
+                         sums[cell] = reached ? sums[cell] : 0.0;
+                     }
+                 });
+    return true;
 }
 
 template <class Cells>
