@@ -449,10 +449,13 @@ bool QueryEngine::scan_direct(DenseCells& cells) const {
         return true;
     }
 
-    bool someOutside = false;
-    for (Column const& column : columns) {
-        someOutside = someOutside || std::find(column.table.begin(), column.table.end(),
-                                               kOutside) != column.table.end();
+    // The columns that leave some facts out come first, so that the others only look at the
+    // facts kept.
+    std::size_t narrowing = 0;
+    for (Column& column : columns) {
+        if (std::find(column.table.begin(), column.table.end(), kOutside) != column.table.end()) {
+            std::swap(column, columns[narrowing++]);
+        }
     }
 
     auto const cellCount = static_cast<std::size_t>(fCellCount);
@@ -472,25 +475,22 @@ bool QueryEngine::scan_direct(DenseCells& cells) const {
     forEachBlock(blocks, threads, [&](std::size_t block, unsigned worker) {
         std::size_t const first = block * blockSize;
         std::size_t const size = std::min(count, first + blockSize) - first;
+        double* partial = partials.get() + block * partialSize;
+        // Each fact's cell offset, a column at a time: each loop is a short chain of loads
+        // the core overlaps.
         std::int32_t* offset = nullptr;
         if (!columns.empty()) {
             offsets[worker].resize(blockSize);
             offset = offsets[worker].data();
-            // A column at a time: each loop is a short chain of loads the core overlaps.
-            std::int32_t const* leaves = columns[0].leaves + first;
-            std::int32_t const* table = columns[0].table.data();
+            std::fill(offset, offset + size, 0);
+        }
+        for (std::size_t c = 0; c < narrowing; ++c) {
+            std::int32_t const* leaves = columns[c].leaves + first;
+            std::int32_t const* table = columns[c].table.data();
             for (std::size_t i = 0; i < size; ++i) {
-                offset[i] = table[leaves[i]];
-            }
-            for (std::size_t c = 1; c < columns.size(); ++c) {
-                leaves = columns[c].leaves + first;
-                table = columns[c].table.data();
-                for (std::size_t i = 0; i < size; ++i) {
-                    offset[i] += table[leaves[i]];
-                }
+                offset[i] += table[leaves[i]];
             }
         }
-        double* partial = partials.get() + block * partialSize;
         if (!grid) {
             std::size_t inside = size;
             if (offset != nullptr) {
@@ -505,32 +505,43 @@ bool QueryEngine::scan_direct(DenseCells& cells) const {
             }
             return;
         }
-        std::fill(partial, partial + cellCount, kNoFact);
         // The facts inside the result, when some are not: a slice keeps few of them.
-        std::uint32_t const* kept = nullptr;
+        std::uint32_t* kept = nullptr;
         std::size_t inside = size;
-        if (someOutside) {
+        if (narrowing > 0) {
             keptFacts[worker].resize(blockSize);
-            std::uint32_t* keep = keptFacts[worker].data();
+            kept = keptFacts[worker].data();
             inside = 0;
             for (std::size_t i = 0; i < size; ++i) {
                 std::int32_t const cell = offset[i];
-                keep[inside] = static_cast<std::uint32_t>(i);
+                kept[inside] = static_cast<std::uint32_t>(i);
                 offset[inside] = cell;
                 inside += cell >= 0 ? 1 : 0;
             }
-            kept = keep;
         }
-        for (auto const& [measureOffset, column] : measures) {
-            double const* values = column + first;
-            std::int32_t const* cells = offset;
+        for (std::size_t c = narrowing; c < columns.size(); ++c) {
+            std::int32_t const* leaves = columns[c].leaves + first;
+            std::int32_t const* table = columns[c].table.data();
             if (kept != nullptr) {
                 for (std::size_t i = 0; i < inside; ++i) {
-                    partial[cells[i] + measureOffset] += values[kept[i]];
+                    offset[i] += table[leaves[kept[i]]];
                 }
             } else {
                 for (std::size_t i = 0; i < inside; ++i) {
-                    partial[cells[i] + measureOffset] += values[i];
+                    offset[i] += table[leaves[i]];
+                }
+            }
+        }
+        std::fill(partial, partial + cellCount, kNoFact);
+        for (auto const& [measureOffset, column] : measures) {
+            double const* values = column + first;
+            if (kept != nullptr) {
+                for (std::size_t i = 0; i < inside; ++i) {
+                    partial[offset[i] + measureOffset] += values[kept[i]];
+                }
+            } else {
+                for (std::size_t i = 0; i < inside; ++i) {
+                    partial[offset[i] + measureOffset] += values[i];
                 }
             }
         }
