@@ -121,6 +121,33 @@ TEST(StarCube, HasTheSampleShapeAndItsFigures) {
     EXPECT_EQ(overlap, (Cells{quantity["1995"], quantity["1995-Q2"]}));
 }
 
+// Generated facts land after the named ones; a path that is not a leaf's is refused. Cells
+// whose facts cancel out hold 0, a fact of -0.0 counts, and a cell without facts stays empty.
+TEST(StarCube, GeneratedFactsAndZeroSums) {
+    auto builder = [](std::int32_t badPath, double second) {
+        memcube::CubeBuilder cube("Zero");
+        cube.hierarchy("A", {"Group", "Item"}, {{"g", "a1"}, {"g", "a2"}, {"g", "a3"}, {"h"}});
+        cube.measures({"V"}).fact({"a1"}, {5});
+        cube.generatedFacts(3, [badPath, second](std::size_t first, std::size_t end,
+                                                 memcube::CubeBuilder::FactColumns const& columns) {
+            double const values[] = {-5, second, 8};
+            std::int32_t const paths[] = {0, 1, badPath};
+            for (std::size_t i = first; i < end; ++i) {
+                columns.paths[0][i - first] = paths[i];
+                columns.values[0][i - first] = values[i];
+            }
+        });
+        return cube;
+    };
+    EXPECT_THROW(builder(4, 1).build(), std::invalid_argument);
+    EXPECT_THROW(builder(-1, 1).build(), std::invalid_argument);
+    for (double second : {2.0, -0.0}) {
+        auto cube = builder(3, second).build();
+        Cells const cells = cellsOf(*cube, layoutOf(*cube, {{{"a1", "a2", "a3", "h"}}}));
+        EXPECT_EQ(cells, (Cells{0.0, second, kEmpty, 8.0})) << second;
+    }
+}
+
 // The same query on 1, 2 and 8 threads: the same bits in every cell.
 TEST(StarCubeThreads, CellsDoNotDependOnTheThreadCount) {
     auto cube = memcube::makeStarCube(300'000);
