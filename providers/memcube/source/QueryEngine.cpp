@@ -480,7 +480,7 @@ bool QueryEngine::scan_direct(DenseCells& cells) const {
         // the core overlaps.
         std::int32_t* offset = nullptr;
         if (!columns.empty()) {
-            offsets[worker].resize(blockSize);
+            offsets[worker].resize(std::min(blockSize, count));
             offset = offsets[worker].data();
             std::fill(offset, offset + size, 0);
         }
@@ -509,7 +509,7 @@ bool QueryEngine::scan_direct(DenseCells& cells) const {
         std::uint32_t* kept = nullptr;
         std::size_t inside = size;
         if (narrowing > 0) {
-            keptFacts[worker].resize(blockSize);
+            keptFacts[worker].resize(std::min(blockSize, count));
             kept = keptFacts[worker].data();
             inside = 0;
             for (std::size_t i = 0; i < size; ++i) {
