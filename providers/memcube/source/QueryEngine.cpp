@@ -36,6 +36,8 @@ constexpr std::size_t kCombineChunk = std::size_t{1} << 13;
 // registers; lane i takes the block's facts i, i + kLanes, ..., and the lanes are then added
 // in a fixed order.
 constexpr std::size_t kLanes = 8;
+// Facts a block is worked through at a time: a multiple of kLanes.
+constexpr std::size_t kStep = 4096;
 
 // A cell no fact has reached yet. Adding a value to -0.0 gives the value itself, and no sum
 // of values other than -0.0 comes back to -0.0, so a grid's cells start there and need no
@@ -47,10 +49,12 @@ bool is_no_fact(double sum) {
     return std::bit_cast<std::uint64_t>(sum) == std::bit_cast<std::uint64_t>(kNoFact);
 }
 
-// The sum of the values of a block's facts; with `offsets`, only of those whose offset is not
-// negative.
-double lane_sum(double const* values, std::int32_t const* offsets, std::size_t count) {
-    std::array<double, kLanes> lanes{};
+using Lanes = std::array<double, kLanes>;
+
+// Adds the values of `count` facts (a multiple of kLanes but at a block's end) to the lanes;
+// with `offsets`, only those whose offset is not negative.
+void add_lanes(Lanes& sums, double const* values, std::int32_t const* offsets, std::size_t count) {
+    Lanes lanes = sums;  // A copy the values cannot alias, kept in registers.
     std::size_t const whole = count - count % kLanes;
     if (offsets == nullptr) {
         for (std::size_t i = 0; i < whole; i += kLanes) {
@@ -71,6 +75,10 @@ double lane_sum(double const* values, std::int32_t const* offsets, std::size_t c
             lanes[i - whole] += offsets[i] >= 0 ? values[i] : 0.0;
         }
     }
+    sums = lanes;
+}
+
+double lane_total(Lanes lanes) {
     for (std::size_t width = kLanes / 2; width > 0; width /= 2) {
         for (std::size_t k = 0; k < width; ++k) {
             lanes[k] += lanes[k + width];
@@ -467,82 +475,83 @@ bool QueryEngine::scan_direct(DenseCells& cells) const {
     auto partials = std::make_unique_for_overwrite<double[]>(blocks * partialSize);
     std::vector<std::size_t> selected(blocks);  // Without a grid: facts in the result.
     unsigned const threads = threadsFor(blocks, blockSize);
-    // Per thread: the cell offsets of a block's facts, and the facts of the block inside the
-    // result.
-    std::vector<std::vector<std::int32_t>> offsets(threads);
-    std::vector<std::vector<std::uint32_t>> keptFacts(threads);
 
-    forEachBlock(blocks, threads, [&](std::size_t block, unsigned worker) {
+    forEachBlock(blocks, threads, [&](std::size_t block, unsigned) {
         std::size_t const first = block * blockSize;
-        std::size_t const size = std::min(count, first + blockSize) - first;
+        std::size_t const end = std::min(count, first + blockSize);
         double* partial = partials.get() + block * partialSize;
-        // Each fact's cell offset, a column at a time: each loop is a short chain of loads
-        // the core overlaps.
-        std::int32_t* offset = nullptr;
-        if (!columns.empty()) {
-            offsets[worker].resize(std::min(blockSize, count));
-            offset = offsets[worker].data();
-            std::fill(offset, offset + size, 0);
+        if (grid) {
+            std::fill(partial, partial + cellCount, kNoFact);
         }
-        for (std::size_t c = 0; c < narrowing; ++c) {
-            std::int32_t const* leaves = columns[c].leaves + first;
-            std::int32_t const* table = columns[c].table.data();
-            for (std::size_t i = 0; i < size; ++i) {
-                offset[i] += table[leaves[i]];
-            }
-        }
-        if (!grid) {
-            std::size_t inside = size;
-            if (offset != nullptr) {
-                inside = 0;
+        std::vector<Lanes> lanes(grid ? 0 : measures.size());
+        std::size_t inside = 0;
+        // A step at a time, so that the offsets stay in the nearest cache.
+        std::array<std::int32_t, kStep> offset;
+        std::array<std::uint32_t, kStep> kept;
+        for (std::size_t step = first; step < end; step += kStep) {
+            std::size_t const size = std::min(kStep, end - step);
+            // Each fact's cell offset, a column at a time: each loop is a short chain of loads
+            // the core overlaps.
+            std::fill(offset.begin(), offset.begin() + static_cast<std::ptrdiff_t>(size), 0);
+            for (std::size_t c = 0; c < narrowing; ++c) {
+                std::int32_t const* leaves = columns[c].leaves + step;
+                std::int32_t const* table = columns[c].table.data();
                 for (std::size_t i = 0; i < size; ++i) {
-                    inside += offset[i] >= 0 ? 1 : 0;
-                }
-            }
-            selected[block] = inside;
-            for (std::size_t m = 0; m < measures.size(); ++m) {
-                partial[m] = lane_sum(measures[m].second + first, offset, size);
-            }
-            return;
-        }
-        // The facts inside the result, when some are not: a slice keeps few of them.
-        std::uint32_t* kept = nullptr;
-        std::size_t inside = size;
-        if (narrowing > 0) {
-            keptFacts[worker].resize(std::min(blockSize, count));
-            kept = keptFacts[worker].data();
-            inside = 0;
-            for (std::size_t i = 0; i < size; ++i) {
-                std::int32_t const cell = offset[i];
-                kept[inside] = static_cast<std::uint32_t>(i);
-                offset[inside] = cell;
-                inside += cell >= 0 ? 1 : 0;
-            }
-        }
-        for (std::size_t c = narrowing; c < columns.size(); ++c) {
-            std::int32_t const* leaves = columns[c].leaves + first;
-            std::int32_t const* table = columns[c].table.data();
-            if (kept != nullptr) {
-                for (std::size_t i = 0; i < inside; ++i) {
-                    offset[i] += table[leaves[kept[i]]];
-                }
-            } else {
-                for (std::size_t i = 0; i < inside; ++i) {
                     offset[i] += table[leaves[i]];
                 }
             }
+            if (!grid) {
+                std::int32_t const* selection = narrowing > 0 ? offset.data() : nullptr;
+                inside += size;
+                for (std::size_t i = 0; i < size && selection != nullptr; ++i) {
+                    inside -= selection[i] < 0 ? 1 : 0;
+                }
+                for (std::size_t m = 0; m < measures.size(); ++m) {
+                    add_lanes(lanes[m], measures[m].second + step, selection, size);
+                }
+                continue;
+            }
+            // The facts inside the result, when some are not: a slice keeps few of them.
+            std::size_t keptCount = size;
+            if (narrowing > 0) {
+                keptCount = 0;
+                for (std::size_t i = 0; i < size; ++i) {
+                    std::int32_t const cell = offset[i];
+                    kept[keptCount] = static_cast<std::uint32_t>(i);
+                    offset[keptCount] = cell;
+                    keptCount += cell >= 0 ? 1 : 0;
+                }
+            }
+            for (std::size_t c = narrowing; c < columns.size(); ++c) {
+                std::int32_t const* leaves = columns[c].leaves + step;
+                std::int32_t const* table = columns[c].table.data();
+                if (narrowing > 0) {
+                    for (std::size_t i = 0; i < keptCount; ++i) {
+                        offset[i] += table[leaves[kept[i]]];
+                    }
+                } else {
+                    for (std::size_t i = 0; i < keptCount; ++i) {
+                        offset[i] += table[leaves[i]];
+                    }
+                }
+            }
+            for (auto const& [measureOffset, column] : measures) {
+                double const* values = column + step;
+                if (narrowing > 0) {
+                    for (std::size_t i = 0; i < keptCount; ++i) {
+                        partial[offset[i] + measureOffset] += values[kept[i]];
+                    }
+                } else {
+                    for (std::size_t i = 0; i < keptCount; ++i) {
+                        partial[offset[i] + measureOffset] += values[i];
+                    }
+                }
+            }
         }
-        std::fill(partial, partial + cellCount, kNoFact);
-        for (auto const& [measureOffset, column] : measures) {
-            double const* values = column + first;
-            if (kept != nullptr) {
-                for (std::size_t i = 0; i < inside; ++i) {
-                    partial[offset[i] + measureOffset] += values[kept[i]];
-                }
-            } else {
-                for (std::size_t i = 0; i < inside; ++i) {
-                    partial[offset[i] + measureOffset] += values[i];
-                }
+        if (!grid) {
+            selected[block] = inside;
+            for (std::size_t m = 0; m < measures.size(); ++m) {
+                partial[m] = lane_total(lanes[m]);
             }
         }
     });
