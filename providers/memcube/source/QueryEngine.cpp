@@ -472,14 +472,20 @@ bool QueryEngine::scan_direct(DenseCells& cells) const {
         grid ? std::max(kMinBlock, std::bit_ceil(cellCount * kFactsPerPartialCell)) : kMinBlock;
     std::size_t const blocks = (count + blockSize - 1) / blockSize;
     std::size_t const partialSize = grid ? cellCount : measures.size();
-    auto partials = std::make_unique_for_overwrite<double[]>(blocks * partialSize);
+    // A grid of one block sums straight into the result.
+    std::unique_ptr<double[]> partialSpace;
+    double* partials = cells.fSums.data();
+    if (!grid || blocks > 1) {
+        partialSpace = std::make_unique_for_overwrite<double[]>(blocks * partialSize);
+        partials = partialSpace.get();
+    }
     std::vector<std::size_t> selected(blocks);  // Without a grid: facts in the result.
     unsigned const threads = threadsFor(blocks, blockSize);
 
     forEachBlock(blocks, threads, [&](std::size_t block, unsigned) {
         std::size_t const first = block * blockSize;
         std::size_t const end = std::min(count, first + blockSize);
-        double* partial = partials.get() + block * partialSize;
+        double* partial = partials + block * partialSize;
         if (grid) {
             std::fill(partial, partial + cellCount, kNoFact);
         }
@@ -579,9 +585,11 @@ bool QueryEngine::scan_direct(DenseCells& cells) const {
                      std::size_t const end = std::min(cellCount, first + kCombineChunk);
                      double* sums = cells.fSums.data();
                      std::uint8_t* present = cells.fPresent.data();
-                     std::copy(partials.get() + first, partials.get() + end, sums + first);
+                     if (partials != sums) {
+                         std::copy(partials + first, partials + end, sums + first);
+                     }
                      for (std::size_t block = 1; block < blocks; ++block) {
-                         double const* partial = partials.get() + block * partialSize;
+                         double const* partial = partials + block * partialSize;
                          for (std::size_t cell = first; cell < end; ++cell) {
                              sums[cell] += partial[cell];
                          }
