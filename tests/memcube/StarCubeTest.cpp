@@ -164,6 +164,7 @@ TEST(StarCubeThreads, CellsDoNotDependOnTheThreadCount) {
         {{{{months}}, {{levelMembers(*cube, "Product", 1)}}}, {cube->findMember("Europe")}},
         {{{{levelMembers(*cube, "Date", 2)}}, {{levelMembers(*cube, "Product", 3)}}}, {}},
         {{{{months, levelMembers(*cube, "Measures", 0)}}}, {cube->findMember("MFGR#3")}},
+        layoutOf(*cube, {{{"[Date].[1995]", "1995-Q2"}}}, {"Europe"}),
     };
     for (std::size_t i = 0; i < std::size(layouts); ++i) {
         std::vector<std::vector<std::uint64_t>> bits;

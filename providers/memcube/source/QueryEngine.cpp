@@ -344,61 +344,94 @@ void QueryEngine::scan(Cells& cells) const {
     }
     double const* fixed = values[fMeasure];
 
-    auto emit = [&](std::int64_t offset, std::size_t fact) {
+    auto emit = [&](auto& target, std::int64_t offset, std::size_t fact) {
         if (measuresNest == nullptr) {
-            cells.add(offset, fixed[fact]);
+            target.add(offset, fixed[fact]);
             return;
         }
         for (auto const& [measureOffset, measure] : measuresNest->measureOffsets) {
-            cells.add(offset + measureOffset, values[measure][fact]);
+            target.add(offset + measureOffset, values[measure][fact]);
         }
     };
 
-    std::vector<std::pair<std::int32_t, std::int32_t>> spans(columns.size());
+    // Adds facts from .. to - 1 into `target`.
+    auto run = [&](auto& target, std::size_t from, std::size_t to) {
+        std::vector<std::pair<std::int32_t, std::int32_t>> spans(columns.size());
+        for (std::size_t fact = from; fact < to; ++fact) {
+            bool selected = true;
+            for (Filter const& filter : fFilters) {
+                std::int32_t leaf = fFacts.leaves(filter.column)[fact];
+                leaf = filter.ownLeaves != nullptr ? filter.ownLeaves[leaf] : leaf;
+                if (leaf < filter.first || leaf >= filter.end) {
+                    selected = false;
+                    break;
+                }
+            }
+            if (!selected) {
+                continue;
+            }
+            std::int64_t offset = 0;
+            bool single = true;
+            for (std::size_t c = 0; c < columns.size() && selected; ++c) {
+                std::int32_t const leaf = columns[c].leaves[fact];
+                std::int32_t const begin = columns[c].first[leaf];
+                std::int32_t const end = columns[c].first[leaf + 1];
+                selected = begin < end;
+                single = single && end - begin == 1;
+                offset += selected ? columns[c].offsets[begin] : 0;
+                spans[c] = {begin, end};
+            }
+            if (!selected) {
+                continue;
+            }
+            if (single) {
+                emit(target, offset, fact);
+                continue;
+            }
+            // Overlapping members (a year and its quarters, say): every combination counts.
+            auto combine = [&](auto& self, std::size_t c, std::int64_t partial) -> void {
+                if (c == columns.size()) {
+                    emit(target, partial, fact);
+                    return;
+                }
+                for (std::int32_t i = spans[c].first; i < spans[c].second; ++i) {
+                    self(self, c + 1, partial + columns[c].offsets[i]);
+                }
+            };
+            combine(combine, 0, 0);
+        }
+    };
+
     std::size_t const count = fFacts.size();
-    for (std::size_t fact = 0; fact < count; ++fact) {
-        bool selected = true;
-        for (Filter const& filter : fFilters) {
-            std::int32_t leaf = fFacts.leaves(filter.column)[fact];
-            leaf = filter.ownLeaves != nullptr ? filter.ownLeaves[leaf] : leaf;
-            if (leaf < filter.first || leaf >= filter.end) {
-                selected = false;
-                break;
-            }
+    if constexpr (std::is_same_v<Cells, DenseCells>) {
+        // As in the direct pass: blocks cut by the data, each summed apart on any thread, the
+        // sums added in block order.
+        auto const cellCount = static_cast<std::size_t>(fCellCount);
+        std::size_t const blockSize =
+            std::max(kMinBlock, std::bit_ceil(cellCount * kFactsPerPartialCell));
+        std::size_t const blocks = (count + blockSize - 1) / blockSize;
+        if (blocks > 1) {
+            std::vector<std::unique_ptr<DenseCells>> partials(blocks);
+            forEachBlock(blocks, threadsFor(blocks, blockSize), [&](std::size_t block, unsigned) {
+                partials[block] = std::make_unique<DenseCells>(fCellCount);
+                run(*partials[block], block * blockSize, std::min(count, (block + 1) * blockSize));
+            });
+            std::size_t const chunks = (cellCount + kCombineChunk - 1) / kCombineChunk;
+            forEachBlock(chunks, threadsFor(chunks, kCombineChunk * blocks),
+                         [&](std::size_t chunk, unsigned) {
+                             std::size_t const first = chunk * kCombineChunk;
+                             std::size_t const end = std::min(cellCount, first + kCombineChunk);
+                             for (auto const& partial : partials) {
+                                 for (std::size_t cell = first; cell < end; ++cell) {
+                                     cells.fSums[cell] += partial->fSums[cell];
+                                     cells.fPresent[cell] |= partial->fPresent[cell];
+                                 }
+                             }
+                         });
+            return;
         }
-        if (!selected) {
-            continue;
-        }
-        std::int64_t offset = 0;
-        bool single = true;
-        for (std::size_t c = 0; c < columns.size() && selected; ++c) {
-            std::int32_t const leaf = columns[c].leaves[fact];
-            std::int32_t const begin = columns[c].first[leaf];
-            std::int32_t const end = columns[c].first[leaf + 1];
-            selected = begin < end;
-            single = single && end - begin == 1;
-            offset += selected ? columns[c].offsets[begin] : 0;
-            spans[c] = {begin, end};
-        }
-        if (!selected) {
-            continue;
-        }
-        if (single) {
-            emit(offset, fact);
-            continue;
-        }
-        // Overlapping members (a year and its quarters, say): every combination counts.
-        auto combine = [&](auto& self, std::size_t c, std::int64_t partial) -> void {
-            if (c == columns.size()) {
-                emit(partial, fact);
-                return;
-            }
-            for (std::int32_t i = spans[c].first; i < spans[c].second; ++i) {
-                self(self, c + 1, partial + columns[c].offsets[i]);
-            }
-        };
-        combine(combine, 0, 0);
     }
+    run(cells, 0, count);
 }
 
 bool QueryEngine::scan_direct(DenseCells& cells) const {

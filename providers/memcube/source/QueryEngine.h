@@ -6,10 +6,11 @@
 // fact's measure into every cell it lies under: the cost is the number of facts (times the
 // number of positions a fact falls into), whatever the number of cells.
 //
-// In the common case (each leaf in one position at most, a result held whole) the pass cuts
-// the facts into blocks whose size depends on the data and the layout only; each block sums
-// into its own partial cells and the partials are added in block order, so a result is the
-// same to the last bit however many threads share the blocks.
+// When the result is held whole, the pass cuts the facts into blocks whose size depends on
+// the data and the layout only; each block sums into its own partial cells, on whichever
+// thread, and the partials are added in block order, so a result is the same to the last bit
+// however many threads share the blocks. The common case, each leaf in one position at most,
+// takes a faster pass: per column a table from leaf to cell offset.
 #pragma once
 
 #include <memcube/Layout.h>
