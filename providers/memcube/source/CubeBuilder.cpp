@@ -5,8 +5,10 @@
 #include "MemHierarchy.h"
 #include "MemLevel.h"
 #include "MemMember.h"
+#include "Parallel.h"
 #include "UniqueNames.h"
 
+#include <algorithm>
 #include <map>
 #include <stdexcept>
 #include <unordered_map>
@@ -149,6 +151,8 @@ struct CubeBuilder::Spec {
     std::vector<FactKeys> keys;         // One per fact dimension, once facts come.
     std::vector<std::int32_t> factIds;  // factDimensions per fact.
     std::vector<double> factValues;     // measureCount per fact.
+    std::size_t generatedCount = 0;
+    FactFill generatedFill;
 
     void add_dimension(DimensionSpec dimension) {
         if (!factIds.empty()) {
@@ -267,11 +271,59 @@ CubeBuilder& CubeBuilder::fact(std::vector<std::string> const& leaves,
     return *this;
 }
 
+CubeBuilder& CubeBuilder::generatedFacts(std::size_t count, FactFill fill) {
+    if (fSpec->measureCount == 0) {
+        invalid("declare the measures before the facts");
+    }
+    fSpec->generatedCount = count;
+    fSpec->generatedFill = std::move(fill);
+    return *this;
+}
+
 CubeBuilder& CubeBuilder::reserveFacts(std::size_t count) {
     fSpec->factIds.reserve(count * fSpec->factDimensions);
     fSpec->factValues.reserve(count * fSpec->measureCount);
     return *this;
 }
+
+namespace {
+
+// Generated facts, written in place after the facts already in the table, a block at a time
+// (in parallel when there are many), each block's path numbers then turned into leaves.
+void load_generated(FactTable& table, std::size_t count, CubeBuilder::FactFill const& fill,
+                    std::vector<std::vector<std::int32_t>> const& pathLeaves) {
+    constexpr std::size_t kBlock = std::size_t{1} << 16;
+    std::size_t const start = table.size();
+    table.resize(start + count);
+    std::size_t const blocks = (count + kBlock - 1) / kBlock;
+    forEachBlock(blocks, threadsFor(blocks, kBlock), [&](std::size_t block, unsigned) {
+        std::size_t const first = block * kBlock;
+        std::size_t const end = std::min(count, first + kBlock);
+        CubeBuilder::FactColumns columns;
+        for (std::size_t d = 0; d < table.dimensionCount(); ++d) {
+            columns.paths.push_back(table.leafData(d) + start + first);
+        }
+        for (std::size_t m = 0; m < table.measureCount(); ++m) {
+            columns.values.push_back(table.valueData(m) + start + first);
+        }
+        fill(first, end, columns);
+        for (std::size_t d = 0; d < columns.paths.size(); ++d) {
+            std::vector<std::int32_t> const& leaves = pathLeaves[d];
+            std::int32_t* keys = columns.paths[d];
+            for (std::size_t i = 0; i < end - first; ++i) {
+                auto const path = static_cast<std::size_t>(keys[i]);
+                std::int32_t const leaf = path < leaves.size() ? leaves[path] : -1;
+                if (leaf < 0) {
+                    invalid("generated fact " + std::to_string(start + first + i) +
+                            " names no path to a leaf in fact dimension " + std::to_string(d));
+                }
+                keys[i] = leaf;
+            }
+        }
+    });
+}
+
+}  // namespace
 
 support::Ref<MemCube> CubeBuilder::build() const {
     Spec const& spec = *fSpec;
@@ -280,6 +332,8 @@ support::Ref<MemCube> CubeBuilder::build() const {
     }
     auto cube = support::adopt(new MemCube(PovaString(spec.name)));
     std::vector<MemHierarchy*> factHierarchies;
+    // For each fact dimension, the leaf each path ends in; -1 for a path ending above a leaf.
+    std::vector<std::vector<std::int32_t>> pathLeaves;
     for (std::size_t ordinal = 0; ordinal < spec.dimensions.size(); ++ordinal) {
         DimensionSpec const& described = spec.dimensions[ordinal];
         LONG const column = described.measures ? -1 : static_cast<LONG>(factHierarchies.size());
@@ -288,6 +342,7 @@ support::Ref<MemCube> CubeBuilder::build() const {
                                                          described.measures, column));
         auto hierarchy = support::adopt(new MemHierarchy(
             dimension.get(), PovaString(described.name), dimension->getUniqueName()));
+        std::vector<MemMember*> ends;
         if (described.measures) {
             MemLevel* level = hierarchy->addLevel(PovaString(described.levels.front()));
             for (std::size_t index = 0; index < described.paths.size(); ++index) {
@@ -298,10 +353,16 @@ support::Ref<MemCube> CubeBuilder::build() const {
                 measure->setFormatString(PovaString(described.formats[index]));
             }
         } else {
-            add_tree(*hierarchy, described.name, described.levels, described.paths);
+            ends = add_tree(*hierarchy, described.name, described.levels, described.paths);
             factHierarchies.push_back(hierarchy.get());
         }
         hierarchy->finish();
+        if (!described.measures) {
+            auto& leaves = pathLeaves.emplace_back();
+            for (MemMember const* end : ends) {
+                leaves.push_back(end->isLeaf() ? end->firstLeaf() : -1);
+            }
+        }
         dimension->addHierarchy(std::move(hierarchy));
         for (DimensionSpec const& alternate : described.alternates) {
             dimension->addHierarchy(build_alternate(*dimension, alternate));
@@ -333,6 +394,10 @@ support::Ref<MemCube> CubeBuilder::build() const {
         }
         table->add(leaves, values);
     }
+    if (spec.generatedCount > 0) {
+        load_generated(*table, spec.generatedCount, spec.generatedFill, pathLeaves);
+    }
+    table->finish();
     cube->set_facts(std::move(table));
     return cube;
 }

@@ -5,6 +5,12 @@
 // offsets of the positions whose members cover it. One pass over the facts then adds each
 // fact's measure into every cell it lies under: the cost is the number of facts (times the
 // number of positions a fact falls into), whatever the number of cells.
+//
+// When the result is held whole, the pass cuts the facts into blocks whose size depends on
+// the data and the layout only; each block sums into its own partial cells, on whichever
+// thread, and the partials are added in block order, so a result is the same to the last bit
+// however many threads share the blocks. The common case, each leaf in one position at most,
+// takes a faster pass: per column a table from leaf to cell offset.
 #pragma once
 
 #include <memcube/Layout.h>
@@ -88,6 +94,11 @@ private:
     void build_nest_tables();
     template <class Cells>
     void scan(Cells& cells) const;
+    // The pass over the facts when every nest puts each leaf in one position at most, the
+    // common case: each fact then has one cell, found by adding one table entry per column.
+    // Blocks of facts run on several threads. False, and nothing done, when the layout needs
+    // the general pass.
+    bool scan_direct(DenseCells& cells) const;
     template <class Cells>
     support::Ref<MemResultSet> finish(Cells& cells) const;
 
@@ -100,6 +111,7 @@ private:
     bool fMeasuresNested = false;
     CellBudget fBudget;
     std::int64_t fCellCount = 1;
+    std::vector<std::int32_t> fColumnLeaves;  // The number of leaves of each fact column.
 };
 
 }  // namespace memcube

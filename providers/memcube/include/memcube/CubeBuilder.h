@@ -20,6 +20,8 @@
 #include <memcube/memcube_export.h>
 #include <pova/support/Ref.h>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -65,6 +67,21 @@ public:
     /// unique name or by name (a name must then be unique among the dimension's members), and
     /// one value per measure. Facts with the same coordinates add up.
     CubeBuilder& fact(std::vector<std::string> const& leaves, std::vector<double> const& values);
+    /// Where generated facts are written: for each fact dimension, the number of the path (in
+    /// the order given to hierarchy() or dimension()) that ends in the fact's leaf, and for each
+    /// measure its value. Each pointer is at the first fact of the range being filled.
+    struct FactColumns {
+        std::vector<std::int32_t*> paths;
+        std::vector<double*> values;
+    };
+    using FactFill =
+        std::function<void(std::size_t first, std::size_t end, FactColumns const& columns)>;
+    /// `count` facts written in place by build(), after those given by fact(): the way to load
+    /// millions. build() calls fill for consecutive ranges of fact numbers, possibly from
+    /// several threads at once, so fill must depend on nothing but the numbers it is given. A
+    /// path number out of range or a path ending above a leaf throws std::invalid_argument from
+    /// build(). Replaces an earlier call.
+    CubeBuilder& generatedFacts(std::size_t count, FactFill fill);
     /// Expected number of facts, to reserve room.
     CubeBuilder& reserveFacts(std::size_t count);
 

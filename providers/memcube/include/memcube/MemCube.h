@@ -39,7 +39,8 @@
 /// lists) borrow their members too; result sets and their chunks keep the cube alive. When the cube
 /// goes away it tells its Cube::Listeners stopListening() first.
 ///
-/// Threads. Counting is thread-safe and queries only read the immutable structure and facts;
+/// Threads. Counting is thread-safe and queries only read the immutable structure and facts
+/// (a query may itself run its pass over the facts on several threads: setThreadCount);
 /// changes (listeners, calculations, parameters, named sets) need one thread at a time.
 #pragma once
 
@@ -133,6 +134,14 @@ public:
     /// The number format string a memcube measure's cells are shown with (CubeBuilder's
     /// measureFormat); "" for a measure without one and for any other member.
     static PovaString measureFormat(ZELT_o::Member const* member);
+
+    /// The threads a query spreads its pass over the facts on, and a large load its facts: 0
+    /// (the default) lets memcube choose, from the environment variable POVA_MEMCUBE_THREADS
+    /// when it holds a number, else from the machine's cores. Every result is the same to the
+    /// last bit whatever the count. For the whole process.
+    static void setThreadCount(unsigned count);
+    /// The count in force (at least 1).
+    static unsigned threadCount();
 
     /// What getDefaultExcludeEmpty() answers.
     void setDefaultExcludeEmpty(bool exclude) { fDefaultExcludeEmpty = exclude; }
