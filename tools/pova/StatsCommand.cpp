@@ -36,6 +36,12 @@ std::string number(double value) {
     return text;
 }
 
+// A probability this small is rounding noise of an exact fit: its digits change with the order
+// the cells were summed in, so they are not shown.
+std::string probability(double value) {
+    return value >= 0 && value < 1e-9 ? "<1e-9" : number(value);
+}
+
 double read(Summary& summary, Getter getter) {
     double value = 0;
     (summary.*getter)(&value);
@@ -134,7 +140,7 @@ void runStatsCommand(ZELT_o::Viewpoint& viewpoint, std::vector<std::string> cons
                           coefficients.c_str(),
                           number(read(*summary, &Summary::getRSquared)).c_str(),
                           number(read(*summary, &Summary::getGoodFit)).c_str(),
-                          number(read(*summary, &Summary::getFProb)).c_str());
+                          probability(read(*summary, &Summary::getFProb)).c_str());
         }
         out << text;
     }
