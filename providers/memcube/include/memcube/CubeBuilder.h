@@ -71,9 +71,10 @@ public:
     /// the order given to hierarchy() or dimension()) that ends in the fact's leaf, and for each
     /// measure its value. Each pointer is at the first fact of the range being filled.
     struct FactColumns {
-        std::vector<std::int32_t*> paths;
-        std::vector<double*> values;
+        std::vector<std::int32_t*> paths;  ///< One column of path numbers per fact dimension.
+        std::vector<double*> values;       ///< One column of values per measure.
     };
+    /// Writes facts [first, end) into the columns.
     using FactFill =
         std::function<void(std::size_t first, std::size_t end, FactColumns const& columns)>;
     /// `count` facts written in place by build(), after those given by fact(): the way to load
