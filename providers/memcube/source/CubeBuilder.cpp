@@ -279,6 +279,7 @@ support::Ref<MemCube> CubeBuilder::build() const {
         invalid("a cube needs measures");
     }
     auto cube = support::adopt(new MemCube(PovaString(spec.name)));
+    cube->set_fact_source(fFactSource);
     std::vector<MemHierarchy*> factHierarchies;
     for (std::size_t ordinal = 0; ordinal < spec.dimensions.size(); ++ordinal) {
         DimensionSpec const& described = spec.dimensions[ordinal];

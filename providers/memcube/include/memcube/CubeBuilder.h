@@ -67,6 +67,12 @@ public:
     CubeBuilder& fact(std::vector<std::string> const& leaves, std::vector<double> const& values);
     /// Expected number of facts, to reserve room.
     CubeBuilder& reserveFacts(std::size_t count);
+    /// Where the cube's cells come from: its queries ask the source instead of scanning the
+    /// facts, so a cube with a source is built without any. Shared by every cube built.
+    CubeBuilder& factSource(std::shared_ptr<FactSource> source) {
+        fFactSource = std::move(source);
+        return *this;
+    }
 
     /// A new cube (one reference, held by the handle). The builder may build again.
     support::Ref<MemCube> build() const;
@@ -74,6 +80,7 @@ public:
 private:
     struct Spec;
     std::unique_ptr<Spec> fSpec;
+    std::shared_ptr<FactSource> fFactSource;
 };
 
 }  // namespace memcube
