@@ -31,7 +31,7 @@ support::Ref<ZELT_o::Cube> openCube(CubeOptions const& options) {
         refuse_option(!options.connection.empty(), options.provider, "--connection");
         if (options.database.empty()) {
             throw UsageError("the sqlite provider needs --database FILE",
-                             "a missing FILE is made into the sample database");
+                             "type 'pova --help' to see the options");
         }
         // A missing file becomes the sample database, so that a first run has data to show.
         return sqlcube::openSqliteCube(options.database, true);
@@ -40,7 +40,7 @@ support::Ref<ZELT_o::Cube> openCube(CubeOptions const& options) {
         refuse_option(!options.database.empty(), options.provider, "--database");
         if (options.connection.empty()) {
             throw UsageError("the postgres provider needs --connection TEXT",
-                             "such as --connection \"host=/tmp dbname=sales\"");
+                             "type 'pova --help' to see the options");
         }
         return sqlcube::openPostgresCube(options.connection);
     }

@@ -1,0 +1,41 @@
+#include "Backends.h"
+
+#include <basekit/BaseError.h>
+#include <pova/ViewResultSet.h>
+#include <sqlcube/Errors.h>
+#include <sqlcube/SampleLoader.h>
+#include <sqlcube/SqlCube.h>
+
+#include <filesystem>
+
+namespace {
+
+// A statement the database refuses raises sqlcube's error; the cube answers again once the
+// database is right, and tells the statement it ran.
+TEST(SqlCube, ADatabaseErrorPassesAndTheCubeStaysUsable) {
+    auto connection = sqlcube_test::freshDatabase(sqlcube_test::Kind::kSqlite, "errors");
+    sqlcube::createSampleDatabase(*connection, sqlcube_test::kSampleFacts);
+    auto const other = sqlcube::openSqlite(connection->path());
+    auto const cube = sqlcube::openCube(std::move(connection));
+    memcube::Layout layout;
+    layout.axes.emplace_back().nests = {{cube->findMember(PovaString("1995"))},
+                                        {cube->findMember(PovaString("Asia"))}};
+    EXPECT_EQ(cube->evaluate(layout)->getItemCount(), 1);
+    other->execute("ALTER TABLE sales RENAME TO moved");
+    sqlcube_test::expectError(sqlcube::kStatementRefused, [&] { cube->evaluate(layout); });
+    other->execute("ALTER TABLE moved RENAME TO sales");
+    EXPECT_EQ(cube->evaluate(layout)->getItemCount(), 1);
+    EXPECT_NE(cube->factSource()->lastQuery().find("\"sales\""), std::string::npos);
+}
+
+TEST(SqlCube, AMissingFileBecomesTheSampleOnlyWhenAskedTo) {
+    std::string const path = std::filesystem::temp_directory_path() / "pova-sqlcube-missing.db";
+    std::filesystem::remove(path);
+    sqlcube_test::expectError(sqlcube::kDatabaseNotOpened, [&] { sqlcube::openSqliteCube(path); });
+    EXPECT_EQ(sqlcube::openSqliteCube(path, true, sqlcube_test::kSampleFacts)->getName().string(),
+              "Star");
+    EXPECT_EQ(sqlcube::openSqliteCube(path)->countDimensions(), 4);
+    std::filesystem::remove(path);
+}
+
+}  // namespace
