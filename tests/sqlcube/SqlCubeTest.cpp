@@ -1,4 +1,5 @@
 #include "Backends.h"
+#include "support/Threads.h"
 
 #include <basekit/BaseError.h>
 #include <pova/ViewResultSet.h>
@@ -6,6 +7,7 @@
 #include <sqlcube/SampleLoader.h>
 #include <sqlcube/SqlCube.h>
 
+#include <atomic>
 #include <filesystem>
 
 namespace {
@@ -36,6 +38,35 @@ TEST(SqlCube, AMissingFileBecomesTheSampleOnlyWhenAskedTo) {
               "Star");
     EXPECT_EQ(sqlcube::openSqliteCube(path)->countDimensions(), 4);
     std::filesystem::remove(path);
+}
+
+// Queries from several threads take turns on the cube's one connection; a cancel from another
+// thread stops at most the statements running then.
+TEST(SqlCubeThreads, QueriesTakeTurnsAndACancelStopsOnlyThem) {
+    auto connection = sqlcube_test::freshDatabase(sqlcube_test::Kind::kSqlite, "threads");
+    sqlcube::createSampleDatabase(*connection, sqlcube_test::kSampleFacts);
+    auto const cube = sqlcube::openCube(std::move(connection));
+    memcube::Layout layout;
+    layout.axes.emplace_back().nests = {
+        {cube->findMember(PovaString("1995")), cube->findMember(PovaString("1996"))}};
+    std::atomic<int> answered{0};
+    std::atomic<int> cancelled{0};
+    testing_support::runTogether(4, [&](int t) {
+        for (int i = 0; i < 20; ++i) {
+            try {
+                if (t == 0) {
+                    cube->factSource()->cancel();
+                } else if (cube->evaluate(layout)->getItemCount() == 2) {
+                    ++answered;
+                }
+            } catch (BaseError const& error) {
+                cancelled += error.code() == sqlcube::kQueryCancelled ? 1 : 0;
+            }
+        }
+    });
+    EXPECT_EQ(answered.load() + cancelled.load(), 60);
+    EXPECT_GT(answered.load(), 0);
+    EXPECT_EQ(cube->evaluate(layout)->getItemCount(), 2);
 }
 
 }  // namespace

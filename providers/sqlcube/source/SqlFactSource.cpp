@@ -60,14 +60,13 @@ void SqlFactSource::aggregate(memcube::MemCube const& cube, memcube::Layout cons
     std::vector<std::vector<std::int64_t>> measureOffsets;
     auto measure_at = [&](ZELT_o::Member const& measure, std::int64_t offset) {
         std::string const name = measure.getName().string();
-        auto const found = std::find(measures.begin(), measures.end(), name);
+        auto found = std::find(measures.begin(), measures.end(), name);
         if (found == measures.end()) {
             measures.push_back(name);
             measureOffsets.emplace_back();
+            found = measures.end() - 1;
         }
-        measureOffsets[static_cast<std::size_t>(std::find(measures.begin(), measures.end(), name) -
-                                                measures.begin())]
-            .push_back(offset);
+        measureOffsets[static_cast<std::size_t>(found - measures.begin())].push_back(offset);
     };
     std::vector<ZELT_o::Dimension const*> used;
     bool measuresNested = false;
