@@ -8,7 +8,6 @@
 #include <sqlcube/SqlCube.h>
 
 #include <atomic>
-#include <filesystem>
 
 namespace {
 
@@ -28,16 +27,6 @@ TEST(SqlCube, ADatabaseErrorPassesAndTheCubeStaysUsable) {
     other->execute("ALTER TABLE moved RENAME TO sales");
     EXPECT_EQ(cube->evaluate(layout)->getItemCount(), 1);
     EXPECT_NE(cube->factSource()->lastQuery().find("\"sales\""), std::string::npos);
-}
-
-TEST(SqlCube, AMissingFileBecomesTheSampleOnlyWhenAskedTo) {
-    std::string const path = std::filesystem::temp_directory_path() / "pova-sqlcube-missing.db";
-    std::filesystem::remove(path);
-    sqlcube_test::expectError(sqlcube::kDatabaseNotOpened, [&] { sqlcube::openSqliteCube(path); });
-    EXPECT_EQ(sqlcube::openSqliteCube(path, true, sqlcube_test::kSampleFacts)->getName().string(),
-              "Star");
-    EXPECT_EQ(sqlcube::openSqliteCube(path)->countDimensions(), 4);
-    std::filesystem::remove(path);
 }
 
 // Queries from several threads take turns on the cube's one connection; a cancel from another
