@@ -67,8 +67,9 @@ public:
     CubeBuilder& fact(std::vector<std::string> const& leaves, std::vector<double> const& values);
     /// Expected number of facts, to reserve room.
     CubeBuilder& reserveFacts(std::size_t count);
-    /// Where the cube's cells come from: its queries ask the source instead of scanning the
-    /// facts, so a cube with a source is built without any. Shared by every cube built.
+    /// Where the cube's cells come from: its queries ask the source instead of scanning facts,
+    /// so a cube with a source needs none (facts given anyway are never queried). Shared by
+    /// every cube built.
     CubeBuilder& factSource(std::shared_ptr<FactSource> source) {
         fFactSource = std::move(source);
         return *this;
