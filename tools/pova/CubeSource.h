@@ -1,5 +1,7 @@
 // CubeSource: where the client's cube comes from. The global options --provider, --database
-// and --connection choose it; opening it is this one function, so that a provider is added
+// and --connection choose it: memcube (the sample cube in memory), sqlite (--database FILE,
+// made into the sample database when missing) or postgres (--connection, a libpq connection
+// string). Opening it is this one function, so that a provider is added
 // here without touching the rest of the client.
 #pragma once
 

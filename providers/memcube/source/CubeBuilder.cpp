@@ -331,6 +331,7 @@ support::Ref<MemCube> CubeBuilder::build() const {
         invalid("a cube needs measures");
     }
     auto cube = support::adopt(new MemCube(PovaString(spec.name)));
+    cube->set_fact_source(fFactSource);
     std::vector<MemHierarchy*> factHierarchies;
     // For each fact dimension, the leaf each path ends in; -1 for a path ending above a leaf.
     std::vector<std::vector<std::int32_t>> pathLeaves;

@@ -84,6 +84,12 @@ bool MemViewpoint::isInError() const {
     return fCube != nullptr && !canEvaluate(*fCube, viewpoint());
 }
 
+PovaString MemViewpoint::retrieveLastQuery(
+    std::vector<ZELT_o::PropertySpecification>* /*properties*/) {
+    FactSource* const source = fCube != nullptr ? fCube->factSource() : nullptr;
+    return source != nullptr ? PovaString(source->lastQuery()) : PovaString();
+}
+
 Layout MemViewpoint::layoutOf(ZELT_o::Viewpoint& viewpoint) {
     Layout layout;
     LONG const viewAxes = viewpoint.countAxes();

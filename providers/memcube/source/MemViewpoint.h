@@ -29,6 +29,8 @@ public:
     // True when the current layout is too large (or not valid) to compute. Asked on every
     // layout change, so it is answered by canEvaluate.
     bool isInError() const override;
+    // The statement of the cube's fact source's last aggregate; "" for a cube without one.
+    PovaString retrieveLastQuery(std::vector<ZELT_o::PropertySpecification>* properties) override;
 
     // The layout a query computes: view axes of type View become result axes; the dimensions
     // of slice axes (and of paged axes shown as View) give their slices; hidden and excluded

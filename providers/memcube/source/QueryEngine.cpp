@@ -185,6 +185,15 @@ support::Ref<MemResultSet> QueryEngine::evaluate(Layout const& layout) {
     if (!fBudget.fits()) {
         throwResult(E_OUTOFMEMORY);
     }
+    if (FactSource* const source = fCube.factSource()) {
+        // The source sums the cells; dropping empty tuples is the same as after a scan.
+        struct Sink final : CellSink {
+            SparseCells cells;
+            void add(std::int64_t cell, double value) override { cells.add(cell, value); }
+        } sink;
+        source->aggregate(fCube, layout, sink);
+        return finish(sink.cells);
+    }
     build_nest_tables();
     if (fCellCount <= MemCube::kMaxCells) {
         DenseCells cells(fCellCount);

@@ -85,6 +85,13 @@ public:
     CubeBuilder& generatedFacts(std::size_t count, FactFill fill);
     /// Expected number of facts, to reserve room.
     CubeBuilder& reserveFacts(std::size_t count);
+    /// Where the cube's cells come from: its queries ask the source instead of scanning facts,
+    /// so a cube with a source needs none (facts given anyway are never queried). Shared by
+    /// every cube built.
+    CubeBuilder& factSource(std::shared_ptr<FactSource> source) {
+        fFactSource = std::move(source);
+        return *this;
+    }
 
     /// A new cube (one reference, held by the handle). The builder may build again.
     support::Ref<MemCube> build() const;
@@ -92,6 +99,7 @@ public:
 private:
     struct Spec;
     std::unique_ptr<Spec> fSpec;
+    std::shared_ptr<FactSource> fFactSource;
 };
 
 }  // namespace memcube

@@ -44,6 +44,7 @@
 /// changes (listeners, calculations, parameters, named sets) need one thread at a time.
 #pragma once
 
+#include <memcube/FactSource.h>
 #include <memcube/Layout.h>
 #include <memcube/memcube_export.h>
 #include <pova/Cube.h>
@@ -153,6 +154,8 @@ public:
     // --- used by the provider's own objects
     /// The fact table.
     FactTable const& facts() const { return *fFacts; }
+    /// Where the cells come from instead of the fact table (CubeBuilder::factSource), or null.
+    FactSource* factSource() const { return fFactSource.get(); }
     /// A dimension by ordinal, or null.
     MemDimension* memDimension(LONG ordinal) const;
     /// A new identity for a calculation.
@@ -172,6 +175,7 @@ private:
 
     void add_dimension(support::Ref<MemDimension> dimension);
     void set_facts(std::unique_ptr<FactTable> facts);
+    void set_fact_source(std::shared_ptr<FactSource> source) { fFactSource = std::move(source); }
 
     PovaString fName;
     std::vector<support::Ref<MemDimension>> fDimensions;
@@ -180,6 +184,7 @@ private:
     std::unordered_map<PovaString, std::size_t> fDimensionsByUniqueKey;
     std::unordered_map<PovaString, std::size_t> fDimensionsByNameKey;
     std::unique_ptr<FactTable> fFacts;
+    std::shared_ptr<FactSource> fFactSource;
     std::vector<support::Ref<ZELT_o::Parameter>> fParameters;
     std::vector<PovaString> fNamedSets;
     // Registrations and listeners are not counted: their owners remove them.

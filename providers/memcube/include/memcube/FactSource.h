@@ -1,0 +1,39 @@
+/// @class memcube::FactSource
+/// Where a cube's cells come from when its facts live elsewhere (a database, say): the cube
+/// keeps its dimensions, members and viewpoint logic, and asks the source for the sums a
+/// layout needs instead of scanning facts of its own.
+#pragma once
+
+#include <memcube/Layout.h>
+#include <memcube/memcube_export.h>
+
+#include <cstdint>
+#include <string>
+
+namespace memcube {
+
+class MemCube;
+
+/// Receives the non-empty cells of a layout.
+class CellSink {
+public:
+    virtual ~CellSink() = default;
+    /// The value of one cell, numbered as Layout documents: axis 0 varies fastest and, within
+    /// an axis, the innermost nest. Each cell is given at most once.
+    virtual void add(std::int64_t cell, double value) = 0;
+};
+
+class MEMCUBE_API FactSource {
+public:
+    virtual ~FactSource() = default;
+    /// Adds every non-empty cell of the layout's cross join into the sink. The layout is
+    /// valid (checked by the cube) and its members are the cube's. Failures are thrown as the
+    /// source's own errors; the cube stays usable.
+    virtual void aggregate(MemCube const& cube, Layout const& layout, CellSink& sink) = 0;
+    /// The text of the last statement aggregate ran, or "".
+    virtual std::string lastQuery() const { return {}; }
+    /// Interrupts an aggregate running on another thread; does nothing when none runs.
+    virtual void cancel() {}
+};
+
+}  // namespace memcube

@@ -1,0 +1,97 @@
+#include <sqlcube/Errors.h>
+#include <sqlcube/SampleLoader.h>
+#include <sqlcube/SqlCube.h>
+
+#include "SqlFactSource.h"
+
+#include <filesystem>
+
+namespace sqlcube {
+
+std::vector<DimensionPaths> readMembers(Connection& connection,
+                                        SchemaDescription const& description) {
+    Dialect const& dialect = connection.dialect();
+    std::vector<DimensionPaths> members;
+    for (DimensionDescription const& dimension : description.dimensions) {
+        std::string columns;
+        for (LevelDescription const& level : dimension.levels) {
+            columns += (columns.empty() ? "" : ", ") + dialect.quote(level.column);
+        }
+        // By key, so that members come in the order the table's rows give them (dates by
+        // date, say), which a sort by name need not be.
+        Rows const rows = connection.query(
+            "SELECT " + columns + " FROM " + dialect.quote(dimension.table) + " GROUP BY " +
+            columns + " ORDER BY MIN(" + dialect.quote(dimension.keyColumn) + ")");
+        DimensionPaths& paths = members.emplace_back();
+        paths.reserve(rows.rowCount());
+        for (std::size_t r = 0; r < rows.rowCount(); ++r) {
+            std::vector<std::string>& path = paths.emplace_back();
+            for (std::size_t c = 0; c < rows.columnCount(); ++c) {
+                path.push_back(rows.text(r, c));
+            }
+        }
+    }
+    return members;
+}
+
+memcube::CubeBuilder cubeBuilder(SchemaDescription const& description,
+                                 std::vector<DimensionPaths> const& members) {
+    memcube::CubeBuilder builder(description.cube);
+    for (std::size_t d = 0; d < description.dimensions.size(); ++d) {
+        DimensionDescription const& dimension = description.dimensions[d];
+        std::vector<std::string> levels;
+        for (LevelDescription const& level : dimension.levels) {
+            levels.push_back(level.name);
+        }
+        builder.hierarchy(dimension.name, levels,
+                          d < members.size() ? members[d] : DimensionPaths{});
+    }
+    std::vector<std::string> measures;
+    for (MeasureDescription const& measure : description.measures) {
+        measures.push_back(measure.name);
+    }
+    builder.measures(measures);
+    for (MeasureDescription const& measure : description.measures) {
+        builder.measureFormat(measure.name, measure.format);
+    }
+    return builder;
+}
+
+support::Ref<memcube::MemCube> openCube(std::unique_ptr<Connection> connection) {
+    SchemaDescription description = readDescription(*connection);
+    return openCube(std::move(connection), std::move(description));
+}
+
+support::Ref<memcube::MemCube> openCube(std::unique_ptr<Connection> connection,
+                                        SchemaDescription description) {
+    checkDescription(*connection, description);
+    std::vector<DimensionPaths> const members = readMembers(*connection, description);
+    memcube::CubeBuilder builder = cubeBuilder(description, members);
+    builder.factSource(
+        std::make_shared<SqlFactSource>(std::move(connection), std::move(description)));
+    return builder.build();
+}
+
+support::Ref<memcube::MemCube> openSqliteCube(std::string const& path, bool createSample,
+                                              std::size_t facts) {
+    std::error_code error;
+    if (createSample && !std::filesystem::exists(path, error)) {
+        auto connection = openSqlite(path, true);
+        try {
+            createSampleDatabase(*connection, facts);
+        } catch (...) {
+            // A half-made file would be taken for a database next time.
+            connection.reset();
+            std::filesystem::remove(path, error);
+            throw;
+        }
+        return openCube(std::move(connection));
+    }
+    return openCube(openSqlite(path, false));
+}
+
+support::Ref<memcube::MemCube> openPostgresCube(std::string const& conninfo) {
+    return openCube(openPostgres(conninfo));
+}
+
+}  // namespace sqlcube

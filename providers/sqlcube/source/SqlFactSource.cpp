@@ -1,0 +1,191 @@
+#include "SqlFactSource.h"
+
+#include <memcube/MemCube.h>
+#include <pova/Dimension.h>
+#include <pova/Hierarchy.h>
+#include <pova/Level.h>
+#include <pova/Member.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace sqlcube {
+
+namespace {
+
+MemberRef member_ref(ZELT_o::Member const& member) {
+    MemberRef ref{member.getDimension()->getName().string(), {}, {}};
+    if (member.getMemberType() == ZELT_o::Member::kAll) {
+        return ref;
+    }
+    ref.level = member.getLevel()->getName().string();
+    for (ZELT_o::Member const* m = &member;
+         m != nullptr && m->getMemberType() != ZELT_o::Member::kAll; m = m->getParent()) {
+        ref.path.push_back(m->getName().string());
+    }
+    std::reverse(ref.path.begin(), ref.path.end());
+    return ref;
+}
+
+// A member's key in a nest's lookup: its path's names, each ended by a separator.
+std::string path_key(std::vector<std::string> const& path) {
+    std::string key;
+    for (std::string const& name : path) {
+        key += name;
+        key += '\x1f';
+    }
+    return key;
+}
+
+// A non-measure nest: its members for the query and, by path, the cell offsets of the
+// positions holding each (a member may stand at several positions).
+struct NestMap {
+    std::vector<MemberRef> members;
+    std::unordered_map<std::string, std::vector<std::int64_t>> offsets;
+};
+
+}  // namespace
+
+SqlFactSource::SqlFactSource(std::unique_ptr<Connection> connection, SchemaDescription description)
+    : fConnection(std::move(connection)), fEngine(*fConnection, std::move(description)) {}
+
+void SqlFactSource::aggregate(memcube::MemCube const& cube, memcube::Layout const& layout,
+                              memcube::CellSink& sink) {
+    std::vector<NestMap> nests;
+    // The measures the query computes, and for each the cell offsets that take it.
+    std::vector<std::string> measures;
+    std::vector<std::vector<std::int64_t>> measureOffsets;
+    auto measure_at = [&](ZELT_o::Member const& measure, std::int64_t offset) {
+        std::string const name = measure.getName().string();
+        auto found = std::find(measures.begin(), measures.end(), name);
+        if (found == measures.end()) {
+            measures.push_back(name);
+            measureOffsets.emplace_back();
+            found = measures.end() - 1;
+        }
+        measureOffsets[static_cast<std::size_t>(found - measures.begin())].push_back(offset);
+    };
+    std::vector<ZELT_o::Dimension const*> used;
+    bool measuresNested = false;
+    // Axis 0 varies fastest among the cells; within an axis, the innermost nest.
+    std::int64_t cellStride = 1;
+    for (memcube::Layout::Axis const& axis : layout.axes) {
+        std::int64_t stride = cellStride;
+        for (auto nest = axis.nests.rbegin(); nest != axis.nests.rend(); ++nest) {
+            if (nest->empty()) {
+                return;  // No cells at all.
+            }
+            used.push_back(nest->front()->getDimension());
+            if (nest->front()->getDimension()->isMeasures()) {
+                measuresNested = true;
+                for (std::size_t p = 0; p < nest->size(); ++p) {
+                    measure_at(*(*nest)[p], static_cast<std::int64_t>(p) * stride);
+                }
+            } else {
+                NestMap map;
+                for (std::size_t p = 0; p < nest->size(); ++p) {
+                    MemberRef ref = member_ref(*(*nest)[p]);
+                    auto& offsets = map.offsets[path_key(ref.path)];
+                    if (offsets.empty()) {
+                        map.members.push_back(std::move(ref));
+                    }
+                    offsets.push_back(static_cast<std::int64_t>(p) * stride);
+                }
+                nests.push_back(std::move(map));
+            }
+            stride *= static_cast<std::int64_t>(nest->size());
+        }
+        cellStride = stride;
+    }
+
+    QuerySpec spec;
+    auto restrict_to = [&](ZELT_o::Member const& member) {
+        if (member.getDimension()->isMeasures()) {
+            if (!measuresNested) {
+                measure_at(member, 0);
+            }
+        } else if (member.getMemberType() != ZELT_o::Member::kAll) {
+            spec.slices.push_back(member_ref(member));
+        }
+    };
+    for (ZELT_o::Member const* slice : layout.slices) {
+        used.push_back(slice->getDimension());
+        restrict_to(*slice);
+    }
+    std::vector<ZELT_o::Dimension*> dimensions;
+    cube.getDimensions(dimensions);
+    for (ZELT_o::Dimension const* dimension : dimensions) {
+        if (std::find(used.begin(), used.end(), dimension) == used.end()) {
+            restrict_to(*dimension->getDefaultHierarchy()->getDefaultMember());
+        }
+    }
+    // One query axis of every nest: the cells are keyed by the whole tuple anyway.
+    if (!nests.empty()) {
+        QueryAxis& axis = spec.axes.emplace_back();
+        for (NestMap const& nest : nests) {
+            axis.nests.push_back(nest.members);
+        }
+    }
+    spec.measures = measures;
+
+    QueryResult result;
+    {
+        std::lock_guard const running(fRunning);
+        try {
+            result = fEngine.run(spec);
+        } catch (...) {
+            std::lock_guard const last(fLastMutex);
+            fLastQuery = fEngine.lastQuery();
+            throw;
+        }
+        std::lock_guard const last(fLastMutex);
+        fLastQuery = fEngine.lastQuery();
+    }
+
+    auto add_cells = [&](CellKey const& key, std::int64_t offset) {
+        for (std::size_t m = 0; m < measures.size(); ++m) {
+            if (auto const value = result.value(key, m)) {
+                for (std::int64_t const measureOffset : measureOffsets[m]) {
+                    sink.add(offset + measureOffset, *value);
+                }
+            }
+        }
+    };
+    if (nests.empty()) {
+        add_cells(CellKey{}, 0);
+        return;
+    }
+    CellKey key(1);
+    for (Tuple const& tuple : result.axisTuples(0)) {
+        key[0] = tuple;
+        // Every combination of the positions holding the tuple's members.
+        auto combine = [&](auto& self, std::size_t n, std::int64_t offset) -> void {
+            if (n == nests.size()) {
+                add_cells(key, offset);
+                return;
+            }
+            auto const found = nests[n].offsets.find(path_key(tuple[n].path));
+            if (found == nests[n].offsets.end()) {
+                return;
+            }
+            for (std::int64_t const position : found->second) {
+                self(self, n + 1, offset + position);
+            }
+        };
+        combine(combine, 0, 0);
+    }
+}
+
+std::string SqlFactSource::lastQuery() const {
+    std::lock_guard const last(fLastMutex);
+    return fLastQuery;
+}
+
+void SqlFactSource::cancel() {
+    fConnection->cancel();
+}
+
+}  // namespace sqlcube

@@ -1,0 +1,34 @@
+// SqlFactSource: the cells of a memcube cube computed by SQL. A layout becomes one QuerySpec
+// (its members as MemberRef paths), run by SqlEngine; each result row goes back to the cells of
+// every position whose member it is.
+#pragma once
+
+#include <memcube/FactSource.h>
+#include <sqlcube/Connection.h>
+#include <sqlcube/SqlEngine.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace sqlcube {
+
+class SqlFactSource final : public memcube::FactSource {
+public:
+    SqlFactSource(std::unique_ptr<Connection> connection, SchemaDescription description);
+
+    void aggregate(memcube::MemCube const& cube, memcube::Layout const& layout,
+                   memcube::CellSink& sink) override;
+    std::string lastQuery() const override;
+    void cancel() override;
+
+private:
+    std::unique_ptr<Connection> fConnection;
+    // The connection serves one thread at a time: aggregates wait for each other.
+    std::mutex fRunning;
+    SqlEngine fEngine;
+    mutable std::mutex fLastMutex;
+    std::string fLastQuery;
+};
+
+}  // namespace sqlcube
