@@ -111,9 +111,10 @@ void printHelp(std::ostream& out) {
            "undone; several on one line, separated by \";\", form one transaction. A line\n"
            "that starts with \"#\" is a comment. DIM, MEMBER and HIER are names or unique names.\n"
            "\noptions (before the command):\n"
-           "  --provider NAME    the provider of the cube: memcube (the sample \"Sales\" cube)\n"
-           "  --database FILE    the database a provider reads\n"
-           "  --connection TEXT  how a provider connects to its server\n"
+           "  --provider NAME    the provider of the cube: memcube (the sample \"Sales\" cube in\n"
+           "                     memory, the default), sqlite or postgres\n"
+           "  --database FILE    sqlite: the database file; a missing one becomes the sample\n"
+           "  --connection TEXT  postgres: a libpq connection string (\"host=... dbname=...\")\n"
            "  --version          print the version\n"
            "  --help             this text\n"
            "\ncommands ('help COMMAND' says more):\n";
