@@ -6,6 +6,8 @@
 
 #include <filesystem>
 
+#include <unistd.h>
+
 namespace sqlcube {
 
 std::vector<DimensionPaths> readMembers(Connection& connection,
@@ -27,6 +29,12 @@ std::vector<DimensionPaths> readMembers(Connection& connection,
         for (std::size_t r = 0; r < rows.rowCount(); ++r) {
             std::vector<std::string>& path = paths.emplace_back();
             for (std::size_t c = 0; c < rows.columnCount(); ++c) {
+                // A NULL would become a member named "" that no fact's row matches.
+                if (rows.isNull(r, c)) {
+                    raise(kDescriptionInvalid, "column " + dimension.levels[c].column +
+                                                   " of table " + dimension.table +
+                                                   " holds NULL, which names no member");
+                }
                 path.push_back(rows.text(r, c));
             }
         }
@@ -76,16 +84,27 @@ support::Ref<memcube::MemCube> openSqliteCube(std::string const& path, bool crea
                                               std::size_t facts) {
     std::error_code error;
     if (createSample && !std::filesystem::exists(path, error)) {
-        auto connection = openSqlite(path, true);
+        // Made under another name and renamed into place once whole: a run that fails or is
+        // killed part-way leaves no file that the next one would take for a database.
+        std::string const partial = path + ".partial-" + std::to_string(::getpid());
+        auto remove_partial = [&partial] {
+            std::error_code ignored;
+            std::filesystem::remove(partial, ignored);
+            std::filesystem::remove(partial + "-journal", ignored);
+        };
+        remove_partial();
         try {
+            auto connection = openSqlite(partial, true);
             createSampleDatabase(*connection, facts);
         } catch (...) {
-            // A half-made file would be taken for a database next time.
-            connection.reset();
-            std::filesystem::remove(path, error);
+            remove_partial();
             throw;
         }
-        return openCube(std::move(connection));
+        std::filesystem::rename(partial, path, error);
+        if (error) {
+            remove_partial();
+            raise(kDatabaseNotOpened, path, error.message());
+        }
     }
     return openCube(openSqlite(path, false));
 }
