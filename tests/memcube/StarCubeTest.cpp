@@ -154,6 +154,36 @@ TEST(StarCube, GeneratedFactsAndZeroSums) {
     }
 }
 
+// A fact source's cells land where it numbers them; a number outside the grid is refused, and
+// the cube answers again after.
+TEST(StarCube, AFactSourceCellOutsideTheGridIsRefused) {
+    struct Source final : memcube::FactSource {
+        std::int64_t cell = 0;
+        void aggregate(memcube::MemCube const&, memcube::Layout const&,
+                       memcube::CellSink& sink) override {
+            sink.add(cell, 7);
+        }
+    };
+    auto const source = std::make_shared<Source>();
+    auto const built = memcube::CubeBuilder("S")
+                           .dimension("A", {"a1", "a2"})
+                           .measures({"V"})
+                           .factSource(source)
+                           .build();
+    memcube::Layout const layout = layoutOf(*built, {{{"a1", "a2"}}});
+    for (std::int64_t const cell : {std::int64_t{-1}, std::int64_t{2}, std::int64_t{1} << 40}) {
+        source->cell = cell;
+        try {
+            built->evaluate(layout);
+            ADD_FAILURE() << cell;
+        } catch (ResultError const& error) {
+            EXPECT_EQ(error.result(), E_UNEXPECTED) << cell;
+        }
+    }
+    source->cell = 1;
+    EXPECT_EQ(cellsOf(*built, layout), (Cells{kEmpty, 7.0}));
+}
+
 // The same query on 1, 2 and 8 threads: the same bits in every cell.
 TEST(StarCubeThreads, CellsDoNotDependOnTheThreadCount) {
     auto cube = memcube::makeStarCube(300'000);
