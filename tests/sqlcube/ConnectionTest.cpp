@@ -69,6 +69,14 @@ TEST_P(Connections, DescriptionsAreReadFromTheTableThenTheFileAndChecked) {
           "scale='two'/></facts></cube>"}) {
         expectError(kDescriptionInvalid, [bad] { SchemaDescription::fromXml(bad); });
     }
+    // A description stored again takes the place of the one there.
+    SchemaDescription renamed = sample;
+    renamed.cube = "Other";
+    storeDescription(*db, sample);
+    storeDescription(*db, renamed);
+    Rows const stored = db->query("SELECT description FROM pova_cube");
+    ASSERT_EQ(stored.rowCount(), 1u);
+    EXPECT_EQ(SchemaDescription::fromXml(stored.text(0, 0)), renamed);
 
     Connection& loaded = sampleDatabase(GetParam());
     EXPECT_EQ(readDescription(loaded), sample);

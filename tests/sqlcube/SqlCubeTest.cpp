@@ -100,6 +100,31 @@ TEST(SqlCube, DimensionRowsOfEveryKindMakeRightMembersOrAClearError) {
     }
 }
 
+// A description no cube can have is refused as a description, whatever part is wrong.
+TEST(SqlCube, ADescriptionNoCubeCanHaveIsRefused) {
+    auto db = sqlcube_test::freshDatabase(sqlcube_test::Kind::kSqlite, "refused");
+    db->execute(
+        "CREATE TABLE d (k INTEGER, v TEXT, w TEXT); CREATE TABLE f (k INTEGER, n INTEGER)");
+    sqlcube::DimensionDescription const d{"D", "d", "k", {{"V", "v"}}, "k"};
+    sqlcube::MeasureDescription const n{"N", "n", "", "SUM", 0};
+    sqlcube::DimensionDescription twoLevels = d;
+    twoLevels.levels.push_back({"V", "w"});
+    sqlcube::SchemaDescription const cases[] = {
+        {"no measure", "f", {d}, {}},
+        {"two dimensions", "f", {d, d}, {n}},
+        {"two measures", "f", {d}, {n, n}},
+        {"a dimension named Measures", "f", {{"Measures", "d", "k", {{"V", "v"}}, "k"}}, {n}},
+        {"two levels", "f", {twoLevels}, {n}},
+    };
+    auto const path = db->path();
+    for (sqlcube::SchemaDescription const& description : cases) {
+        SCOPED_TRACE(description.cube);
+        sqlcube_test::expectError(sqlcube::kDescriptionInvalid, [&] {
+            sqlcube::openCube(sqlcube::openSqlite(path), description);
+        });
+    }
+}
+
 // A sample whose making is cut short (its process killed) leaves nothing the next run would
 // take for a database: that run makes the sample again.
 TEST(SqlCube, ASampleCutShortIsMadeAgainByTheNextRun) {

@@ -5,6 +5,7 @@
 #include "SqlFactSource.h"
 
 #include <filesystem>
+#include <stdexcept>
 
 #include <unistd.h>
 
@@ -73,11 +74,27 @@ support::Ref<memcube::MemCube> openCube(std::unique_ptr<Connection> connection) 
 support::Ref<memcube::MemCube> openCube(std::unique_ptr<Connection> connection,
                                         SchemaDescription description) {
     checkDescription(*connection, description);
+    for (DimensionDescription const& dimension : description.dimensions) {
+        for (LevelDescription const& level : dimension.levels) {
+            // Queries find a level by name: a second one of that name could not be asked for.
+            if (&dimension.levels[static_cast<std::size_t>(dimension.levelIndex(level.name))] !=
+                &level) {
+                raise(kDescriptionInvalid,
+                      "two levels named " + level.name + " in dimension " + dimension.name);
+            }
+        }
+    }
     std::vector<DimensionPaths> const members = readMembers(*connection, description);
-    memcube::CubeBuilder builder = cubeBuilder(description, members);
-    builder.factSource(
-        std::make_shared<SqlFactSource>(std::move(connection), std::move(description)));
-    return builder.build();
+    // The builder refuses what no cube can have (two dimensions or measures of one name, no
+    // measure): a fault of the description, raised as such.
+    try {
+        memcube::CubeBuilder builder = cubeBuilder(description, members);
+        builder.factSource(
+            std::make_shared<SqlFactSource>(std::move(connection), std::move(description)));
+        return builder.build();
+    } catch (std::invalid_argument const& error) {
+        raise(kDescriptionInvalid, error.what());
+    }
 }
 
 support::Ref<memcube::MemCube> openSqliteCube(std::string const& path, bool createSample,
