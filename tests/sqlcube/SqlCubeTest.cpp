@@ -154,4 +154,21 @@ TEST(SqlCubeThreads, QueriesTakeTurnsAndACancelStopsOnlyThem) {
     EXPECT_EQ(cube->evaluate(layout)->getItemCount(), 2);
 }
 
+// Two threads making one sample at once each get a cube.
+TEST(SqlCubeThreads, TwoMakingsOfOneSampleAtOnceBothSucceed) {
+    std::string const path =
+        sqlcube_test::freshDatabase(sqlcube_test::Kind::kSqlite, "twice")->path();
+    std::filesystem::remove(path);
+    std::atomic<int> cubes{0};
+    testing_support::runTogether(2, [&](int) {
+        try {
+            cubes += sqlcube::openSqliteCube(path, true, 2000)->findMember(PovaString("1995")) !=
+                     nullptr;
+        } catch (BaseError const& error) {
+            ADD_FAILURE() << error.what();
+        }
+    });
+    EXPECT_EQ(cubes.load(), 2);
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "SqlFactSource.h"
 
+#include <atomic>
 #include <filesystem>
 #include <stdexcept>
 
@@ -103,7 +104,11 @@ support::Ref<memcube::MemCube> openSqliteCube(std::string const& path, bool crea
     if (createSample && !std::filesystem::exists(path, error)) {
         // Made under another name and renamed into place once whole: a run that fails or is
         // killed part-way leaves no file that the next one would take for a database.
-        std::string const partial = path + ".partial-" + std::to_string(::getpid());
+        // Named apart for each call, so that two makings at once, even in one process, do not
+        // share a file.
+        static std::atomic<unsigned> calls{0};
+        std::string const partial =
+            path + ".partial-" + std::to_string(::getpid()) + "-" + std::to_string(calls++);
         auto remove_partial = [&partial] {
             std::error_code ignored;
             std::filesystem::remove(partial, ignored);
