@@ -211,4 +211,22 @@ TEST(StarCubeThreads, CellsDoNotDependOnTheThreadCount) {
     }
 }
 
+// A load whose fill throws in one block on several threads stops, and build() raises that
+// error with every thread joined.
+TEST(StarCubeThreads, AThrowInOneBlockOfALoadComesOutOfBuild) {
+    memcube::MemCube::setThreadCount(4);
+    memcube::CubeBuilder builder("T");
+    builder.dimension("A", {"a"}).measures({"V"});
+    builder.generatedFacts(8 << 16, [](std::size_t first, std::size_t end,
+                                       memcube::CubeBuilder::FactColumns const& columns) {
+        if (first == 3 << 16) {
+            throw std::runtime_error("block 3");
+        }
+        std::fill_n(columns.paths[0], end - first, 0);
+        std::fill_n(columns.values[0], end - first, 1.0);
+    });
+    EXPECT_THROW(builder.build(), std::runtime_error);
+    memcube::MemCube::setThreadCount(0);
+}
+
 }  // namespace
