@@ -8,6 +8,7 @@
 #include <sqlcube/SampleLoader.h>
 #include <sqlcube/SqlCube.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <filesystem>
@@ -35,6 +36,29 @@ TEST(SqlCube, ADatabaseErrorPassesAndTheCubeStaysUsable) {
     other->execute("ALTER TABLE moved RENAME TO sales");
     EXPECT_EQ(cube->evaluate(layout)->getItemCount(), 1);
     EXPECT_NE(cube->factSource()->lastQuery().find("\"sales\""), std::string::npos);
+}
+
+// The sums of the members of dimension D named, by name, as the cube's source gives them.
+std::map<std::string, double> sums_by_name(memcube::MemCube& cube,
+                                           std::map<std::string, double> const& names) {
+    memcube::Layout layout;
+    auto& nest = layout.axes.emplace_back().nests.emplace_back();
+    for (auto const& [name, sum] : names) {
+        nest.push_back(cube.findMember(PovaString("[D].[" + name + "]")));
+        EXPECT_NE(nest.back(), nullptr) << name;
+    }
+    struct Sink final : memcube::CellSink {
+        std::map<std::string, double> sums;
+        std::vector<ZELT_o::Member*> const* nest;
+        void add(std::int64_t cell, double value) override {
+            sums[(*nest)[static_cast<std::size_t>(cell)]->getName().string()] = value;
+        }
+    } sink;
+    sink.nest = &nest;
+    if (std::find(nest.begin(), nest.end(), nullptr) == nest.end()) {
+        cube.factSource()->aggregate(cube, layout, sink);
+    }
+    return sink.sums;
 }
 
 // What a user's database may hold: a dimension table with a NULL level value, or a
@@ -76,22 +100,24 @@ TEST(SqlCube, OpeningRefusesWhatNoCubeCanHaveAndSumsTheRest) {
                                       [&] { sqlcube::openCube(std::move(db), c.description); });
             continue;
         }
-        auto const cube = sqlcube::openCube(std::move(db), c.description);
-        memcube::Layout layout;
-        auto& nest = layout.axes.emplace_back().nests.emplace_back();
-        for (auto const& [name, sum] : c.sums) {
-            nest.push_back(cube->findMember(PovaString("[D].[" + name + "]")));
-        }
-        struct Sink final : memcube::CellSink {
-            std::map<std::string, double> sums;
-            std::vector<ZELT_o::Member*> const* nest;
-            void add(std::int64_t cell, double value) override {
-                sums[(*nest)[static_cast<std::size_t>(cell)]->getName().string()] = value;
-            }
-        } sink;
-        sink.nest = &nest;
-        cube->factSource()->aggregate(*cube, layout, sink);
-        EXPECT_EQ(sink.sums, c.sums);
+        EXPECT_EQ(sums_by_name(*sqlcube::openCube(std::move(db), c.description), c.sums), c.sums);
+    }
+}
+
+// Decimal level values name their members as the database writes them, and select their facts.
+TEST(SqlCube, DecimalLevelValuesNameMembersThatSelectTheirFacts) {
+    for (auto const kind : {sqlcube_test::Kind::kSqlite, sqlcube_test::Kind::kPostgres}) {
+        auto db = sqlcube_test::freshDatabase(kind, "decimal");
+        db->execute("CREATE TABLE d (k INTEGER, v NUMERIC); CREATE TABLE f (k INTEGER, n INTEGER)");
+        auto const members = db->inserter("d", {"k", "v"});
+        members->add(std::vector<sqlcube::Value>{std::int64_t{0}, 0.1});
+        members->add(std::vector<sqlcube::Value>{std::int64_t{1}, 2.25});
+        members->finish();
+        db->execute("INSERT INTO f VALUES (0, 1), (1, 2), (1, 4)");
+        sqlcube::SchemaDescription const description{
+            "C", "f", {{"D", "d", "k", {{"V", "v"}}, "k"}}, {{"N", "n", "", "SUM", 0}}};
+        std::map<std::string, double> const sums{{"0.1", 1}, {"2.25", 6}};
+        EXPECT_EQ(sums_by_name(*sqlcube::openCube(std::move(db), description), sums), sums);
     }
 }
 

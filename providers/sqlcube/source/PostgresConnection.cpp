@@ -91,7 +91,9 @@ Value column_value(PGresult const* result, int row, int column) {
             if (std::strchr(text, '.') == nullptr && std::strchr(text, 'N') == nullptr) {
                 return std::int64_t{std::strtoll(text, nullptr, 10)};
             }
-            return std::strtod(text, nullptr);
+            // Others stay as the server wrote them: a decimal level value names its member and
+            // must select it again exactly, which a double's text would not.
+            return std::string(text, static_cast<std::size_t>(PQgetlength(result, row, column)));
         default:
             return std::string(text, static_cast<std::size_t>(PQgetlength(result, row, column)));
     }
