@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 namespace {
@@ -105,6 +106,11 @@ TEST_P(Connections, OpeningAMissingDatabaseFails) {
     if (GetParam() == Kind::kSqlite) {
         EXPECT_EQ(expectError(kDatabaseNotOpened, [] { openSqlite("/nonexistent/cube.db"); }),
                   "/nonexistent/cube.db");
+        // Nor is a file that is not a database taken for one without a description.
+        std::string const path = freshDatabase(Kind::kSqlite, "text")->path();
+        std::ofstream(path) << "not a database, but long enough to look like a header\n";
+        EXPECT_EQ(expectError(kDatabaseNotOpened, [&] { readDescription(*openSqlite(path)); }),
+                  path);
     } else {
         std::string const info =
             freshDatabase(Kind::kPostgres, "x") != nullptr ? "host=/nonexistent dbname=x" : "";
