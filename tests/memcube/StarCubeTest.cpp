@@ -154,6 +154,36 @@ TEST(StarCube, GeneratedFactsAndZeroSums) {
     }
 }
 
+// A fact source's cells land where it numbers them; a number outside the grid is refused, and
+// the cube answers again after.
+TEST(StarCube, AFactSourceCellOutsideTheGridIsRefused) {
+    struct Source final : memcube::FactSource {
+        std::int64_t cell = 0;
+        void aggregate(memcube::MemCube const&, memcube::Layout const&,
+                       memcube::CellSink& sink) override {
+            sink.add(cell, 7);
+        }
+    };
+    auto const source = std::make_shared<Source>();
+    auto const built = memcube::CubeBuilder("S")
+                           .dimension("A", {"a1", "a2"})
+                           .measures({"V"})
+                           .factSource(source)
+                           .build();
+    memcube::Layout const layout = layoutOf(*built, {{{"a1", "a2"}}});
+    for (std::int64_t const cell : {std::int64_t{-1}, std::int64_t{2}, std::int64_t{1} << 40}) {
+        source->cell = cell;
+        try {
+            built->evaluate(layout);
+            ADD_FAILURE() << cell;
+        } catch (ResultError const& error) {
+            EXPECT_EQ(error.result(), E_UNEXPECTED) << cell;
+        }
+    }
+    source->cell = 1;
+    EXPECT_EQ(cellsOf(*built, layout), (Cells{kEmpty, 7.0}));
+}
+
 // The same query on 1, 2 and 8 threads: the same bits in every cell.
 TEST(StarCubeThreads, CellsDoNotDependOnTheThreadCount) {
     auto cube = memcube::makeStarCube(300'000);
@@ -179,6 +209,24 @@ TEST(StarCubeThreads, CellsDoNotDependOnTheThreadCount) {
         EXPECT_EQ(bits[1], bits[0]) << "layout " << i;
         EXPECT_EQ(bits[2], bits[0]) << "layout " << i;
     }
+}
+
+// A load whose fill throws in one block on several threads stops, and build() raises that
+// error with every thread joined.
+TEST(StarCubeThreads, AThrowInOneBlockOfALoadComesOutOfBuild) {
+    memcube::MemCube::setThreadCount(4);
+    memcube::CubeBuilder builder("T");
+    builder.dimension("A", {"a"}).measures({"V"});
+    builder.generatedFacts(8 << 16, [](std::size_t first, std::size_t end,
+                                       memcube::CubeBuilder::FactColumns const& columns) {
+        if (first == 3 << 16) {
+            throw std::runtime_error("block 3");
+        }
+        std::fill_n(columns.paths[0], end - first, 0);
+        std::fill_n(columns.values[0], end - first, 1.0);
+    });
+    EXPECT_THROW(builder.build(), std::runtime_error);
+    memcube::MemCube::setThreadCount(0);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 namespace {
@@ -69,6 +70,14 @@ TEST_P(Connections, DescriptionsAreReadFromTheTableThenTheFileAndChecked) {
           "scale='two'/></facts></cube>"}) {
         expectError(kDescriptionInvalid, [bad] { SchemaDescription::fromXml(bad); });
     }
+    // A description stored again takes the place of the one there.
+    SchemaDescription renamed = sample;
+    renamed.cube = "Other";
+    storeDescription(*db, sample);
+    storeDescription(*db, renamed);
+    Rows const stored = db->query("SELECT description FROM pova_cube");
+    ASSERT_EQ(stored.rowCount(), 1u);
+    EXPECT_EQ(SchemaDescription::fromXml(stored.text(0, 0)), renamed);
 
     Connection& loaded = sampleDatabase(GetParam());
     EXPECT_EQ(readDescription(loaded), sample);
@@ -97,6 +106,11 @@ TEST_P(Connections, OpeningAMissingDatabaseFails) {
     if (GetParam() == Kind::kSqlite) {
         EXPECT_EQ(expectError(kDatabaseNotOpened, [] { openSqlite("/nonexistent/cube.db"); }),
                   "/nonexistent/cube.db");
+        // Nor is a file that is not a database taken for one without a description.
+        std::string const path = freshDatabase(Kind::kSqlite, "text")->path();
+        std::ofstream(path) << "not a database, but long enough to look like a header\n";
+        EXPECT_EQ(expectError(kDatabaseNotOpened, [&] { readDescription(*openSqlite(path)); }),
+                  path);
     } else {
         std::string const info =
             freshDatabase(Kind::kPostgres, "x") != nullptr ? "host=/nonexistent dbname=x" : "";
@@ -121,19 +135,28 @@ TEST_P(Connections, RefusedStatementsRaiseWithTheDriversMessageAndLoadNothingHal
     EXPECT_EQ(db->query("SELECT COUNT(*) FROM t").integer(0, 0), 0);
 }
 
-TEST(PostgresConnection, AServerThatGoesAwayIsALostConnection) {
-    auto db = freshDatabase(Kind::kPostgres, "lost");
+// The session lost raises once; the next statement runs on a new one.
+void lose_session(Connection& db) {
     auto killer = freshDatabase(Kind::kPostgres, "killer");
-    Value const pid = db->query("SELECT pg_backend_pid()").integer(0, 0);
+    Value const pid = db.query("SELECT pg_backend_pid()").integer(0, 0);
     killer->query("SELECT pg_terminate_backend($1)", std::span<Value const>(&pid, 1));
-    EXPECT_NE(expectError(kConnectionLost, [&] { db->query("SELECT 1"); }), "");
+    EXPECT_NE(expectError(kConnectionLost, [&] { db.query("SELECT 1"); }), "");
+    EXPECT_NE(db.query("SELECT pg_backend_pid()").integer(0, 0), std::get<std::int64_t>(pid));
+}
+
+TEST(PostgresConnection, AServerThatGoesAwayIsALostConnection) {
+    lose_session(*freshDatabase(Kind::kPostgres, "lost"));
 }
 
 class SqlcubeThreads : public Backend {};
 SQLCUBE_ON_BOTH_BACKENDS(SqlcubeThreads);
 
+// Also once a lost server session has been replaced.
 TEST_P(SqlcubeThreads, CancelInterruptsARunningQueryFromAnotherThread) {
     auto db = freshDatabase(GetParam(), "slow");
+    if (GetParam() == Kind::kPostgres) {
+        lose_session(*db);
+    }
     std::string const slow =
         GetParam() == Kind::kSqlite
             ? "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) "

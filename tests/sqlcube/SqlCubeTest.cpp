@@ -2,12 +2,21 @@
 #include "support/Threads.h"
 
 #include <basekit/BaseError.h>
+#include <pova/Member.h>
 #include <pova/ViewResultSet.h>
 #include <sqlcube/Errors.h>
 #include <sqlcube/SampleLoader.h>
 #include <sqlcube/SqlCube.h>
 
+#include <algorithm>
 #include <atomic>
+#include <csignal>
+#include <filesystem>
+#include <map>
+#include <thread>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -27,6 +36,119 @@ TEST(SqlCube, ADatabaseErrorPassesAndTheCubeStaysUsable) {
     other->execute("ALTER TABLE moved RENAME TO sales");
     EXPECT_EQ(cube->evaluate(layout)->getItemCount(), 1);
     EXPECT_NE(cube->factSource()->lastQuery().find("\"sales\""), std::string::npos);
+}
+
+// The sums of the members of dimension D named, by name, as the cube's source gives them.
+std::map<std::string, double> sums_by_name(memcube::MemCube& cube,
+                                           std::map<std::string, double> const& names) {
+    memcube::Layout layout;
+    auto& nest = layout.axes.emplace_back().nests.emplace_back();
+    for (auto const& [name, sum] : names) {
+        nest.push_back(cube.findMember(PovaString("[D].[" + name + "]")));
+        EXPECT_NE(nest.back(), nullptr) << name;
+    }
+    struct Sink final : memcube::CellSink {
+        std::map<std::string, double> sums;
+        std::vector<ZELT_o::Member*> const* nest;
+        void add(std::int64_t cell, double value) override {
+            sums[(*nest)[static_cast<std::size_t>(cell)]->getName().string()] = value;
+        }
+    } sink;
+    sink.nest = &nest;
+    if (std::find(nest.begin(), nest.end(), nullptr) == nest.end()) {
+        cube.factSource()->aggregate(cube, layout, sink);
+    }
+    return sink.sums;
+}
+
+// What a user's database may hold: a dimension table with a NULL level value, or a
+// description no cube can have, is refused as a description; an empty table, duplicate rows,
+// empty and odd names and a fact key without a row make members that sum their own facts.
+TEST(SqlCube, OpeningRefusesWhatNoCubeCanHaveAndSumsTheRest) {
+    std::string const odd = "\xc3\xbc;\"' --";
+    sqlcube::DimensionDescription const d{"D", "d", "k", {{"V", "v"}}, "k"};
+    sqlcube::DimensionDescription twoLevels = d;
+    twoLevels.levels.push_back({"V", "v"});
+    sqlcube::MeasureDescription const n{"N", "n", "", "SUM", 0};
+    struct Case {
+        sqlcube::SchemaDescription description;  // Its cube's name tells the case.
+        std::vector<sqlcube::Value> members;     // Level values of keys 0, 1, ...
+        bool refused;
+        std::map<std::string, double> sums;  // By member name.
+    } const cases[] = {
+        {{"null", "f", {d}, {n}}, {"a", std::monostate{}}, true, {}},
+        {{"no measure", "f", {d}, {}}, {"a"}, true, {}},
+        {{"two dimensions", "f", {d, d}, {n}}, {"a"}, true, {}},
+        {{"two measures", "f", {d}, {n, n}}, {"a"}, true, {}},
+        {{"Measures", "f", {{"Measures", "d", "k", {{"V", "v"}}, "k"}}, {n}}, {"a"}, true, {}},
+        {{"two levels", "f", {twoLevels}, {n}}, {"a"}, true, {}},
+        {{"empty", "f", {d}, {n}}, {}, false, {}},
+        {{"odd", "f", {d}, {n}}, {"a", "a", "", odd}, false, {{"a", 3}, {"", 4}, {odd, 8}}},
+    };
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.description.cube);
+        auto db = sqlcube_test::freshDatabase(sqlcube_test::Kind::kSqlite, "rows");
+        db->execute("CREATE TABLE d (k INTEGER, v TEXT); CREATE TABLE f (k INTEGER, n INTEGER)");
+        for (std::int64_t key = 0; key < std::ssize(c.members); ++key) {
+            db->inserter("d", {"k", "v"})->add(std::vector<sqlcube::Value>{key, c.members[key]});
+        }
+        for (std::int64_t key = 0; key < 5; ++key) {  // Key 4 has no row.
+            db->inserter("f", {"k", "n"})->add(std::vector<sqlcube::Value>{key, 1 << key});
+        }
+        if (c.refused) {
+            sqlcube_test::expectError(sqlcube::kDescriptionInvalid,
+                                      [&] { sqlcube::openCube(std::move(db), c.description); });
+            continue;
+        }
+        EXPECT_EQ(sums_by_name(*sqlcube::openCube(std::move(db), c.description), c.sums), c.sums);
+    }
+}
+
+// Decimal level values name their members as the database writes them, and select their facts.
+TEST(SqlCube, DecimalLevelValuesNameMembersThatSelectTheirFacts) {
+    for (auto const kind : {sqlcube_test::Kind::kSqlite, sqlcube_test::Kind::kPostgres}) {
+        auto db = sqlcube_test::freshDatabase(kind, "decimal");
+        db->execute("CREATE TABLE d (k INTEGER, v NUMERIC); CREATE TABLE f (k INTEGER, n INTEGER)");
+        auto const members = db->inserter("d", {"k", "v"});
+        members->add(std::vector<sqlcube::Value>{std::int64_t{0}, 0.1});
+        members->add(std::vector<sqlcube::Value>{std::int64_t{1}, 2.25});
+        members->finish();
+        db->execute("INSERT INTO f VALUES (0, 1), (1, 2), (1, 4)");
+        sqlcube::SchemaDescription const description{
+            "C", "f", {{"D", "d", "k", {{"V", "v"}}, "k"}}, {{"N", "n", "", "SUM", 0}}};
+        std::map<std::string, double> const sums{{"0.1", 1}, {"2.25", 6}};
+        EXPECT_EQ(sums_by_name(*sqlcube::openCube(std::move(db), description), sums), sums);
+    }
+}
+
+// A sample whose making is cut short (its process killed) leaves nothing the next run would
+// take for a database: that run makes the sample again.
+TEST(SqlCube, ASampleCutShortIsMadeAgainByTheNextRun) {
+    std::string const path =
+        sqlcube_test::freshDatabase(sqlcube_test::Kind::kSqlite, "cut")->path();
+    std::filesystem::remove(path);
+    pid_t const child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        sqlcube::openSqliteCube(path, true, 10'000'000);
+        _exit(0);
+    }
+    // Killed as soon as anything of it is on disk.
+    auto const started = [&] {
+        for (auto const& entry :
+             std::filesystem::directory_iterator(std::filesystem::path(path).parent_path())) {
+            if (entry.path().filename().string().starts_with("cut.db")) {
+                return true;
+            }
+        }
+        return false;
+    };
+    while (!started()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    EXPECT_NE(sqlcube::openSqliteCube(path, true, 100)->findMember(PovaString("1995")), nullptr);
 }
 
 // Queries from several threads take turns on the cube's one connection; a cancel from another
@@ -56,6 +178,23 @@ TEST(SqlCubeThreads, QueriesTakeTurnsAndACancelStopsOnlyThem) {
     EXPECT_EQ(answered.load() + cancelled.load(), 60);
     EXPECT_GT(answered.load(), 0);
     EXPECT_EQ(cube->evaluate(layout)->getItemCount(), 2);
+}
+
+// Two threads making one sample at once each get a cube.
+TEST(SqlCubeThreads, TwoMakingsOfOneSampleAtOnceBothSucceed) {
+    std::string const path =
+        sqlcube_test::freshDatabase(sqlcube_test::Kind::kSqlite, "twice")->path();
+    std::filesystem::remove(path);
+    std::atomic<int> cubes{0};
+    testing_support::runTogether(2, [&](int) {
+        try {
+            cubes += sqlcube::openSqliteCube(path, true, 2000)->findMember(PovaString("1995")) !=
+                     nullptr;
+        } catch (BaseError const& error) {
+            ADD_FAILURE() << error.what();
+        }
+    });
+    EXPECT_EQ(cubes.load(), 2);
 }
 
 }  // namespace

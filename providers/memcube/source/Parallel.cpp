@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <exception>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -84,7 +85,11 @@ void forEachBlock(std::size_t count, unsigned threads,
         std::vector<std::jthread> helpers;
         helpers.reserve(threads - 1);
         for (unsigned worker = 1; worker < threads; ++worker) {
-            helpers.emplace_back(run, worker);
+            try {
+                helpers.emplace_back(run, worker);
+            } catch (std::system_error const&) {
+                break;  // Out of threads: those started and this one do the work.
+            }
         }
         run(0);
     }

@@ -186,11 +186,19 @@ support::Ref<MemResultSet> QueryEngine::evaluate(Layout const& layout) {
         throwResult(E_OUTOFMEMORY);
     }
     if (FactSource* const source = fCube.factSource()) {
-        // The source sums the cells; dropping empty tuples is the same as after a scan.
+        // The source sums the cells; dropping empty tuples is the same as after a scan. A cell
+        // number outside the grid would be taken apart into positions past the axes' ends.
         struct Sink final : CellSink {
+            explicit Sink(std::int64_t count) : count(count) {}
+            std::int64_t count;
             SparseCells cells;
-            void add(std::int64_t cell, double value) override { cells.add(cell, value); }
-        } sink;
+            void add(std::int64_t cell, double value) override {
+                if (cell < 0 || cell >= count) {
+                    throwResult(E_UNEXPECTED);
+                }
+                cells.add(cell, value);
+            }
+        } sink(fCellCount);
         source->aggregate(fCube, layout, sink);
         return finish(sink.cells);
     }

@@ -1,7 +1,6 @@
 #include <sqlcube/Connection.h>
 
 #include <charconv>
-#include <cstdio>
 #include <cstdlib>
 
 namespace sqlcube {
@@ -31,9 +30,11 @@ std::string toText(Value const& value) {
         return std::to_string(*integer);
     }
     if (auto const* real = std::get_if<double>(&value)) {
+        // The shortest text that reads back as the same double: a level value 0.1 names its
+        // member "0.1", and the text still selects the value exactly.
         char text[32];
-        std::snprintf(text, sizeof text, "%.17g", *real);
-        return text;
+        auto const end = std::to_chars(text, text + sizeof text, *real).ptr;
+        return std::string(text, end);
     }
     if (auto const* text = std::get_if<std::string>(&value)) {
         return *text;

@@ -5,6 +5,7 @@
 #include <libpq-fe.h>
 
 #include <cstring>
+#include <mutex>
 
 namespace sqlcube {
 
@@ -90,7 +91,9 @@ Value column_value(PGresult const* result, int row, int column) {
             if (std::strchr(text, '.') == nullptr && std::strchr(text, 'N') == nullptr) {
                 return std::int64_t{std::strtoll(text, nullptr, 10)};
             }
-            return std::strtod(text, nullptr);
+            // Others stay as the server wrote them: a decimal level value names its member and
+            // must select it again exactly, which a double's text would not.
+            return std::string(text, static_cast<std::size_t>(PQgetlength(result, row, column)));
         default:
             return std::string(text, static_cast<std::size_t>(PQgetlength(result, row, column)));
     }
@@ -197,11 +200,13 @@ public:
     Dialect const& dialect() const override { return postgresDialect(); }
 
     void execute(std::string const& sql) override {
+        reconnect_if_lost();
         ResultHandle const result(PQexec(fConnection.get(), sql.c_str()));
         check(fConnection.get(), result);
     }
 
     Rows query(std::string const& sql, std::span<Value const> parameters) override {
+        reconnect_if_lost();
         std::vector<std::string> texts;
         std::vector<char const*> pointers;
         texts.reserve(parameters.size());
@@ -237,11 +242,13 @@ public:
             sql += (i == 0 ? "" : ", ") + dialect().quote(columns[i]);
         }
         sql += ") FROM STDIN";
+        reconnect_if_lost();
         return std::make_unique<PostgresInserter>(fConnection.get(), sql);
     }
 
     // PQcancel is meant to be called from another thread than the one waiting for the result.
     void cancel() override {
+        std::lock_guard const lock(fCancelLock);
         if (fCancel != nullptr) {
             char message[256];
             PQcancel(fCancel.get(), message, sizeof message);
@@ -252,8 +259,25 @@ public:
 
 private:
     std::unique_ptr<PGconn, ConnectionDeleter> fConnection;
-    std::unique_ptr<PGcancel, CancelDeleter> fCancel;
+    // Replaced on reconnection while another thread may be cancelling.
+    std::mutex fCancelLock;
+    std::unique_ptr<PGcancel, CancelDeleter> fCancel;  // Guarded by fCancelLock.
     std::string fPath;
+
+    // A connection the server dropped (the error was raised then) is opened again by the next
+    // statement, so that one lost session does not leave the cube unusable. The cancel object
+    // names the server session, so it is renewed too.
+    void reconnect_if_lost() {
+        if (PQstatus(fConnection.get()) != CONNECTION_BAD) {
+            return;
+        }
+        PQreset(fConnection.get());
+        if (PQstatus(fConnection.get()) != CONNECTION_OK) {
+            raise(kConnectionLost, trimmed(PQerrorMessage(fConnection.get())));
+        }
+        std::lock_guard const lock(fCancelLock);
+        fCancel.reset(PQgetCancel(fConnection.get()));
+    }
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -169,18 +170,34 @@ std::string descriptionFile(std::string const& databasePath) {
 }
 
 void storeDescription(Connection& connection, SchemaDescription const& description) {
-    connection.execute("DROP TABLE IF EXISTS pova_cube");
-    connection.execute("CREATE TABLE pova_cube (description TEXT)");
+    // Each statement on its own leaves the old description or the new one, never none: the
+    // caller need not hold a transaction.
+    connection.execute("CREATE TABLE IF NOT EXISTS pova_cube (description TEXT)");
     Value const text = description.toXml();
-    connection.query(
-        "INSERT INTO pova_cube (description) VALUES (" + connection.dialect().placeholder(1) + ")",
-        std::span<Value const>(&text, 1));
+    std::string const value = "CAST(" + connection.dialect().placeholder(1) + " AS TEXT)";
+    connection.query("UPDATE pova_cube SET description = " + value,
+                     std::span<Value const>(&text, 1));
+    connection.query("INSERT INTO pova_cube (description) SELECT " + value +
+                         " WHERE NOT EXISTS (SELECT 1 FROM pova_cube)",
+                     std::span<Value const>(&text, 1));
 }
 
 void writeDescriptionFile(std::string const& path, SchemaDescription const& description) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << description.toXml();
-    if (!file.flush()) {
+    // Written beside it and renamed over it, so that a write cut short leaves the old file.
+    std::string const partial = path + ".partial";
+    std::error_code error;
+    {
+        std::ofstream file(partial, std::ios::binary | std::ios::trunc);
+        file << description.toXml();
+        if (!file.flush()) {
+            file.close();
+            std::filesystem::remove(partial, error);
+            raise(kDescriptionInvalid, "cannot write " + path);
+        }
+    }
+    std::filesystem::rename(partial, path, error);
+    if (error) {
+        std::filesystem::remove(partial, error);
         raise(kDescriptionInvalid, "cannot write " + path);
     }
 }

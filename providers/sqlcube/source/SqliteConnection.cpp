@@ -21,6 +21,10 @@ struct DatabaseDeleter {
     if (result == SQLITE_INTERRUPT) {
         raise(kQueryCancelled);
     }
+    // Found only on first use: the file is not a database, which is no fault of a statement.
+    if (result == SQLITE_NOTADB) {
+        raise(kDatabaseNotOpened, sqlite3_db_filename(db, "main"), sqlite3_errmsg(db));
+    }
     raise(kStatementRefused, sqlite3_errmsg(db));
 }
 

@@ -26,14 +26,21 @@ public:
 class MEMCUBE_API FactSource {
 public:
     virtual ~FactSource() = default;
+    FactSource(FactSource const&) = delete;
+    FactSource& operator=(FactSource const&) = delete;
     /// Adds every non-empty cell of the layout's cross join into the sink. The layout is
     /// valid (checked by the cube) and its members are the cube's. Failures are thrown as the
     /// source's own errors; the cube stays usable.
     virtual void aggregate(MemCube const& cube, Layout const& layout, CellSink& sink) = 0;
     /// The text of the last statement aggregate ran, or "".
     virtual std::string lastQuery() const { return {}; }
-    /// Interrupts an aggregate running on another thread; does nothing when none runs.
+    /// Interrupts an aggregate running on another thread; does nothing when none runs. The
+    /// source lives as long as the cubes that share it, so the calling thread holds a reference
+    /// to one of them meanwhile.
     virtual void cancel() {}
+
+protected:
+    FactSource() = default;
 };
 
 }  // namespace memcube

@@ -23,7 +23,8 @@ namespace sqlcube {
 // A parameter or result value: NULL, an integer, a double or UTF-8 text.
 using Value = std::variant<std::monostate, std::int64_t, double, std::string>;
 
-// A value's text: integers and doubles in the C locale, NULL as the empty string.
+// A value's text: integers and doubles in the C locale (a double in the shortest text that
+// reads back as it), NULL as the empty string.
 SQLCUBE_API std::string toText(Value const& value);
 
 class SQLCUBE_API Dialect {

@@ -63,7 +63,8 @@ SQLCUBE_API SchemaDescription describeSample();
 
 // The description file of a database file: "PATH.cube.xml".
 SQLCUBE_API std::string descriptionFile(std::string const& databasePath);
-// Replaces the database's pova_cube table with one holding the description.
+// Stores the description in the database's pova_cube table (made if missing) in place of the
+// one there.
 SQLCUBE_API void storeDescription(Connection& connection, SchemaDescription const& description);
 SQLCUBE_API void writeDescriptionFile(std::string const& path,
                                       SchemaDescription const& description);
