@@ -48,7 +48,7 @@ TEST_P(Connections, HostileNamesAreBoundAndCannotChangeTheStatement) {
     MemberRef const city{"Place", "City", {kNation, kCity}};
     MemberRef const cork{"Place", "City", {kNation, "Cork\ttab\\slash"}};
     QueryResult const result =
-        engine.run({{{{{nation, city, cork}}, true, {}, {}, {}}}, {}, {"Amount"}});
+        engine.run({{{{{nation, city, cork}}, true, {}, {}, {}, {}}}, {}, {"Amount"}});
     EXPECT_EQ(result.value({{nation}}, 0), 23);
     EXPECT_EQ(result.value({{city}}, 0), 12);
     EXPECT_EQ(result.value({{cork}}, 0), 11);

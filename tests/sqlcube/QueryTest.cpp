@@ -41,7 +41,7 @@ std::vector<MemberRef> categories() {
 MemberRef const kEurope = member("Customer", "Region", {"Europe"});
 QueryAxis axis(std::vector<std::vector<MemberRef>> nests, std::optional<AxisSort> sort = {},
                std::optional<std::size_t> top = {}, std::optional<Filter> filter = {}) {
-    return {std::move(nests), true, std::move(sort), top, std::move(filter)};
+    return {std::move(nests), true, std::move(sort), top, std::move(filter), {}};
 }
 QuerySpec query(std::vector<QueryAxis> axes, std::vector<MemberRef> slices,
                 std::vector<std::string> measures) {

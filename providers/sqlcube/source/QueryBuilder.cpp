@@ -14,8 +14,9 @@ struct Nest {
     std::size_t axis;
     std::size_t dimension;
     std::vector<MemberRef> const* members;
-    std::vector<int> levels;  // The distinct levels of its members, -1 for the all member.
-    std::size_t columnCount;  // Level columns: those of its deepest level.
+    std::vector<int> levels;       // The distinct levels of its members, -1 for the all member.
+    std::size_t columnCount;       // Level columns: those of its deepest level.
+    std::vector<int> wholeLevels;  // Levels of which it lists every member.
 };
 
 // Parameters in the order their placeholders appear in the text, as positional placeholders
@@ -126,11 +127,19 @@ SqlQuery QueryBuilder::build(QuerySpec const& spec) const {
         if (spec.axes[a].nests.empty()) {
             raise(kUnknownName, "no dimension on axis " + std::to_string(a));
         }
-        for (std::vector<MemberRef> const& members : spec.axes[a].nests) {
+        QueryAxis const& axis = spec.axes[a];
+        for (std::size_t n = 0; n < axis.nests.size(); ++n) {
+            std::vector<MemberRef> const& members = axis.nests[n];
             if (members.empty()) {
                 raise(kUnknownName, "an empty member list on axis " + std::to_string(a));
             }
-            Nest nest{a, dimension_of(members.front().dimension), &members, {}, 0};
+            Nest nest{a, dimension_of(members.front().dimension), &members, {}, 0, {}};
+            if (n < axis.wholeLevels.size()) {
+                for (std::string const& level : axis.wholeLevels[n]) {
+                    nest.wholeLevels.push_back(
+                        fDescription.dimensions[nest.dimension].levelIndex(level));
+                }
+            }
             for (MemberRef const& member : members) {
                 if (dimension_of(member.dimension) != nest.dimension) {
                     raise(kUnknownName, "dimension " + member.dimension + " in a nest of " +
@@ -268,7 +277,8 @@ SqlQuery QueryBuilder::build(QuerySpec const& spec) const {
         }
         for (std::size_t n = 0; n < nests.size(); ++n) {
             int const level = nests[n].levels[choice[n]];
-            if (level < 0) {
+            std::vector<int> const& whole = nests[n].wholeLevels;
+            if (level < 0 || std::find(whole.begin(), whole.end(), level) != whole.end()) {
                 continue;
             }
             std::string any;

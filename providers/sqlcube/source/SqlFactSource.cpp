@@ -5,6 +5,8 @@
 #include <pova/Hierarchy.h>
 #include <pova/Level.h>
 #include <pova/Member.h>
+#include <pova/MemberSet.h>
+#include <pova/support/Ref.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -45,7 +47,20 @@ std::string path_key(std::vector<std::string> const& path) {
 struct NestMap {
     std::vector<MemberRef> members;
     std::unordered_map<std::string, std::vector<std::int64_t>> offsets;
+    std::vector<std::string> wholeLevels;  // See QueryAxis::wholeLevels.
 };
+
+// The levels of which `listed` (distinct members per level) holds every member.
+std::vector<std::string> whole_levels(std::unordered_map<ZELT_o::Level*, LONG> const& listed) {
+    std::vector<std::string> names;
+    for (auto const& [level, count] : listed) {
+        auto const members = support::adopt(level->getMemberSet());
+        if (members->getCount() == count) {
+            names.push_back(level->getName().string());
+        }
+    }
+    return names;
+}
 
 }  // namespace
 
@@ -86,14 +101,20 @@ void SqlFactSource::aggregate(memcube::MemCube const& cube, memcube::Layout cons
                 }
             } else {
                 NestMap map;
+                std::unordered_map<ZELT_o::Level*, LONG> listed;
                 for (std::size_t p = 0; p < nest->size(); ++p) {
-                    MemberRef ref = member_ref(*(*nest)[p]);
+                    ZELT_o::Member const& member = *(*nest)[p];
+                    MemberRef ref = member_ref(member);
                     auto& offsets = map.offsets[path_key(ref.path)];
                     if (offsets.empty()) {
                         map.members.push_back(std::move(ref));
+                        if (member.getMemberType() != ZELT_o::Member::kAll) {
+                            ++listed[member.getLevel()];
+                        }
                     }
                     offsets.push_back(static_cast<std::int64_t>(p) * stride);
                 }
+                map.wholeLevels = whole_levels(listed);
                 nests.push_back(std::move(map));
             }
             stride *= static_cast<std::int64_t>(nest->size());
@@ -127,6 +148,7 @@ void SqlFactSource::aggregate(memcube::MemCube const& cube, memcube::Layout cons
         QueryAxis& axis = spec.axes.emplace_back();
         for (NestMap const& nest : nests) {
             axis.nests.push_back(nest.members);
+            axis.wholeLevels.push_back(nest.wholeLevels);
         }
     }
     spec.measures = measures;

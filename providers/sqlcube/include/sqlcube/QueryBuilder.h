@@ -53,6 +53,9 @@ struct QueryAxis {
     std::optional<AxisSort> sort;
     std::optional<std::size_t> top;  // Keep the first N tuples (after the sort).
     std::optional<MeasureFilter> filter;
+    // Per nest (may be shorter than `nests`): the names of the levels whose every member the
+    // nest lists. Those members select every fact, so the statement names none of them.
+    std::vector<std::vector<std::string>> wholeLevels;
 };
 
 struct QuerySpec {
