@@ -4,6 +4,8 @@
 
 #include <pova/pova_export.h>
 
+#include <functional>
+
 namespace ZELT_o {
 
 class Chunk;
@@ -14,6 +16,13 @@ public:
     /// Takes over one reference to `chunk`. Returns false to stop the delivery; `last` marks the
     /// final chunk of the request.
     virtual bool handleChunk(Chunk* chunk, bool last) = 0;
+    /// Called by a result set before slow work for the request (a database statement, say):
+    /// cancelling the request then runs `interrupt`, from the cancelling thread, so that the
+    /// work stops early. An empty function withdraws it; the result set withdraws it before
+    /// the work's objects go away. Returns false when the request is already cancelled: the
+    /// work should not start. A handler that cannot be cancelled keeps nothing and returns
+    /// true.
+    virtual bool onCancel(std::function<void()> interrupt);
     virtual ~ChunkHandler();
 
 protected:

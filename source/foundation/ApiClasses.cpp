@@ -65,6 +65,10 @@ Hierarchy::Listener::~Listener() = default;
 DimensionPart::~DimensionPart() = default;
 Queryable::~Queryable() = default;
 ChunkHandler::~ChunkHandler() = default;
+
+bool ChunkHandler::onCancel(std::function<void()> /*interrupt*/) {
+    return true;
+}
 ColumnInfo::~ColumnInfo() = default;
 ContextSpecification::~ContextSpecification() = default;
 Format::~Format() = default;

@@ -52,9 +52,25 @@ ZELT_o::Chunk* SynchronousChunkHandler::GetChunk() {
     return chunk;
 }
 
+bool SynchronousChunkHandler::onCancel(std::function<void()> interrupt) {
+    KobalSynchronized guard(fLock);
+    if (fCancelled) {
+        return false;
+    }
+    fInterrupt = std::move(interrupt);
+    return true;
+}
+
+// The interrupt runs under the lock, so a result set that withdraws it (which takes the lock)
+// knows that it is not running any more and may let its objects go.
 void SynchronousChunkHandler::CancelChunks() {
     KobalSynchronized guard(fLock);
     fCancelled = true;
+    if (fInterrupt) {
+        std::function<void()> const interrupt = std::move(fInterrupt);
+        fInterrupt = nullptr;
+        interrupt();
+    }
 }
 
 }  // namespace common

@@ -41,13 +41,14 @@ struct FakeResult final : ZELT_o::ViewResultSet {
     void markDiscarded(bool discarded) override { fDiscarded = discarded; }
     double getMinimum() const override { return -1; }
     double getMaximum() const override { return 7; }
-    void requestAxisChunks(ZELT_o::ChunkHandler*, LONG, LONG, LONG) override {}
+    void requestAxisChunks(ZELT_o::ChunkHandler* h, LONG, LONG, LONG) override { fAxisWork(h); }
     void requestCellChunks(ZELT_o::ChunkHandler* h, LONG first, LONG last) override {
         for (LONG i = first; i <= last && (fEach(i), h->handleChunk(new FakeChunk(i), false));) {
             fAccepted = ++i;
         }
     }
     std::function<void(LONG)> fEach = [](LONG) {};
+    std::function<void(ZELT_o::ChunkHandler*)> fAxisWork = [](ZELT_o::ChunkHandler*) {};
     LONG fAccepted = 0;
     bool fDiscarded = false;
 };
@@ -227,6 +228,35 @@ TEST(ChunkHandlerThreads, CancelledWhileChunksArrive) {
     for (LONG i = 0; i < 40; ++i) {  // the rest go with the handler
         EXPECT_EQ(support::adopt(handler.GetChunk())->getFirst(), i);
     }
+}
+
+// Slow work registered by the result set stops when another thread cancels; once cancelled, the
+// handler refuses new work and delivers nothing more.
+TEST(ChunkHandlerThreads, CancelInterruptsTheWorkTheResultSetRegistered) {
+    auto result = support::adopt(new FakeResult);
+    common::SynchronousChunkHandler handler(result.get(), 0, 0, 5);
+    std::atomic<bool> registered{false}, interrupted{false};
+    bool refusedAfterwards = false;
+    result->fAxisWork = [&](ZELT_o::ChunkHandler* h) {
+        EXPECT_TRUE(h->onCancel([&] { interrupted = true; }));
+        registered = true;
+        while (!interrupted) {
+            std::this_thread::yield();
+        }
+        refusedAfterwards = !h->onCancel({}) && !h->handleChunk(new FakeChunk(0), true);
+    };
+    testing_support::runTogether(2, [&](int t) {
+        if (t == 0) {
+            return handler.StartFetch();
+        }
+        while (!registered) {
+            std::this_thread::yield();
+        }
+        handler.CancelChunks();
+    });
+    EXPECT_TRUE(refusedAfterwards);
+    EXPECT_EQ(handler.GetChunk(), nullptr);
+    handler.CancelChunks();  // nothing left to interrupt
 }
 
 }  // namespace

@@ -5,7 +5,8 @@
 /// Built by the code that wants the data, started once with StartFetch, drained with GetChunk
 /// until it returns null, and deleted by that caller. The result set is borrowed: the caller
 /// keeps it alive while the handler fetches. CancelChunks may be called from any thread while
-/// chunks arrive; chunks that arrive afterwards are released at once and refused.
+/// chunks arrive; chunks that arrive afterwards are released at once and refused, and slow work
+/// the result set registered through onCancel is interrupted.
 #pragma once
 
 #include <basekit/KobalMutex.h>
@@ -16,6 +17,7 @@
 #include <pova/support/Ref.h>
 
 #include <deque>
+#include <functional>
 
 namespace ZELT_o {
 class ViewResultSet;
@@ -38,9 +40,11 @@ public:
     /// Queues the chunk (taking over its reference) and returns true; once cancelled, releases
     /// it and returns false so that the delivery stops. `last` is not used.
     bool handleChunk(ZELT_o::Chunk* chunk, bool last) override;
+    /// Keeps `interrupt` for CancelChunks; false, keeping nothing, once cancelled.
+    bool onCancel(std::function<void()> interrupt) override;
     /// The oldest queued chunk with its reference for the caller, or null when none is queued.
     ZELT_o::Chunk* GetChunk();
-    /// Refuses the chunks still to come (see above).
+    /// Refuses the chunks still to come and runs the interrupt registered (see above).
     void CancelChunks();
 
     /// Whether this is an axis request.
@@ -55,6 +59,7 @@ private:
     std::deque<support::Ref<ZELT_o::Chunk>> fQueue;  // Guarded by fQueueMutex.
     KobalMutex fLock;
     bool fCancelled = false;            // Guarded by fLock.
+    std::function<void()> fInterrupt;   // Guarded by fLock.
     ZELT_o::ViewResultSet* fResultSet;  // Borrowed: the caller outlives the fetch.
     LONG fAxis;
     LONG fFirst;

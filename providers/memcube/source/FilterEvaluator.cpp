@@ -16,6 +16,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -266,7 +268,6 @@ bool names_level_or_hierarchy(ZELT_o::Dimension const& dimension, PovaString con
 // The tuples of one result axis, and which of them are kept.
 struct AxisLines {
     MemResultSet::Axis const& axis;
-    std::vector<ZELT_o::Dimension*> const& onAxis;
     std::vector<char>& keep;
 
     ZELT_o::Member* member(std::size_t tuple, std::size_t position) const {
@@ -339,7 +340,7 @@ double run(Condition const& condition, std::vector<double>& stack, AxisLines con
 // cube, the combinations on axis 0 and the measures on axis 1.
 class MeasureTable {
 public:
-    MeasureTable(MemCube& cube, ZELT_o::Filter const& filter, Layout const& layout,
+    MeasureTable(MemCube& cube, Layout const& layout,
                  std::vector<std::vector<ZELT_o::Member*>> const& members,
                  std::vector<ZELT_o::Member*> const& measures) {
         fStrides.assign(members.size(), 1);
@@ -357,11 +358,6 @@ public:
         for (ZELT_o::Member* slice : layout.slices) {
             if (!slice->getDimension()->isMeasures()) {
                 query.slices.push_back(slice);
-            }
-        }
-        for (auto const& nest : members) {
-            if (!nest.empty() && nest.front()->getDimension()->isMeasures()) {
-                refuse(filter, "a filter on the Measures dimension cannot read a measure");
             }
         }
         fValues = cube.evaluate(query);
@@ -385,32 +381,88 @@ private:
     support::Ref<ZELT_o::ViewResultSet> fValues;
 };
 
-void apply_filter(MemCube& cube, ZELT_o::Filter const& filter, Layout const& layout,
-                  AxisLines const& lines) {
+// A filter of one result axis, compiled when the query was planned.
+struct PlannedFilter {
+    std::vector<std::size_t> positions;     // of the filter's dimensions on the axis
+    std::vector<PovaString> restrictions;   // per dimension: a level or hierarchy tested, or ""
+    std::vector<Condition> conditions;      // all must hold
+    std::vector<ZELT_o::Member*> measures;  // the measures the conditions read
+};
+
+// A tuple filter of one result axis: the tuples it lists, by their members' unique names.
+struct PlannedTupleFilter {
+    std::size_t start = 0;  // the position of its first dimension on the axis
+    std::size_t count = 0;
+    std::unordered_set<std::string> listed;
+};
+
+// The key of `count` members' unique names, as PlannedTupleFilter::listed holds them.
+template <class NameAt>
+std::string tuple_key(std::size_t count, NameAt name_at) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) {
+        text += name_at(i).string();
+        text += '\n';
+    }
+    return text;
+}
+
+std::optional<PlannedFilter> plan_filter(MemCube& cube, ZELT_o::Filter const& filter,
+                                         std::vector<ZELT_o::Dimension*> const& onAxis) {
+    PlannedFilter planned;
     std::vector<ZELT_o::Dimension*> const& dimensions = filter.getDimVec();
     std::vector<PovaString> const& restrictions = filter.getNameVec();
-    std::vector<std::size_t> positions;
+    bool measuresDimension = false;
     for (std::size_t i = 0; i < dimensions.size(); ++i) {
-        auto const it = std::find(lines.onAxis.begin(), lines.onAxis.end(), dimensions[i]);
-        if (it == lines.onAxis.end()) {
-            return;  // not this axis's filter after all
+        auto const it = std::find(onAxis.begin(), onAxis.end(), dimensions[i]);
+        if (it == onAxis.end()) {
+            return std::nullopt;  // not this axis's filter after all
         }
-        positions.push_back(static_cast<std::size_t>(it - lines.onAxis.begin()));
-        if (i < restrictions.size() && !restrictions[i].empty() &&
-            !names_level_or_hierarchy(*dimensions[i], restrictions[i])) {
-            refuse(filter, "\"" + restrictions[i].string() + "\" is no level or hierarchy of " +
+        planned.positions.push_back(static_cast<std::size_t>(it - onAxis.begin()));
+        measuresDimension = measuresDimension || dimensions[i]->isMeasures();
+        PovaString const restriction = i < restrictions.size() ? restrictions[i] : PovaString();
+        if (!restriction.empty() && !names_level_or_hierarchy(*dimensions[i], restriction)) {
+            refuse(filter, "\"" + restriction.string() + "\" is no level or hierarchy of " +
                                dimensions[i]->getName().string());
         }
+        planned.restrictions.push_back(restriction);
     }
-    std::vector<ZELT_o::Member*> measures;
-    Compiler compiler(cube, filter, lines.onAxis, measures);
-    std::vector<Condition> conditions;
+    Compiler compiler(cube, filter, onAxis, planned.measures);
     for (Expression* expression : filter.getExpressions()) {
-        conditions.push_back(compiler.compile(expression));
+        planned.conditions.push_back(compiler.compile(expression));
     }
-    if (conditions.empty()) {
-        return;
+    if (planned.conditions.empty()) {
+        return std::nullopt;
     }
+    if (measuresDimension && !planned.measures.empty()) {
+        refuse(filter, "a filter on the Measures dimension cannot read a measure");
+    }
+    return planned;
+}
+
+std::optional<PlannedTupleFilter> plan_tuple_filter(ZELT_o::Filter const& filter,
+                                                    std::vector<ZELT_o::Dimension*> const& onAxis) {
+    std::vector<ZELT_o::Dimension*> const& dimensions = filter.getDimVec();
+    std::vector<PovaString> const& names = filter.getNameVec();
+    PlannedTupleFilter planned;
+    planned.start = static_cast<std::size_t>(
+        std::search(onAxis.begin(), onAxis.end(), dimensions.begin(), dimensions.end()) -
+        onAxis.begin());
+    planned.count = dimensions.size();
+    if (planned.count == 0 || planned.start + planned.count > onAxis.size()) {
+        return std::nullopt;
+    }
+    for (std::size_t first = 0; first + planned.count <= names.size(); first += planned.count) {
+        planned.listed.insert(tuple_key(planned.count, [&](std::size_t i) { return names[first + i]; }));
+    }
+    return planned;
+}
+
+void apply_filter(MemCube& cube, PlannedFilter const& filter, Layout const& layout,
+                  AxisLines const& lines) {
+    std::vector<std::size_t> const& positions = filter.positions;
+    std::vector<PovaString> const& restrictions = filter.restrictions;
+    std::vector<ZELT_o::Member*> const& measures = filter.measures;
     // The distinct members of each of the filter's dimensions on the axis.
     auto const length = static_cast<std::size_t>(lines.axis.length);
     std::vector<std::vector<ZELT_o::Member*>> members(positions.size());
@@ -423,7 +475,7 @@ void apply_filter(MemCube& cube, ZELT_o::Filter const& filter, Layout const& lay
             }
         }
     }
-    MeasureTable const table(cube, filter, layout, members, measures);
+    MeasureTable const table(cube, layout, members, measures);
     std::vector<double> values(measures.size());
     std::vector<double> stack;
     for (std::size_t t = 0; t < length; ++t) {
@@ -445,7 +497,7 @@ void apply_filter(MemCube& cube, ZELT_o::Filter const& filter, Layout const& lay
             continue;
         }
         table.read(combination, values);
-        for (Condition const& condition : conditions) {
+        for (Condition const& condition : filter.conditions) {
             if (run(condition, stack, lines, t, values) == 0) {
                 lines.keep[t] = 0;
                 break;
@@ -454,30 +506,11 @@ void apply_filter(MemCube& cube, ZELT_o::Filter const& filter, Layout const& lay
     }
 }
 
-void apply_tuple_filter(ZELT_o::Filter const& filter, AxisLines const& lines) {
-    std::vector<ZELT_o::Dimension*> const& dimensions = filter.getDimVec();
-    std::vector<PovaString> const& names = filter.getNameVec();
-    auto const start =
-        static_cast<std::size_t>(std::search(lines.onAxis.begin(), lines.onAxis.end(),
-                                             dimensions.begin(), dimensions.end()) -
-                                 lines.onAxis.begin());
-    std::size_t const count = dimensions.size();
-    auto const key = [count](auto name_at) {
-        std::string text;
-        for (std::size_t i = 0; i < count; ++i) {
-            text += name_at(i).string();
-            text += '\n';
-        }
-        return text;
-    };
-    std::unordered_set<std::string> listed;
-    for (std::size_t first = 0; first + count <= names.size(); first += count) {
-        listed.insert(key([&](std::size_t i) { return names[first + i]; }));
-    }
+void apply_tuple_filter(PlannedTupleFilter const& filter, AxisLines const& lines) {
     auto const length = static_cast<std::size_t>(lines.axis.length);
     for (std::size_t t = 0; t < length; ++t) {
-        if (lines.keep[t] != 0 && listed.count(key([&](std::size_t i) {
-                return lines.member(t, start + i)->getUniqueName();
+        if (lines.keep[t] != 0 && filter.listed.count(tuple_key(filter.count, [&](std::size_t i) {
+                return lines.member(t, filter.start + i)->getUniqueName();
             })) != 0) {
             lines.keep[t] = 0;
         }
@@ -559,38 +592,72 @@ support::Ref<ZELT_o::ViewResultSet> rebuild(MemCube& cube, MemResultSet const& r
 
 }  // namespace
 
-support::Ref<ZELT_o::ViewResultSet> applyFilters(MemCube& cube, common::ViewpointCommon& viewpoint,
-                                                 Layout const& layout,
-                                                 std::vector<LONG> const& viewAxes,
-                                                 support::Ref<ZELT_o::ViewResultSet> result) {
-    auto const* computed = dynamic_cast<MemResultSet const*>(result.get());
-    if (computed == nullptr || viewAxes.size() != layout.axes.size()) {
-        return result;
+struct FilterPlan {
+    struct Axis {
+        std::vector<PlannedFilter> filters;
+        std::vector<PlannedTupleFilter> tupleFilters;
+    };
+    std::vector<Axis> axes;  // one per result axis
+};
+
+std::shared_ptr<FilterPlan const> planFilters(MemCube& cube, common::ViewpointCommon& viewpoint,
+                                              Layout const& layout,
+                                              std::vector<LONG> const& viewAxes) {
+    if (viewAxes.size() != layout.axes.size()) {
+        return nullptr;
     }
-    std::vector<std::vector<char>> keep(viewAxes.size());
-    bool removed = false;
+    auto plan = std::make_shared<FilterPlan>();
+    plan->axes.resize(viewAxes.size());
+    bool any = false;
     std::vector<LONG> ids;
     for (std::size_t r = 0; r < viewAxes.size(); ++r) {
-        MemResultSet::Axis const& axis = computed->axis(static_cast<LONG>(r));
-        keep[r].assign(static_cast<std::size_t>(axis.length), 1);
         // A copy: what the filters ask of the viewpoint may change its state.
         std::vector<ZELT_o::Dimension*> const onAxis = viewpoint.getAxisDimensions(viewAxes[r]);
-        if (onAxis.size() != static_cast<std::size_t>(axis.depth)) {
+        if (onAxis.size() != layout.axes[r].nests.size()) {
             continue;
         }
-        AxisLines const lines{axis, onAxis, keep[r]};
+        FilterPlan::Axis& axis = plan->axes[r];
         ZELT_o::Filter* filter = nullptr;
         viewpoint.getAvailableFilters(ids, viewAxes[r]);
         for (LONG id : ids) {
             viewpoint.getFilter(id, &filter, -1);
-            apply_filter(cube, *filter, layout, lines);
+            if (auto planned = plan_filter(cube, *filter, onAxis)) {
+                axis.filters.push_back(std::move(*planned));
+            }
         }
         viewpoint.getAvailableTupleFilters(ids, viewAxes[r]);
         for (LONG id : ids) {
             viewpoint.getFilter(id, &filter, viewAxes[r]);
             if (filter->isValid() && filter->validate(&viewpoint)) {
-                apply_tuple_filter(*filter, lines);
+                if (auto planned = plan_tuple_filter(*filter, onAxis)) {
+                    axis.tupleFilters.push_back(std::move(*planned));
+                }
             }
+        }
+        any = any || !axis.filters.empty() || !axis.tupleFilters.empty();
+    }
+    return any ? plan : nullptr;
+}
+
+support::Ref<ZELT_o::ViewResultSet> applyFilters(MemCube& cube, FilterPlan const* plan,
+                                                 Layout const& layout,
+                                                 support::Ref<ZELT_o::ViewResultSet> result) {
+    auto const* computed = dynamic_cast<MemResultSet const*>(result.get());
+    if (plan == nullptr || computed == nullptr ||
+        static_cast<std::size_t>(computed->getAxisCount()) != plan->axes.size()) {
+        return result;
+    }
+    std::vector<std::vector<char>> keep(plan->axes.size());
+    bool removed = false;
+    for (std::size_t r = 0; r < plan->axes.size(); ++r) {
+        MemResultSet::Axis const& axis = computed->axis(static_cast<LONG>(r));
+        keep[r].assign(static_cast<std::size_t>(axis.length), 1);
+        AxisLines const lines{axis, keep[r]};
+        for (PlannedFilter const& filter : plan->axes[r].filters) {
+            apply_filter(cube, filter, layout, lines);
+        }
+        for (PlannedTupleFilter const& filter : plan->axes[r].tupleFilters) {
+            apply_tuple_filter(filter, lines);
         }
         removed = removed || std::find(keep[r].begin(), keep[r].end(), 0) != keep[r].end();
     }

@@ -1,12 +1,12 @@
 #include "MemViewpoint.h"
 
-#include "FilterEvaluator.h"
+#include "DeferredResultSet.h"
 #include "MemDimension.h"
 #include "MemHierarchy.h"
 #include "MemMember.h"
 #include "MemMemberSet.h"
 #include "QueryEngine.h"
-#include "SortOrder.h"
+#include "QueryPlan.h"
 
 #include <memcube/MemCube.h>
 #include <pova/Dimension.h>
@@ -57,13 +57,6 @@ std::vector<LONG> result_axes(ZELT_o::Viewpoint& viewpoint) {
     return axes;
 }
 
-// The lines the viewpoint's filters exclude leave the result of its layout.
-support::Ref<ZELT_o::ViewResultSet> apply_filters(MemCube& cube, common::ViewpointCommon& viewpoint,
-                                                  Layout const& layout,
-                                                  support::Ref<ZELT_o::ViewResultSet> result) {
-    return applyFilters(cube, viewpoint, layout, result_axes(viewpoint), std::move(result));
-}
-
 }  // namespace
 
 MemViewpoint::MemViewpoint(common::ViewpointCommon& viewpoint)
@@ -75,9 +68,17 @@ ZELT_o::ViewResultSet* MemViewpoint::query(
     if (fCube == nullptr) {
         return nullptr;
     }
-    Layout const layout = layoutOf(viewpoint());
-    auto result = apply_filters(*fCube, viewpoint(), layout, fCube->evaluate(layout));
-    return orderBySorts(*fCube, viewpoint(), result_axes(viewpoint()), std::move(result)).detach();
+    QueryPlan plan;
+    plan.layout = layoutOf(viewpoint());
+    std::vector<LONG> const axes = result_axes(viewpoint());
+    plan.filters = planFilters(*fCube, viewpoint(), plan.layout, axes);
+    plan.sorts = planSorts(viewpoint(), axes);
+    // Cells from a database are computed when first asked for, so that a chunk request can be
+    // cancelled while its statement runs. A layout that cannot be computed fails here and now.
+    if (fCube->factSource() != nullptr && fCube->canEvaluate(plan.layout)) {
+        return new DeferredResultSet(support::retain(fCube), std::move(plan));
+    }
+    return computeQuery(*fCube, plan).detach();
 }
 
 bool MemViewpoint::isInError() const {

@@ -18,12 +18,6 @@ namespace memcube {
 
 namespace {
 
-struct AxisOrder {
-    bool sorted = false;
-    bool descending = false;
-    bool flat = false;
-};
-
 // A line's value: the sum of its counted cells, and whether it has any.
 struct Key {
     double sum = 0;
@@ -43,7 +37,6 @@ bool lower(Key const& a, Key const& b) {
     return a.present && a.sum < b.sum;
 }
 
-// The first applied sort of the axis (lowest Index) with its applied modifiers.
 AxisOrder order_of(ZELT_o::Viewpoint& viewpoint, LONG axis) {
     AxisOrder order;
     std::vector<LONG> ids;
@@ -213,22 +206,24 @@ std::vector<LONG> nested_order(MemResultSet::Axis const& axis, std::vector<Key> 
 
 }  // namespace
 
-support::Ref<ZELT_o::ViewResultSet> orderBySorts(MemCube& cube, ZELT_o::Viewpoint& viewpoint,
-                                                 std::vector<LONG> const& resultAxes,
+std::vector<AxisOrder> planSorts(ZELT_o::Viewpoint& viewpoint, std::vector<LONG> const& resultAxes) {
+    std::vector<AxisOrder> orders;
+    for (LONG const axis : resultAxes) {
+        orders.push_back(order_of(viewpoint, axis));
+    }
+    return orders;
+}
+
+support::Ref<ZELT_o::ViewResultSet> orderBySorts(MemCube& cube, std::vector<AxisOrder> const& orders,
                                                  support::Ref<ZELT_o::ViewResultSet> result) {
     auto const* computed = dynamic_cast<MemResultSet const*>(result.get());
     if (computed == nullptr) {
         return result;
     }
     std::size_t const count =
-        std::min(resultAxes.size(), static_cast<std::size_t>(computed->getAxisCount()));
-    std::vector<AxisOrder> orders(count);
-    bool any = false;
-    for (std::size_t a = 0; a < count; ++a) {
-        orders[a] = order_of(viewpoint, resultAxes[a]);
-        any = any || orders[a].sorted;
-    }
-    if (!any) {
+        std::min(orders.size(), static_cast<std::size_t>(computed->getAxisCount()));
+    if (std::none_of(orders.begin(), orders.begin() + static_cast<std::ptrdiff_t>(count),
+                     [](AxisOrder const& order) { return order.sorted; })) {
         return result;
     }
 
