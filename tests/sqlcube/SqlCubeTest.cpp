@@ -2,8 +2,12 @@
 #include "support/Threads.h"
 
 #include <basekit/BaseError.h>
+#include <pova/Factories.h>
 #include <pova/Member.h>
+#include <pova/PropertySpecification.h>
 #include <pova/ViewResultSet.h>
+#include <pova/Viewpoint.h>
+#include <pova/common/SynchronousChunkHandler.h>
 #include <sqlcube/Errors.h>
 #include <sqlcube/SampleLoader.h>
 #include <sqlcube/SqlCube.h>
@@ -195,6 +199,75 @@ TEST(SqlCubeThreads, TwoMakingsOfOneSampleAtOnceBothSucceed) {
         }
     });
     EXPECT_EQ(cubes.load(), 2);
+}
+
+// The database behind a cube, whose statements, once armed, are one that never ends by itself.
+class EndlessWhenArmed final : public sqlcube::Connection {
+public:
+    EndlessWhenArmed(std::unique_ptr<sqlcube::Connection> real, std::string endless)
+        : fReal(std::move(real)), fEndless(std::move(endless)) {}
+    sqlcube::Dialect const& dialect() const override { return fReal->dialect(); }
+    void execute(std::string const& sql) override { fReal->execute(sql); }
+    sqlcube::Rows query(std::string const& sql,
+                        std::span<sqlcube::Value const> parameters) override {
+        return fArmed ? fReal->query(fEndless) : fReal->query(sql, parameters);
+    }
+    std::unique_ptr<sqlcube::Inserter> inserter(std::string const& table,
+                                                std::vector<std::string> const& columns) override {
+        return fReal->inserter(table, columns);
+    }
+    void cancel() override { fReal->cancel(); }
+    std::string const& path() const override { return fReal->path(); }
+
+    std::atomic<bool> fArmed{false};
+
+private:
+    std::unique_ptr<sqlcube::Connection> fReal;
+    std::string fEndless;
+};
+
+class SqlCubeCancelThreads : public sqlcube_test::Backend {};
+SQLCUBE_ON_BOTH_BACKENDS(SqlCubeCancelThreads);
+
+// A client cancelling its chunk request from another thread interrupts the statement the
+// request waits on; the request delivers nothing, and the next one is answered.
+TEST_P(SqlCubeCancelThreads, CancellingAChunkRequestInterruptsItsStatement) {
+    auto db = sqlcube_test::freshDatabase(GetParam(), "cancel");
+    sqlcube::createSampleDatabase(*db, sqlcube_test::kSampleFacts);
+    auto endless = std::make_unique<EndlessWhenArmed>(
+        std::move(db), GetParam() == sqlcube_test::Kind::kSqlite
+                           ? "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) "
+                             "SELECT COUNT(*) FROM n"
+                           : "SELECT pg_sleep(600)");
+    EndlessWhenArmed& connection = *endless;
+    auto const cube = sqlcube::openCube(std::move(endless));
+    auto const viewpoint = support::adopt(createCommonViewpoint());
+    viewpoint->setCube(cube.get(), 2, 1);
+    std::vector<ZELT_o::PropertySpecification> properties;
+    connection.fArmed = true;
+    auto result = support::adopt(viewpoint->query(&properties));
+    common::SynchronousChunkHandler handler(result.get(), 0, 0);
+    auto const start = std::chrono::steady_clock::now();
+    std::atomic<bool> fetched{false};
+    testing_support::runTogether(2, [&](int t) {
+        if (t == 0) {
+            handler.StartFetch();
+            fetched = true;
+            return;
+        }
+        // Until the statement runs, a cancellation of the request may come before it (and
+        // keep it from starting) or find nothing to interrupt; either way the fetch ends.
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        handler.CancelChunks();
+    });
+    EXPECT_TRUE(fetched);
+    EXPECT_EQ(handler.GetChunk(), nullptr);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+    connection.fArmed = false;
+    viewpoint->dropLastQuery();
+    result = support::adopt(viewpoint->query(&properties));
+    EXPECT_GT(result->getItemCount(), 0);
+    viewpoint->setCube(nullptr, 2, 1);
 }
 
 }  // namespace

@@ -453,7 +453,8 @@ std::optional<PlannedTupleFilter> plan_tuple_filter(ZELT_o::Filter const& filter
         return std::nullopt;
     }
     for (std::size_t first = 0; first + planned.count <= names.size(); first += planned.count) {
-        planned.listed.insert(tuple_key(planned.count, [&](std::size_t i) { return names[first + i]; }));
+        planned.listed.insert(
+            tuple_key(planned.count, [&](std::size_t i) { return names[first + i]; }));
     }
     return planned;
 }

@@ -206,7 +206,8 @@ std::vector<LONG> nested_order(MemResultSet::Axis const& axis, std::vector<Key> 
 
 }  // namespace
 
-std::vector<AxisOrder> planSorts(ZELT_o::Viewpoint& viewpoint, std::vector<LONG> const& resultAxes) {
+std::vector<AxisOrder> planSorts(ZELT_o::Viewpoint& viewpoint,
+                                 std::vector<LONG> const& resultAxes) {
     std::vector<AxisOrder> orders;
     for (LONG const axis : resultAxes) {
         orders.push_back(order_of(viewpoint, axis));
@@ -214,7 +215,8 @@ std::vector<AxisOrder> planSorts(ZELT_o::Viewpoint& viewpoint, std::vector<LONG>
     return orders;
 }
 
-support::Ref<ZELT_o::ViewResultSet> orderBySorts(MemCube& cube, std::vector<AxisOrder> const& orders,
+support::Ref<ZELT_o::ViewResultSet> orderBySorts(MemCube& cube,
+                                                 std::vector<AxisOrder> const& orders,
                                                  support::Ref<ZELT_o::ViewResultSet> result) {
     auto const* computed = dynamic_cast<MemResultSet const*>(result.get());
     if (computed == nullptr) {

@@ -30,7 +30,8 @@ std::vector<AxisOrder> planSorts(ZELT_o::Viewpoint& viewpoint, std::vector<LONG>
 
 // Returns `result` itself when no order sorts any of its axes, else a new result set of the
 // same tuples and cells in the new order.
-support::Ref<ZELT_o::ViewResultSet> orderBySorts(MemCube& cube, std::vector<AxisOrder> const& orders,
+support::Ref<ZELT_o::ViewResultSet> orderBySorts(MemCube& cube,
+                                                 std::vector<AxisOrder> const& orders,
                                                  support::Ref<ZELT_o::ViewResultSet> result);
 
 }  // namespace memcube

@@ -7,6 +7,7 @@
 #include <pova/Member.h>
 #include <pova/MemberSet.h>
 #include <pova/support/Ref.h>
+#include <sqlcube/Errors.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -69,6 +70,10 @@ SqlFactSource::SqlFactSource(std::unique_ptr<Connection> connection, SchemaDescr
 
 void SqlFactSource::aggregate(memcube::MemCube const& cube, memcube::Layout const& layout,
                               memcube::CellSink& sink) {
+    std::uint64_t const cancels = [this] {
+        std::lock_guard const lock(fCancelMutex);
+        return fCancels;
+    }();
     std::vector<NestMap> nests;
     // The measures the query computes, and for each the cell offsets that take it.
     std::vector<std::string> measures;
@@ -157,6 +162,11 @@ void SqlFactSource::aggregate(memcube::MemCube const& cube, memcube::Layout cons
     {
         std::lock_guard const running(fRunning);
         try {
+            std::unique_lock cancelled(fCancelMutex);
+            if (fCancels != cancels) {
+                raise(kQueryCancelled);
+            }
+            cancelled.unlock();
             result = fEngine.run(spec);
         } catch (...) {
             std::lock_guard const last(fLastMutex);
@@ -207,6 +217,8 @@ std::string SqlFactSource::lastQuery() const {
 }
 
 void SqlFactSource::cancel() {
+    std::lock_guard const lock(fCancelMutex);
+    ++fCancels;
     fConnection->cancel();
 }
 

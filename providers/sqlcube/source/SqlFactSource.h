@@ -7,6 +7,7 @@
 #include <sqlcube/Connection.h>
 #include <sqlcube/SqlEngine.h>
 
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -20,12 +21,19 @@ public:
     void aggregate(memcube::MemCube const& cube, memcube::Layout const& layout,
                    memcube::CellSink& sink) override;
     std::string lastQuery() const override;
+    // Interrupts the aggregates begun before the call: the running statement, and the
+    // statements of those still waiting for the connection, which then do not start.
     void cancel() override;
 
 private:
     std::unique_ptr<Connection> fConnection;
     // The connection serves one thread at a time: aggregates wait for each other.
     std::mutex fRunning;
+    // Counts cancel() calls; an aggregate that sees it change before its statement starts
+    // raises kQueryCancelled. Taken with the check, so that a cancel either comes before the
+    // check or finds the statement started.
+    std::mutex fCancelMutex;
+    std::uint64_t fCancels = 0;  // Guarded by fCancelMutex.
     SqlEngine fEngine;
     mutable std::mutex fLastMutex;
     std::string fLastQuery;

@@ -34,9 +34,10 @@ public:
     virtual void aggregate(MemCube const& cube, Layout const& layout, CellSink& sink) = 0;
     /// The text of the last statement aggregate ran, or "".
     virtual std::string lastQuery() const { return {}; }
-    /// Interrupts an aggregate running on another thread; does nothing when none runs. The
-    /// source lives as long as the cubes that share it, so the calling thread holds a reference
-    /// to one of them meanwhile.
+    /// Interrupts the aggregates running on other threads, which then throw; a source may also
+    /// stop those begun but not yet at their statement. Does nothing when none runs. A result
+    /// set's chunk request calls it when its handler is cancelled. The source lives as long as
+    /// the cubes that share it, so the calling thread holds a reference to one of them.
     virtual void cancel() {}
 
 protected:
