@@ -192,6 +192,25 @@ std::vector<std::pair<char const*, std::function<void(Steps&)>>> const kStates =
          s.filter(1, "[Measures].[Revenue] > 70000000 AND [Measures].[Revenue] < 200000000");
          s.sort(1, false);
      }},
+    {"top rows",
+     [](Steps& s) {
+         s.members("Customer", {"Algeria", "Kenya", "Peru", "Japan", "Iran", "France", "China"});
+         s.filter(1, "TopCount( [Customer] , 3 , [Measures].[Revenue] )");
+     }},
+    {"bottom nested rows, sorted",
+     [](Steps& s) {
+         s.run([](auto& c) { c.MoveDimensions(2, 0, 1, 1); });
+         s.filter(1, "BottomCount( [Customer] , 4 , [Measures].[Quantity] )");
+         s.sort(1, true);
+     }},
+    {"top of the filtered",
+     [](Steps& s) {
+         s.members("Date", {"1993-Q1", "1993-Q2", "1993-Q3", "1993-Q4", "1994-Q1", "1994-Q2",
+                            "1994-Q3", "1994-Q4"});
+         s.run([](auto& c) { c.SwapDimensions(0, 0, 1, 0); });
+         s.filter(1, "[Measures].[Revenue] > 83000000");
+         s.filter(1, "BottomCount( [Date] , 2 , [Measures].[Revenue] )");
+     }},
 };
 
 TEST(Differential, MemorySqliteAndPostgresGiveTheSameGrids) {

@@ -528,6 +528,13 @@ TEST_F(MemcubeFilterTest, FilteredGridsCheckedByHand) {
         {"IsAncestor( [P].[X] , CurrentMember( [P] ) )", "", "x1 x2 | r1 r2 | 10 50 20 - "},
         {"NOT ( [P] Is [P].[X] ) AND [Measures].[Units] >= 5", "",
          "x1 Y y1 | r1 r2 | 10 5 5 20 100 100 "},
+        // Ranks keep the best lines in their order; ties go to the first line.
+        {"TopCount( [P] , 1 , [Measures].[Sales] )", "", "Y | r1 r2 | 5 100 "},
+        {"BottomCount( [P] , 2 , [Measures].[Units] )", "", "x1 x2 | r1 r2 | 10 50 20 - "},
+        {"TopCount( [P] , 2 )", "", "X x1 | r1 r2 | 60 10 20 20 "},
+        {"TopCount( [P] , 1 , - [Measures].[Sales] )", "[P].[Item]",
+         "X x1 Y | r1 r2 | 60 10 5 20 20 100 "},
+        {"TopCount( [P] , 0 , [Measures].[Sales] )", "", "| r1 r2 | "},
     };
     for (Case const& test : cases) {
         SCOPED_TRACE(test.text != nullptr ? test.text : "no filter");
@@ -567,9 +574,12 @@ TEST_F(MemcubeFilterTest, TupleFiltersEmptyLinesAndRefusals) {
     swapped->dropLastQuery();
     EXPECT_EQ(grid(*swapped), "X x1 x2 Y y1 | r1 r2 | 60 10 50 5 5 20 20 - 100 100 ");
 
-    Ref refused = shop();
-    add(*refused, *filterOn({fP}, "[Measures].[Sales] + 1 > 3"));
-    EXPECT_EQ(codeOf([&] { grid(*refused); }), kNotEvaluated);
+    for (char const* text : {"[Measures].[Sales] + 1 > 3", "TopCount( [R] , 1 )",
+                             "TopCount( [P] , 1.5 )", "BottomCount( [P] , -1 )"}) {
+        Ref refused = shop();
+        add(*refused, *filterOn({fP}, text));
+        EXPECT_EQ(codeOf([&] { grid(*refused); }), kNotEvaluated) << text;
+    }
 }
 
 }  // namespace

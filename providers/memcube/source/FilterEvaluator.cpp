@@ -21,6 +21,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <variant>
 
 namespace memcube {
 
@@ -50,6 +51,17 @@ struct Step {
     ZELT_o::Member const* member = nullptr;  // kIs*
 };
 using Condition = std::vector<Step>;
+
+// `TopCount( set , n [, value] )` and `BottomCount`: a filter expression that keeps the n lines
+// with the highest (lowest) values, rather than testing each line.
+struct Rank {
+    std::size_t count = 0;
+    bool top = true;
+    Condition value;  // empty: the lines' own order
+};
+
+// One expression of a filter: a condition every line must meet, or a rank.
+using Test = std::variant<Condition, Rank>;
 
 bool is_comparison(LONG kind) {
     return kind >= Expression::kEqual && kind <= Expression::kGreaterEqual;
@@ -135,6 +147,43 @@ public:
             }
         }
         return steps;
+    }
+
+    // A rank, or nothing when the expression is not TopCount or BottomCount.
+    std::optional<Rank> rank(Expression* root) {
+        while (root != nullptr &&
+               (root->getType() == Expression::kParenthesis ||
+                root->getType() == Expression::kParenthesisB) &&
+               root->getExpressions().size() == 1) {
+            root = root->getExpressions().front();
+        }
+        if (root == nullptr || (root->getType() != Expression::kTopCount &&
+                                root->getType() != Expression::kBottomCount)) {
+            return std::nullopt;
+        }
+        std::vector<Expression*> const& arguments = root->getExpressions();
+        if (arguments.size() < 2 || arguments.size() > 3 || arguments[0] == nullptr ||
+            arguments[1] == nullptr) {
+            refuse(fFilter, "TopCount and BottomCount take a set, a count and a value");
+        }
+        ZELT_o::Dimension* ranked = dimension(*arguments[0]);
+        if (ranked == nullptr ||
+            std::find(fOnAxis.begin(), fOnAxis.end(), ranked) == fOnAxis.end()) {
+            refuse(fFilter, "the set ranked must be a dimension on the filtered axis");
+        }
+        double const count =
+            arguments[1]->getType() == Expression::kNumber ? number(*arguments[1]) : -1;
+        if (!(count >= 0 && count <= 1e9) ||
+            count != static_cast<double>(static_cast<std::size_t>(count))) {
+            refuse(fFilter, "the count of TopCount or BottomCount must be a whole number from 0");
+        }
+        Rank rank;
+        rank.count = static_cast<std::size_t>(count);
+        rank.top = root->getType() == Expression::kTopCount;
+        if (arguments.size() == 3) {
+            rank.value = compile(arguments[2]);
+        }
+        return rank;
     }
 
 private:
@@ -385,8 +434,8 @@ private:
 struct PlannedFilter {
     std::vector<std::size_t> positions;     // of the filter's dimensions on the axis
     std::vector<PovaString> restrictions;   // per dimension: a level or hierarchy tested, or ""
-    std::vector<Condition> conditions;      // all must hold
-    std::vector<ZELT_o::Member*> measures;  // the measures the conditions read
+    std::vector<Test> tests;                // applied in order, each to the lines still kept
+    std::vector<ZELT_o::Member*> measures;  // the measures the tests read
 };
 
 // A tuple filter of one result axis: the tuples it lists, by their members' unique names.
@@ -429,9 +478,13 @@ std::optional<PlannedFilter> plan_filter(MemCube& cube, ZELT_o::Filter const& fi
     }
     Compiler compiler(cube, filter, onAxis, planned.measures);
     for (Expression* expression : filter.getExpressions()) {
-        planned.conditions.push_back(compiler.compile(expression));
+        if (std::optional<Rank> rank = compiler.rank(expression)) {
+            planned.tests.emplace_back(std::move(*rank));
+        } else {
+            planned.tests.emplace_back(compiler.compile(expression));
+        }
     }
-    if (planned.conditions.empty()) {
+    if (planned.tests.empty()) {
         return std::nullopt;
     }
     if (measuresDimension && !planned.measures.empty()) {
@@ -477,31 +530,60 @@ void apply_filter(MemCube& cube, PlannedFilter const& filter, Layout const& layo
         }
     }
     MeasureTable const table(cube, layout, members, measures);
-    std::vector<double> values(measures.size());
-    std::vector<double> stack;
+    // The lines the filter tests, with the combination of members each stands for.
+    std::vector<std::size_t> tested;
+    std::vector<std::size_t> combinationOf(length);
     for (std::size_t t = 0; t < length; ++t) {
-        if (lines.keep[t] == 0) {
-            continue;
-        }
-        std::size_t combination = 0;
-        bool tested = true;
+        bool restricted = false;
         for (std::size_t i = 0; i < positions.size(); ++i) {
             ZELT_o::Member const* m = lines.member(t, positions[i]);
-            if (i < restrictions.size() && !restrictions[i].empty() &&
-                m->getLevel()->getUniqueName() != restrictions[i] &&
-                m->getHierarchy()->getUniqueName() != restrictions[i]) {
-                tested = false;
-            }
-            combination += numbers[i].at(lines.member(t, positions[i])) * table.strides()[i];
+            restricted = restricted || (!restrictions[i].empty() &&
+                                        m->getLevel()->getUniqueName() != restrictions[i] &&
+                                        m->getHierarchy()->getUniqueName() != restrictions[i]);
+            combinationOf[t] += numbers[i].at(lines.member(t, positions[i])) * table.strides()[i];
         }
-        if (!tested) {
+        if (!restricted) {
+            tested.push_back(t);
+        }
+    }
+    std::vector<double> values(measures.size());
+    std::vector<double> stack;
+    for (Test const& test : filter.tests) {
+        if (auto const* condition = std::get_if<Condition>(&test)) {
+            for (std::size_t const t : tested) {
+                if (lines.keep[t] != 0) {
+                    table.read(combinationOf[t], values);
+                    lines.keep[t] = run(*condition, stack, lines, t, values) != 0 ? 1 : 0;
+                }
+            }
             continue;
         }
-        table.read(combination, values);
-        for (Condition const& condition : filter.conditions) {
-            if (run(condition, stack, lines, t, values) == 0) {
+        // The combinations of the kept lines in the order they first appear, ranked.
+        Rank const& rank = std::get<Rank>(test);
+        std::vector<std::pair<std::size_t, double>> ranked;  // combination, value
+        std::unordered_map<std::size_t, std::size_t> place;  // combination -> index in ranked
+        for (std::size_t const t : tested) {
+            if (lines.keep[t] != 0 && place.emplace(combinationOf[t], ranked.size()).second) {
+                double value = 0;
+                if (!rank.value.empty()) {
+                    table.read(combinationOf[t], values);
+                    value = run(rank.value, stack, lines, t, values);
+                }
+                ranked.emplace_back(combinationOf[t], value);
+            }
+        }
+        if (!rank.value.empty()) {
+            std::stable_sort(ranked.begin(), ranked.end(), [&rank](auto const& a, auto const& b) {
+                return rank.top ? a.second > b.second : a.second < b.second;
+            });
+        }
+        std::unordered_set<std::size_t> best;
+        for (std::size_t i = 0; i < std::min(rank.count, ranked.size()); ++i) {
+            best.insert(ranked[i].first);
+        }
+        for (std::size_t const t : tested) {
+            if (best.count(combinationOf[t]) == 0) {
                 lines.keep[t] = 0;
-                break;
             }
         }
     }
