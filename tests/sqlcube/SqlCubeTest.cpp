@@ -1,8 +1,12 @@
 #include "Backends.h"
+#include "memcube/ResultReader.h"
 #include "support/Threads.h"
 
 #include <basekit/BaseError.h>
+#include <pova/Command.h>
+#include <pova/Expression.h>
 #include <pova/Factories.h>
+#include <pova/Filter.h>
 #include <pova/Member.h>
 #include <pova/PropertySpecification.h>
 #include <pova/ViewResultSet.h>
@@ -199,6 +203,81 @@ TEST(SqlCubeThreads, TwoMakingsOfOneSampleAtOnceBothSucceed) {
         }
     });
     EXPECT_EQ(cubes.load(), 2);
+}
+
+// The lines of D's axis and their cells, on a viewpoint of the cube filtered by `text` on that
+// axis, with the statement the cube ran last.
+std::pair<std::string, std::string> filtered(memcube::MemCube& cube, char const* text) {
+    auto const vp = support::adopt(createCommonViewpoint());
+    vp->setCube(&cube, 2, 1);
+    LONG const axis = vp->getAxisByDimUniqueName(PovaString("[D]"));
+    ZELT_o::Expression* made = nullptr;
+    vp->CreateNewExpression(&made);
+    auto const expression = support::adopt(made);
+    expression->setTextAndCreateTree(PovaString(text), &cube, true);
+    auto command = support::adopt(vp->createCommand(ZELT_o::Viewpoint::CommandType::Filter));
+    ZELT_o::Filter* filter = dynamic_cast<ZELT_o::FilterViewpointCommand&>(*command).AddFilter();
+    filter->getDimVec() = vp->getAxisDimensions(axis);
+    filter->addExpression(expression.get());
+    command->execute();
+    std::vector<ZELT_o::PropertySpecification> properties;
+    auto const result = support::adopt(vp->query(&properties));
+    std::string grid;
+    for (auto const& tuple : memcube_test::readAxis(*result, axis)) {
+        grid += tuple.front() + " ";
+    }
+    for (auto const& cell : memcube_test::readCells(*result)) {
+        grid += cell ? std::to_string(*cell) + " " : "- ";
+    }
+    vp->setCube(nullptr, 2, 1);
+    return {grid, cube.factSource() != nullptr ? cube.factSource()->lastQuery() : ""};
+}
+
+// Filters and ranks give a database cube the lines they give the same facts in memory, whether
+// the database leaves out what they exclude (a HAVING, an ORDER BY with a LIMIT) or its answer
+// cannot settle a rank (a tie at the edge, an empty line that would rank first) and the cube
+// reads every line again.
+TEST(SqlCube, FiltersAndRanksWrittenIntoTheStatementKeepWhatMemoryKeeps) {
+    // D: a 5, b 9, c 9, d 1, e without facts.
+    auto db = sqlcube_test::freshDatabase(sqlcube_test::Kind::kSqlite, "ranks");
+    db->execute(
+        "CREATE TABLE d (k INTEGER, v TEXT); CREATE TABLE f (k INTEGER, n INTEGER);"
+        "INSERT INTO d VALUES (0, 'a'), (1, 'b'), (2, 'c'), (3, 'd'), (4, 'e');"
+        "INSERT INTO f VALUES (0, 2), (0, 3), (1, 9), (2, 9), (3, 1)");
+    auto const sql = sqlcube::openCube(
+        std::move(db),
+        {"C", "f", {{"D", "d", "k", {{"V", "v"}}, "k"}}, {{"N", "n", "", "SUM", 0}}});
+    auto const memory = memcube::CubeBuilder("C")
+                            .dimension("D", {"a", "b", "c", "d", "e"})
+                            .measures({"N"})
+                            .fact({"a"}, {5})
+                            .fact({"b"}, {9})
+                            .fact({"c"}, {9})
+                            .fact({"d"}, {1})
+                            .build();
+    struct Case {
+        char const* text;
+        char const* lastStatementHas;  // "" when it reads every line
+    } const cases[] = {
+        {"TopCount( [D] , 3 , [Measures].[N] )", "LIMIT"},
+        {"TopCount( [D] , 1 , [Measures].[N] )", ""},     // b and c tie
+        {"BottomCount( [D] , 1 , [Measures].[N] )", ""},  // e, empty, comes first
+        {"BottomCount( [D] , 2 , - [Measures].[N] )", "LIMIT"},
+        {"[Measures].[N] > 4.5 AND [Measures].[N] <= 9", "HAVING"},
+        {"[Measures].[N] = 5 OR 8 < [Measures].[N]", "HAVING"},
+        {"[Measures].[N] < 4", ""},                          // true of e, which has no row
+        {"[Measures].[N] > 4 AND [Measures].[N] <> 9", ""},  // <> is not written
+    };
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto const [grid, statement] = filtered(*sql, c.text);
+        EXPECT_EQ(grid, filtered(*memory, c.text).first);
+        for (std::string const clause : {"LIMIT", "HAVING"}) {
+            EXPECT_EQ(statement.find(" " + clause + " ") != std::string::npos,
+                      clause == c.lastStatementHas)
+                << statement;
+        }
+    }
 }
 
 // The database behind a cube, whose statements, once armed, are one that never ends by itself.

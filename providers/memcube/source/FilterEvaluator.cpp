@@ -386,12 +386,13 @@ double run(Condition const& condition, std::vector<double>& stack, AxisLines con
 }
 
 // The value of each measure for each combination of the filter's members: one query of the
-// cube, the combinations on axis 0 and the measures on axis 1.
+// cube, the combinations on axis 0 and the measures on axis 1. With a narrowing, a source may
+// leave out combinations (see FactSource::aggregateNarrowed).
 class MeasureTable {
 public:
     MeasureTable(MemCube& cube, Layout const& layout,
                  std::vector<std::vector<ZELT_o::Member*>> const& members,
-                 std::vector<ZELT_o::Member*> const& measures) {
+                 std::vector<ZELT_o::Member*> const& measures, Narrowing const* narrowing) {
         fStrides.assign(members.size(), 1);
         for (std::size_t i = members.size(); i-- > 1;) {
             fStrides[i - 1] = fStrides[i] * members[i].size();
@@ -409,26 +410,117 @@ public:
                 query.slices.push_back(slice);
             }
         }
-        fValues = cube.evaluate(query);
+        fValues = narrowing != nullptr ? cube.evaluate(query, *narrowing, fNarrowed)
+                                       : cube.evaluate(query);
     }
 
     void read(std::size_t combination, std::vector<double>& values) const {
         for (std::size_t m = 0; m < values.size(); ++m) {
-            basekit::Variant cell;
-            static_cast<MemResultSet&>(*fValues).cellValue(
-                static_cast<LONG>(combination + m * fCombinations), cell.get());
             // An empty value counts as 0, as comparisons in expressions take it.
-            values[m] = cell->vt == VT_R8 ? cell->dblVal : 0.0;
+            values[m] = value(combination, m).value_or(0.0);
         }
     }
 
+    // Whether the query gave the combination any value.
+    bool has(std::size_t combination, std::size_t measures) const {
+        for (std::size_t m = 0; m < measures; ++m) {
+            if (value(combination, m)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
     std::vector<std::size_t> const& strides() const { return fStrides; }
+    // Whether the source left out what the narrowing allowed.
+    bool narrowed() const { return fNarrowed; }
 
 private:
+    std::optional<double> value(std::size_t combination, std::size_t measure) const {
+        if (!fValues) {
+            return std::nullopt;
+        }
+        basekit::Variant cell;
+        static_cast<MemResultSet&>(*fValues).cellValue(
+            static_cast<LONG>(combination + measure * fCombinations), cell.get());
+        return cell->vt == VT_R8 ? std::optional<double>(cell->dblVal) : std::nullopt;
+    }
+
     std::vector<std::size_t> fStrides;
     std::size_t fCombinations = 0;
     support::Ref<ZELT_o::ViewResultSet> fValues;
+    bool fNarrowed = false;
 };
+
+// A filter's conditions as a source's measure test, when they read only measures and numbers.
+bool to_measure_test(Condition const& condition, MeasureTest& test) {
+    using Op = MeasureTest::Op;
+    for (Step const& step : condition) {
+        switch (step.op) {
+            case Step::kPush:
+                test.steps.push_back({Op::kNumber, step.number, 0});
+                break;
+            case Step::kMeasure:
+                test.steps.push_back({Op::kMeasure, 0, step.slot});
+                break;
+            case Step::kNot:
+                test.steps.push_back({Op::kNot});
+                break;
+            case Step::kNegate:
+                test.steps.push_back({Op::kNegate});
+                break;
+            case Step::kAnd:
+                test.steps.push_back({Op::kAnd});
+                break;
+            case Step::kOr:
+                test.steps.push_back({Op::kOr});
+                break;
+            case Step::kCompare: {
+                Op const op = step.kind == Expression::kEqual       ? Op::kEqual
+                              : step.kind == Expression::kNotEqual  ? Op::kNotEqual
+                              : step.kind == Expression::kLess      ? Op::kLess
+                              : step.kind == Expression::kLessEqual ? Op::kLessEqual
+                              : step.kind == Expression::kGreater   ? Op::kGreater
+                                                                    : Op::kGreaterEqual;
+                test.steps.push_back({op});
+                break;
+            }
+            case Step::kIsMember:
+            case Step::kIsAncestor:
+                return false;
+        }
+    }
+    return true;
+}
+
+// The test's answer for a tuple without values.
+bool passes_when_empty(MeasureTest const& test) {
+    using Op = MeasureTest::Op;
+    std::vector<double> stack;
+    for (MeasureTest::Step const& step : test.steps) {
+        if (step.op == Op::kNumber || step.op == Op::kMeasure) {
+            stack.push_back(step.op == Op::kNumber ? step.number : 0.0);
+            continue;
+        }
+        if (step.op == Op::kNegate || step.op == Op::kNot) {
+            stack.back() = step.op == Op::kNegate ? -stack.back() : (stack.back() == 0 ? 1 : 0);
+            continue;
+        }
+        double const b = stack.back();
+        stack.pop_back();
+        double const a = stack.back();
+        bool const result = step.op == Op::kAnd         ? a != 0 && b != 0
+                            : step.op == Op::kOr        ? a != 0 || b != 0
+                            : step.op == Op::kEqual     ? a == b
+                            : step.op == Op::kNotEqual  ? a != b
+                            : step.op == Op::kLess      ? a < b
+                            : step.op == Op::kLessEqual ? a <= b
+                            : step.op == Op::kGreater   ? a > b
+                                                        : a >= b;
+        stack.back() = result ? 1 : 0;
+    }
+    return stack.empty() || stack.back() != 0;
+}
 
 // A filter of one result axis, compiled when the query was planned.
 struct PlannedFilter {
@@ -436,7 +528,45 @@ struct PlannedFilter {
     std::vector<PovaString> restrictions;   // per dimension: a level or hierarchy tested, or ""
     std::vector<Test> tests;                // applied in order, each to the lines still kept
     std::vector<ZELT_o::Member*> measures;  // the measures the tests read
+    // What a fact source may leave out of the measure table, when the filter allows it.
+    std::optional<Narrowing> narrowing;
 };
+
+// A source may leave out the combinations that fail the filter's conditions only when an empty
+// combination fails them too, for it reads as empty then. It may rank too when the filter ranks
+// last, by one measure, the members of one dimension that it tests all of: then it ranks
+// exactly the combinations the filter ranks.
+std::optional<Narrowing> narrowing_of(PlannedFilter const& filter) {
+    Narrowing narrowing;
+    for (std::size_t i = 0; i < filter.tests.size(); ++i) {
+        if (auto const* condition = std::get_if<Condition>(&filter.tests[i])) {
+            bool const first = narrowing.test.steps.empty();
+            if (!to_measure_test(*condition, narrowing.test)) {
+                return std::nullopt;
+            }
+            if (!first) {
+                narrowing.test.steps.push_back({MeasureTest::Op::kAnd});
+            }
+            continue;
+        }
+        Rank const& rank = std::get<Rank>(filter.tests[i]);
+        bool const negated = rank.value.size() == 2 && rank.value[1].op == Step::kNegate;
+        if (i + 1 != filter.tests.size() || filter.positions.size() != 1 ||
+            !filter.restrictions.front().empty() || rank.value.empty() ||
+            rank.value.front().op != Step::kMeasure || (rank.value.size() != 1 && !negated)) {
+            return std::nullopt;
+        }
+        narrowing.order =
+            Narrowing::Order{rank.value.front().slot, rank.top != negated, rank.count + 1};
+    }
+    if (passes_when_empty(narrowing.test) && !narrowing.test.steps.empty()) {
+        return std::nullopt;
+    }
+    if (narrowing.test.steps.empty() && !narrowing.order) {
+        return std::nullopt;
+    }
+    return narrowing;
+}
 
 // A tuple filter of one result axis: the tuples it lists, by their members' unique names.
 struct PlannedTupleFilter {
@@ -490,6 +620,7 @@ std::optional<PlannedFilter> plan_filter(MemCube& cube, ZELT_o::Filter const& fi
     if (measuresDimension && !planned.measures.empty()) {
         refuse(filter, "a filter on the Measures dimension cannot read a measure");
     }
+    planned.narrowing = narrowing_of(planned);
     return planned;
 }
 
@@ -512,27 +643,34 @@ std::optional<PlannedTupleFilter> plan_tuple_filter(ZELT_o::Filter const& filter
     return planned;
 }
 
-void apply_filter(MemCube& cube, PlannedFilter const& filter, Layout const& layout,
-                  AxisLines const& lines) {
+// Whether the ranked combinations (in rank order, the survivors of the filter's conditions),
+// from a measure table narrowed with `order`, are the ones a full table would rank first:
+// every combination the source gave survived, and when it gave as many as it may, the last one
+// kept ranks strictly before the first one dropped and before an empty combination (which is
+// how every combination the source dropped reads), unless conditions exclude those.
+bool ranks_settled(std::vector<std::pair<std::size_t, double>> const& ranked, Rank const& rank,
+                   Narrowing::Order const& order, std::size_t given, std::size_t givenRanked,
+                   bool conditions) {
+    if (given != givenRanked) {
+        return false;
+    }
+    if (rank.count == 0 || given < order.keep) {
+        return true;
+    }
+    auto const before = [&rank](double a, double b) { return rank.top ? a > b : a < b; };
+    double const last = ranked[rank.count - 1].second;
+    return before(last, ranked[rank.count].second) && (conditions || before(last, 0.0));
+}
+
+// Applies the filter's tests to the lines still kept. Returns false, having changed nothing
+// that matters, when a table narrowed by `narrowing` cannot settle the rank.
+bool run_filter(MemCube& cube, PlannedFilter const& filter, Layout const& layout,
+                AxisLines const& lines, Narrowing const* narrowing) {
     std::vector<std::size_t> const& positions = filter.positions;
     std::vector<PovaString> const& restrictions = filter.restrictions;
-    std::vector<ZELT_o::Member*> const& measures = filter.measures;
-    // The distinct members of each of the filter's dimensions on the axis.
+    // The lines the filter tests, and the distinct members of its dimensions on them.
     auto const length = static_cast<std::size_t>(lines.axis.length);
-    std::vector<std::vector<ZELT_o::Member*>> members(positions.size());
-    std::vector<std::unordered_map<ZELT_o::Member*, std::size_t>> numbers(positions.size());
-    for (std::size_t t = 0; t < length; ++t) {
-        for (std::size_t i = 0; i < positions.size(); ++i) {
-            ZELT_o::Member* m = lines.member(t, positions[i]);
-            if (numbers[i].emplace(m, members[i].size()).second) {
-                members[i].push_back(m);
-            }
-        }
-    }
-    MeasureTable const table(cube, layout, members, measures);
-    // The lines the filter tests, with the combination of members each stands for.
     std::vector<std::size_t> tested;
-    std::vector<std::size_t> combinationOf(length);
     for (std::size_t t = 0; t < length; ++t) {
         bool restricted = false;
         for (std::size_t i = 0; i < positions.size(); ++i) {
@@ -540,13 +678,29 @@ void apply_filter(MemCube& cube, PlannedFilter const& filter, Layout const& layo
             restricted = restricted || (!restrictions[i].empty() &&
                                         m->getLevel()->getUniqueName() != restrictions[i] &&
                                         m->getHierarchy()->getUniqueName() != restrictions[i]);
-            combinationOf[t] += numbers[i].at(lines.member(t, positions[i])) * table.strides()[i];
         }
-        if (!restricted) {
+        if (lines.keep[t] != 0 && !restricted) {
             tested.push_back(t);
         }
     }
-    std::vector<double> values(measures.size());
+    std::vector<std::vector<ZELT_o::Member*>> members(positions.size());
+    std::vector<std::unordered_map<ZELT_o::Member*, std::size_t>> numbers(positions.size());
+    for (std::size_t const t : tested) {
+        for (std::size_t i = 0; i < positions.size(); ++i) {
+            ZELT_o::Member* m = lines.member(t, positions[i]);
+            if (numbers[i].emplace(m, members[i].size()).second) {
+                members[i].push_back(m);
+            }
+        }
+    }
+    MeasureTable const table(cube, layout, members, filter.measures, narrowing);
+    std::vector<std::size_t> combinationOf(length);
+    for (std::size_t const t : tested) {
+        for (std::size_t i = 0; i < positions.size(); ++i) {
+            combinationOf[t] += numbers[i].at(lines.member(t, positions[i])) * table.strides()[i];
+        }
+    }
+    std::vector<double> values(filter.measures.size());
     std::vector<double> stack;
     for (Test const& test : filter.tests) {
         if (auto const* condition = std::get_if<Condition>(&test)) {
@@ -561,21 +715,34 @@ void apply_filter(MemCube& cube, PlannedFilter const& filter, Layout const& layo
         // The combinations of the kept lines in the order they first appear, ranked.
         Rank const& rank = std::get<Rank>(test);
         std::vector<std::pair<std::size_t, double>> ranked;  // combination, value
-        std::unordered_map<std::size_t, std::size_t> place;  // combination -> index in ranked
+        std::unordered_set<std::size_t> seen;
+        std::unordered_set<std::size_t> given;  // the combinations the table has values for
+        std::size_t givenRanked = 0;
         for (std::size_t const t : tested) {
-            if (lines.keep[t] != 0 && place.emplace(combinationOf[t], ranked.size()).second) {
+            std::size_t const combination = combinationOf[t];
+            bool const has = table.has(combination, filter.measures.size());
+            if (has) {
+                given.insert(combination);
+            }
+            if (lines.keep[t] != 0 && seen.insert(combination).second) {
+                givenRanked += has ? 1 : 0;
                 double value = 0;
                 if (!rank.value.empty()) {
-                    table.read(combinationOf[t], values);
+                    table.read(combination, values);
                     value = run(rank.value, stack, lines, t, values);
                 }
-                ranked.emplace_back(combinationOf[t], value);
+                ranked.emplace_back(combination, value);
             }
         }
         if (!rank.value.empty()) {
             std::stable_sort(ranked.begin(), ranked.end(), [&rank](auto const& a, auto const& b) {
                 return rank.top ? a.second > b.second : a.second < b.second;
             });
+        }
+        if (table.narrowed() && narrowing->order &&
+            !ranks_settled(ranked, rank, *narrowing->order, given.size(), givenRanked,
+                           filter.tests.size() > 1)) {
+            return false;
         }
         std::unordered_set<std::size_t> best;
         for (std::size_t i = 0; i < std::min(rank.count, ranked.size()); ++i) {
@@ -587,6 +754,19 @@ void apply_filter(MemCube& cube, PlannedFilter const& filter, Layout const& layo
             }
         }
     }
+    return true;
+}
+
+void apply_filter(MemCube& cube, PlannedFilter const& filter, Layout const& layout,
+                  AxisLines const& lines) {
+    if (filter.narrowing) {
+        std::vector<char> const before = lines.keep;
+        if (run_filter(cube, filter, layout, lines, &*filter.narrowing)) {
+            return;
+        }
+        lines.keep = before;
+    }
+    run_filter(cube, filter, layout, lines, nullptr);
 }
 
 void apply_tuple_filter(PlannedTupleFilter const& filter, AxisLines const& lines) {

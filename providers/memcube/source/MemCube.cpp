@@ -273,6 +273,11 @@ support::Ref<ZELT_o::ViewResultSet> MemCube::evaluate(Layout const& layout) {
     return QueryEngine(*this).evaluate(layout);
 }
 
+support::Ref<ZELT_o::ViewResultSet> MemCube::evaluate(Layout const& layout,
+                                                      Narrowing const& narrowing, bool& narrowed) {
+    return QueryEngine(*this).evaluate(layout, &narrowing, &narrowed);
+}
+
 bool MemCube::canEvaluate(Layout const& layout) {
     return QueryEngine(*this).fits(layout);
 }

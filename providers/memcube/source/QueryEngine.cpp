@@ -180,7 +180,11 @@ bool QueryEngine::fits(Layout const& layout) {
     return fBudget.fits();
 }
 
-support::Ref<MemResultSet> QueryEngine::evaluate(Layout const& layout) {
+support::Ref<MemResultSet> QueryEngine::evaluate(Layout const& layout, Narrowing const* narrowing,
+                                                 bool* narrowed) {
+    if (narrowed != nullptr) {
+        *narrowed = false;
+    }
     plan(layout);
     if (!fBudget.fits()) {
         throwResult(E_OUTOFMEMORY);
@@ -199,7 +203,14 @@ support::Ref<MemResultSet> QueryEngine::evaluate(Layout const& layout) {
                 cells.add(cell, value);
             }
         } sink(fCellCount);
-        source->aggregate(fCube, layout, sink);
+        if (narrowing != nullptr) {
+            bool const left = source->aggregateNarrowed(fCube, layout, sink, *narrowing);
+            if (narrowed != nullptr) {
+                *narrowed = left;
+            }
+        } else {
+            source->aggregate(fCube, layout, sink);
+        }
         return finish(sink.cells);
     }
     build_nest_tables();

@@ -13,6 +13,7 @@
 // takes a faster pass: per column a table from leaf to cell offset.
 #pragma once
 
+#include <memcube/FactSource.h>
 #include <memcube/Layout.h>
 #include <pova/support/Ref.h>
 
@@ -52,7 +53,10 @@ public:
     // Throws ResultError(E_INVALIDARG) for a member that is not the cube's, a nest mixing
     // hierarchies or a dimension used twice, and ResultError(E_OUTOFMEMORY) when the result
     // would exceed MemCube::kMaxCells cells.
-    support::Ref<MemResultSet> evaluate(Layout const& layout);
+    // With a narrowing, a fact source may leave out what it allows; `narrowed` tells whether
+    // it did.
+    support::Ref<MemResultSet> evaluate(Layout const& layout, Narrowing const* narrowing = nullptr,
+                                        bool* narrowed = nullptr);
     // Whether evaluate would compute the layout (it is valid and small enough), without
     // computing it.
     bool fits(Layout const& layout);

@@ -10,7 +10,9 @@
 #include <sqlcube/Errors.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -63,6 +65,92 @@ std::vector<std::string> whole_levels(std::unordered_map<ZELT_o::Level*, LONG> c
     return names;
 }
 
+// The test as a HAVING condition on the measures' totals, each comparison widened by a margin
+// (AND and OR only ever keep more when their operands do); none when the test holds anything
+// else than comparisons of a measure with a number, joined by AND and OR.
+std::optional<MeasureFilter> having(memcube::MeasureTest const& test,
+                                    std::vector<ZELT_o::Member*> const& measures) {
+    using Op = memcube::MeasureTest::Op;
+    using Comparison = MeasureFilter::Comparison;
+    struct Operand {
+        std::optional<double> number;
+        std::optional<std::size_t> measure;
+        std::optional<MeasureFilter> filter;
+    };
+    auto compare = [&](std::size_t m, Comparison comparison, double value) {
+        MeasureFilter filter;
+        filter.measure = measures[m]->getName().string();
+        filter.comparison = comparison;
+        filter.value = value;
+        return filter;
+    };
+    auto join = [](MeasureFilter::Kind kind, MeasureFilter a, MeasureFilter b) {
+        MeasureFilter joined;
+        joined.kind = kind;
+        joined.operands = {std::move(a), std::move(b)};
+        return joined;
+    };
+    std::vector<Operand> stack;
+    for (memcube::MeasureTest::Step const& step : test.steps) {
+        if (step.op == Op::kNumber || step.op == Op::kMeasure) {
+            if (step.op == Op::kMeasure && step.measure >= measures.size()) {
+                return std::nullopt;
+            }
+            stack.push_back(step.op == Op::kNumber ? Operand{step.number, {}, {}}
+                                                   : Operand{{}, step.measure, {}});
+            continue;
+        }
+        if (step.op == Op::kNegate && !stack.empty() && stack.back().number) {
+            stack.back().number = -*stack.back().number;
+            continue;
+        }
+        if (step.op == Op::kNegate || step.op == Op::kNot || stack.size() < 2) {
+            return std::nullopt;
+        }
+        Operand b = std::move(stack.back());
+        stack.pop_back();
+        Operand a = std::move(stack.back());
+        if (step.op == Op::kAnd || step.op == Op::kOr) {
+            if (!a.filter || !b.filter) {
+                return std::nullopt;
+            }
+            stack.back() = {
+                {},
+                {},
+                join(step.op == Op::kAnd ? MeasureFilter::Kind::kAnd : MeasureFilter::Kind::kOr,
+                     std::move(*a.filter), std::move(*b.filter))};
+            continue;
+        }
+        // measure OP number, or number OP measure read the other way round.
+        Op op = step.op;
+        if (a.number && b.measure) {
+            std::swap(a, b);
+            op = op == Op::kLess           ? Op::kGreater
+                 : op == Op::kLessEqual    ? Op::kGreaterEqual
+                 : op == Op::kGreater      ? Op::kLess
+                 : op == Op::kGreaterEqual ? Op::kLessEqual
+                                           : op;
+        }
+        if (!a.measure || !b.number || op == Op::kNotEqual) {
+            return std::nullopt;
+        }
+        double const value = *b.number;
+        double const margin = std::abs(value) * 1e-9 + 1e-9;
+        MeasureFilter const atLeast =
+            compare(*a.measure, Comparison::kGreaterOrEqual, value - margin);
+        MeasureFilter const atMost = compare(*a.measure, Comparison::kLessOrEqual, value + margin);
+        stack.back() = {{},
+                        {},
+                        op == Op::kEqual ? join(MeasureFilter::Kind::kAnd, atLeast, atMost)
+                        : op == Op::kGreater || op == Op::kGreaterEqual ? atLeast
+                                                                        : atMost};
+    }
+    if (stack.size() != 1 || !stack.back().filter) {
+        return std::nullopt;
+    }
+    return std::move(stack.back().filter);
+}
+
 }  // namespace
 
 SqlFactSource::SqlFactSource(std::unique_ptr<Connection> connection, SchemaDescription description)
@@ -70,6 +158,37 @@ SqlFactSource::SqlFactSource(std::unique_ptr<Connection> connection, SchemaDescr
 
 void SqlFactSource::aggregate(memcube::MemCube const& cube, memcube::Layout const& layout,
                               memcube::CellSink& sink) {
+    run(cube, layout, sink, nullptr);
+}
+
+bool SqlFactSource::aggregateNarrowed(memcube::MemCube const& cube, memcube::Layout const& layout,
+                                      memcube::CellSink& sink,
+                                      memcube::Narrowing const& narrowing) {
+    bool const shaped = layout.axes.size() == 2 && layout.axes[1].nests.size() == 1 &&
+                        !layout.axes[1].nests[0].empty() &&
+                        layout.axes[1].nests[0][0]->getDimension()->isMeasures() &&
+                        !layout.axes[0].nests.empty();
+    std::optional<MeasureFilter> filter;
+    if (shaped && !narrowing.test.steps.empty()) {
+        filter = having(narrowing.test, layout.axes[1].nests[0]);
+    }
+    if (!shaped || (!narrowing.test.steps.empty() && !filter)) {
+        run(cube, layout, sink, nullptr);
+        return false;
+    }
+    std::vector<ZELT_o::Member*> const& measures = layout.axes[1].nests[0];
+    run(cube, layout, sink, [&](QueryAxis& axis) {
+        axis.filter = filter;
+        if (auto const& order = narrowing.order; order && order->measure < measures.size()) {
+            axis.sort = AxisSort{measures[order->measure]->getName().string(), order->descending};
+            axis.top = order->keep;
+        }
+    });
+    return true;
+}
+
+void SqlFactSource::run(memcube::MemCube const& cube, memcube::Layout const& layout,
+                        memcube::CellSink& sink, std::function<void(QueryAxis&)> const& shape) {
     std::uint64_t const cancels = [this] {
         std::lock_guard const lock(fCancelMutex);
         return fCancels;
@@ -154,6 +273,9 @@ void SqlFactSource::aggregate(memcube::MemCube const& cube, memcube::Layout cons
         for (NestMap const& nest : nests) {
             axis.nests.push_back(nest.members);
             axis.wholeLevels.push_back(nest.wholeLevels);
+        }
+        if (shape) {
+            shape(axis);
         }
     }
     spec.measures = measures;

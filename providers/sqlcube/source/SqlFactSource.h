@@ -8,6 +8,7 @@
 #include <sqlcube/SqlEngine.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -20,12 +21,21 @@ public:
 
     void aggregate(memcube::MemCube const& cube, memcube::Layout const& layout,
                    memcube::CellSink& sink) override;
+    // The narrowing's test becomes a HAVING (each comparison widened a little, since the
+    // database's arithmetic may round otherwise than the cube's), its order an ORDER BY and a
+    // LIMIT. Tests it cannot write (NOT, <>, a comparison of two measures) leave it unused.
+    bool aggregateNarrowed(memcube::MemCube const& cube, memcube::Layout const& layout,
+                           memcube::CellSink& sink, memcube::Narrowing const& narrowing) override;
     std::string lastQuery() const override;
     // Interrupts the aggregates begun before the call: the running statement, and the
     // statements of those still waiting for the connection, which then do not start.
     void cancel() override;
 
 private:
+    // The cells of the layout, its one query axis changed by `shape` when given.
+    void run(memcube::MemCube const& cube, memcube::Layout const& layout, memcube::CellSink& sink,
+             std::function<void(QueryAxis&)> const& shape);
+
     std::unique_ptr<Connection> fConnection;
     // The connection serves one thread at a time: aggregates wait for each other.
     std::mutex fRunning;

@@ -110,6 +110,11 @@ public:
     /// ResultError(E_INVALIDARG) for a member of another cube or a dimension given twice, and
     /// ResultError(E_OUTOFMEMORY) when the result would exceed kMaxCells cells.
     support::Ref<ZELT_o::ViewResultSet> evaluate(Layout const& layout);
+    /// As evaluate; a cube whose cells come from a fact source lets it leave out what
+    /// `narrowing` allows (see FactSource::aggregateNarrowed), and `narrowed` tells whether it
+    /// did. A cube that scans its own facts computes every cell.
+    support::Ref<ZELT_o::ViewResultSet> evaluate(Layout const& layout, Narrowing const& narrowing,
+                                                 bool& narrowed);
     /// Whether evaluate would compute the layout: valid and within kMaxCells.
     bool canEvaluate(Layout const& layout);
     /// The most cells a result may have.
