@@ -1,7 +1,9 @@
 // The SQL provider's engine on the sample at 1,000,000 facts, on SQLite and on PostgreSQL (a
 // throwaway server): the pivot "months by product category, sliced on Europe", read against
 // BM_SqlcubeScan, one ungrouped sum over the fact table on the same backend. BM_SqlcubeLoad
-// times the loader once. The statement each backend ran is written to standard error.
+// times the loader once. BM_SqlcubeRank reads the parts' revenue in Europe, whole or the ten
+// best (ORDER BY and LIMIT), as a TopCount filter's measure table does. The statement each backend
+// ran is written to standard error.
 #include "PostgresCluster.h"
 
 #include <sqlcube/SampleLoader.h>
@@ -117,6 +119,30 @@ void BM_SqlcubePivot(benchmark::State& state, Backend backend, bool wholeLevels)
     std::fprintf(stderr, "%s ran: %s\n", connection.dialect().name(), engine.lastQuery().c_str());
 }
 
+void BM_SqlcubeRank(benchmark::State& state, Backend backend, bool narrowed) {
+    Connection& connection = *database(backend).connection;
+    SqlEngine engine(connection, describeSample());
+    QuerySpec spec;
+    auto const& products = starschema::dimensions()[starschema::kProduct];
+    QueryAxis& axis = spec.axes.emplace_back();
+    axis.nests.emplace_back();
+    for (auto const& row : products.rows) {
+        axis.nests[0].push_back({products.name, products.levels[2], row});
+    }
+    axis.wholeLevels = {{products.levels[2]}};
+    if (narrowed) {
+        axis.sort = AxisSort{"Revenue", true};
+        axis.top = 11;
+    }
+    spec.slices.push_back({"Customer", "Region", {"Europe"}});
+    spec.measures = {"Revenue"};
+    std::size_t cells = 0;
+    for (auto _ : state) {
+        cells = engine.run(spec).cellCount();
+    }
+    state.counters["cells"] = static_cast<double>(cells);
+}
+
 BENCHMARK_CAPTURE(BM_SqlcubeLoad, sqlite, kSqlite)
     ->UseManualTime()
     ->Iterations(1)
@@ -124,6 +150,8 @@ BENCHMARK_CAPTURE(BM_SqlcubeLoad, sqlite, kSqlite)
 BENCHMARK_CAPTURE(BM_SqlcubeScan, sqlite, kSqlite)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SqlcubePivot, sqlite_lists, kSqlite, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SqlcubePivot, sqlite, kSqlite, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SqlcubeRank, sqlite_whole, kSqlite, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SqlcubeRank, sqlite_best, kSqlite, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SqlcubeLoad, postgres, kPostgres)
     ->UseManualTime()
     ->Iterations(1)
@@ -131,5 +159,8 @@ BENCHMARK_CAPTURE(BM_SqlcubeLoad, postgres, kPostgres)
 BENCHMARK_CAPTURE(BM_SqlcubeScan, postgres, kPostgres)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SqlcubePivot, postgres_lists, kPostgres, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SqlcubePivot, postgres, kPostgres, true)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_CAPTURE(BM_SqlcubeRank, postgres_whole, kPostgres, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SqlcubeRank, postgres_best, kPostgres, true)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -289,6 +289,7 @@ public:
     void execute(std::string const& sql) override { fReal->execute(sql); }
     sqlcube::Rows query(std::string const& sql,
                         std::span<sqlcube::Value const> parameters) override {
+        ++fQueries;
         return fArmed ? fReal->query(fEndless) : fReal->query(sql, parameters);
     }
     std::unique_ptr<sqlcube::Inserter> inserter(std::string const& table,
@@ -299,6 +300,7 @@ public:
     std::string const& path() const override { return fReal->path(); }
 
     std::atomic<bool> fArmed{false};
+    std::atomic<int> fQueries{0};
 
 private:
     std::unique_ptr<sqlcube::Connection> fReal;
@@ -342,10 +344,17 @@ TEST_P(SqlCubeCancelThreads, CancellingAChunkRequestInterruptsItsStatement) {
     EXPECT_TRUE(fetched);
     EXPECT_EQ(handler.GetChunk(), nullptr);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+    // The statement runs when the result is first read, or its text asked for.
     connection.fArmed = false;
     viewpoint->dropLastQuery();
+    int const before = connection.fQueries;
     result = support::adopt(viewpoint->query(&properties));
+    EXPECT_EQ(connection.fQueries, before);
+    EXPECT_NE(viewpoint->retrieveLastQuery(&properties).string().find("GROUP BY"),
+              std::string::npos);
+    EXPECT_EQ(connection.fQueries, before + 1);
     EXPECT_GT(result->getItemCount(), 0);
+    EXPECT_EQ(connection.fQueries, before + 1);
     viewpoint->setCube(nullptr, 2, 1);
 }
 

@@ -47,6 +47,14 @@ ZELT_o::ViewResultSet* DeferredResultSet::computed(ZELT_o::ChunkHandler* handler
     return fResult.get();
 }
 
+void DeferredResultSet::settle() const noexcept {
+    try {
+        computed(nullptr);
+    } catch (...) {
+        // The statement failed; reading the result raises the failure.
+    }
+}
+
 LONG DeferredResultSet::getAxisCount() const {
     return static_cast<LONG>(fPlan.layout.axes.size());
 }

@@ -34,6 +34,9 @@ public:
 
     // --- memcube
     bool isDiscarded() const { return fDiscarded; }
+    // Computes the result if it was not yet. A failure is left for the next reader to meet
+    // again.
+    void settle() const noexcept;
 
 private:
     ~DeferredResultSet() override;

@@ -63,6 +63,8 @@ MemViewpoint::MemViewpoint(common::ViewpointCommon& viewpoint)
     : common::ViewpointBase(viewpoint),
       fCube(dynamic_cast<MemCube*>(support::adopt(viewpoint.getCube()).get())) {}
 
+MemViewpoint::~MemViewpoint() = default;
+
 ZELT_o::ViewResultSet* MemViewpoint::query(
     std::vector<ZELT_o::PropertySpecification>* /*properties*/) {
     if (fCube == nullptr) {
@@ -75,10 +77,16 @@ ZELT_o::ViewResultSet* MemViewpoint::query(
     plan.sorts = planSorts(viewpoint(), axes);
     // Cells from a database are computed when first asked for, so that a chunk request can be
     // cancelled while its statement runs. A layout that cannot be computed fails here and now.
+    fPending = nullptr;
     if (fCube->factSource() != nullptr && fCube->canEvaluate(plan.layout)) {
-        return new DeferredResultSet(support::retain(fCube), std::move(plan));
+        fPending = support::adopt(new DeferredResultSet(support::retain(fCube), std::move(plan)));
+        return support::retain(fPending.get()).detach();
     }
     return computeQuery(*fCube, plan).detach();
+}
+
+void MemViewpoint::viewpointChanged() {
+    fPending = nullptr;
 }
 
 bool MemViewpoint::isInError() const {
@@ -88,6 +96,10 @@ bool MemViewpoint::isInError() const {
 PovaString MemViewpoint::retrieveLastQuery(
     std::vector<ZELT_o::PropertySpecification>* /*properties*/) {
     FactSource* const source = fCube != nullptr ? fCube->factSource() : nullptr;
+    if (fPending) {
+        fPending->settle();
+        fPending = nullptr;
+    }
     return source != nullptr ? PovaString(source->lastQuery()) : PovaString();
 }
 

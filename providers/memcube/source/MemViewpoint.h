@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memcube/Layout.h>
+#include <pova/support/Ref.h>
 #include <provkit/ViewpointBase.h>
 
 #include <optional>
@@ -17,11 +18,13 @@ class Viewpoint;
 
 namespace memcube {
 
+class DeferredResultSet;
 class MemCube;
 
 class MemViewpoint final : public common::ViewpointBase {
 public:
     explicit MemViewpoint(common::ViewpointCommon& viewpoint);
+    ~MemViewpoint() override;
 
     // A new result set of the current layout with one reference for the caller; null while
     // the viewpoint has no memcube cube. Errors of the layout are thrown as ResultErrors.
@@ -29,7 +32,10 @@ public:
     // True when the current layout is too large (or not valid) to compute. Asked on every
     // layout change, so it is answered by canEvaluate.
     bool isInError() const override;
-    // The statement of the cube's fact source's last aggregate; "" for a cube without one.
+    // Forgets the result of the last query, which no longer stands for the viewpoint.
+    void viewpointChanged() override;
+    // The statement of the cube's fact source's last aggregate; "" for a cube without one. The
+    // last query's result is computed first if it was not yet, so that the statement is its.
     PovaString retrieveLastQuery(std::vector<ZELT_o::PropertySpecification>* properties) override;
 
     // The layout a query computes: view axes of type View become result axes; the dimensions
@@ -52,6 +58,8 @@ private:
     // The viewpoint's cube when it is memcube's, else null. Not counted: the viewpoint
     // destroys its derived viewpoint whenever its cube changes or goes away.
     MemCube* fCube;
+    // The last query's result while its cells are not computed and the viewpoint unchanged.
+    support::Ref<DeferredResultSet> fPending;
 };
 
 }  // namespace memcube
