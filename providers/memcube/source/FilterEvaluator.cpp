@@ -1,12 +1,12 @@
 #include "FilterEvaluator.h"
 
+#include "FilterCompiler.h"
+#include "FilterNarrowing.h"
 #include "MemResultSet.h"
 
-#include <basekit/BaseError.h>
 #include <basekit/OleAuto.h>
 #include <memcube/MemCube.h>
 #include <pova/Dimension.h>
-#include <pova/Expression.h>
 #include <pova/Filter.h>
 #include <pova/Hierarchy.h>
 #include <pova/Level.h>
@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -26,274 +27,6 @@
 namespace memcube {
 
 namespace {
-
-using ZELT_o::Expression;
-
-[[noreturn]] void refuse(ZELT_o::Filter const& filter, std::string const& reason) {
-    BaseError error(kFilterNotEvaluated, "memcube", 1, 0);
-    error.addInsert(filter.getName());
-    error.addInsert(PovaString(reason));
-    throw error;
-}
-
-std::string name_of(Expression const& node) {
-    OLECHAR const* name = node.getStringValue();
-    return name != nullptr ? PovaString(std::u16string(name)).string() : std::string();
-}
-
-// One step of a condition in postfix order, evaluated on a stack of numbers (0 is false).
-struct Step {
-    enum Op { kPush, kMeasure, kCompare, kAnd, kOr, kNot, kNegate, kIsMember, kIsAncestor };
-    Op op;
-    double number = 0;                       // kPush
-    std::size_t slot = 0;                    // kMeasure: the measure; kIs*: the tuple position
-    LONG kind = 0;                           // kCompare: the comparison's node kind
-    ZELT_o::Member const* member = nullptr;  // kIs*
-};
-using Condition = std::vector<Step>;
-
-// `TopCount( set , n [, value] )` and `BottomCount`: a filter expression that keeps the n lines
-// with the highest (lowest) values, rather than testing each line.
-struct Rank {
-    std::size_t count = 0;
-    bool top = true;
-    Condition value;  // empty: the lines' own order
-};
-
-// One expression of a filter: a condition every line must meet, or a rank.
-using Test = std::variant<Condition, Rank>;
-
-bool is_comparison(LONG kind) {
-    return kind >= Expression::kEqual && kind <= Expression::kGreaterEqual;
-}
-
-// Turns a filter's expressions into conditions over the tuples of one axis, refusing every
-// construct memcube does not evaluate. The measures they read are numbered in `measures`.
-class Compiler {
-public:
-    Compiler(MemCube& cube, ZELT_o::Filter const& filter,
-             std::vector<ZELT_o::Dimension*> const& onAxis, std::vector<ZELT_o::Member*>& measures)
-        : fCube(cube), fFilter(filter), fOnAxis(onAxis), fMeasures(measures) {}
-
-    // Without recursion: trees of any depth are safe.
-    Condition compile(Expression* root) {
-        Condition steps;
-        std::vector<std::pair<Expression*, bool>> pending{{root, false}};
-        while (!pending.empty()) {
-            Expression* const node = pending.back().first;
-            bool const expanded = pending.back().second;
-            pending.pop_back();
-            if (node == nullptr) {
-                refuse(fFilter, "an operand is missing");
-            }
-            LONG const kind = node->getType();
-            if (expanded) {
-                steps.push_back(operator_step(kind));
-                continue;
-            }
-            std::vector<Expression*> const& children = node->getExpressions();
-            auto const operands = [&](std::size_t count) {
-                if (children.size() != count) {
-                    refuse(fFilter, "operator " + std::to_string(kind) + " has " +
-                                        std::to_string(children.size()) + " operands");
-                }
-                pending.emplace_back(node, true);
-                for (std::size_t i = count; i-- > 0;) {
-                    pending.emplace_back(children[i], false);
-                }
-            };
-            switch (kind) {
-                case Expression::kNumber:
-                    steps.push_back({Step::kPush, number(*node)});
-                    break;
-                case Expression::kBoolean:
-                    steps.push_back({Step::kPush,
-                                     node->getValue().vt == VT_BOOL && node->getValue().boolVal != 0
-                                         ? 1.0
-                                         : 0.0});
-                    break;
-                case Expression::kMemberName:
-                    steps.push_back(measure(*node));
-                    break;
-                case Expression::kIs:
-                    steps.push_back(membership(*node, Step::kIsMember));
-                    break;
-                case Expression::kIsAncestor:
-                    steps.push_back(membership(*node, Step::kIsAncestor));
-                    break;
-                case Expression::kParenthesis:
-                case Expression::kParenthesisB:
-                    if (children.size() != 1) {
-                        refuse(fFilter, "a parenthesis holds " + std::to_string(children.size()) +
-                                            " expressions");
-                    }
-                    pending.emplace_back(children.front(), false);
-                    break;
-                case Expression::kAnd:
-                case Expression::kOr:
-                    operands(2);
-                    break;
-                case Expression::kNot:
-                case Expression::kNegate:
-                    operands(1);
-                    break;
-                default:
-                    if (!is_comparison(kind)) {
-                        refuse(fFilter, "expression kind " + std::to_string(kind) +
-                                            " is not evaluated (comparisons of measures and "
-                                            "numbers, AND, OR, NOT and membership tests are)");
-                    }
-                    operands(2);
-            }
-        }
-        return steps;
-    }
-
-    // A rank, or nothing when the expression is not TopCount or BottomCount.
-    std::optional<Rank> rank(Expression* root) {
-        while (root != nullptr &&
-               (root->getType() == Expression::kParenthesis ||
-                root->getType() == Expression::kParenthesisB) &&
-               root->getExpressions().size() == 1) {
-            root = root->getExpressions().front();
-        }
-        if (root == nullptr || (root->getType() != Expression::kTopCount &&
-                                root->getType() != Expression::kBottomCount)) {
-            return std::nullopt;
-        }
-        std::vector<Expression*> const& arguments = root->getExpressions();
-        if (arguments.size() < 2 || arguments.size() > 3 || arguments[0] == nullptr ||
-            arguments[1] == nullptr) {
-            refuse(fFilter, "TopCount and BottomCount take a set, a count and a value");
-        }
-        ZELT_o::Dimension* ranked = dimension(*arguments[0]);
-        if (ranked == nullptr ||
-            std::find(fOnAxis.begin(), fOnAxis.end(), ranked) == fOnAxis.end()) {
-            refuse(fFilter, "the set ranked must be a dimension on the filtered axis");
-        }
-        double const count =
-            arguments[1]->getType() == Expression::kNumber ? number(*arguments[1]) : -1;
-        if (!(count >= 0 && count <= 1e9) ||
-            count != static_cast<double>(static_cast<std::size_t>(count))) {
-            refuse(fFilter, "the count of TopCount or BottomCount must be a whole number from 0");
-        }
-        Rank rank;
-        rank.count = static_cast<std::size_t>(count);
-        rank.top = root->getType() == Expression::kTopCount;
-        if (arguments.size() == 3) {
-            rank.value = compile(arguments[2]);
-        }
-        return rank;
-    }
-
-private:
-    static Step operator_step(LONG kind) {
-        switch (kind) {
-            case Expression::kAnd:
-                return {Step::kAnd};
-            case Expression::kOr:
-                return {Step::kOr};
-            case Expression::kNot:
-                return {Step::kNot};
-            case Expression::kNegate:
-                return {Step::kNegate};
-            default:
-                return {Step::kCompare, 0, 0, kind};
-        }
-    }
-
-    double number(Expression& node) {
-        basekit::Variant value;
-        if (VariantChangeType(value.get(), &node.getValue(), 0, VT_R8) == S_OK) {
-            return value->dblVal;
-        }
-        // A number that stood in for a parameter carries its text as its name.
-        std::string const text = name_of(node);
-        char* end = nullptr;
-        double const parsed = std::strtod(text.c_str(), &end);
-        if (text.empty() || end != text.c_str() + text.size()) {
-            refuse(fFilter, "a number node holds no number");
-        }
-        return parsed;
-    }
-
-    ZELT_o::Member* member(Expression const& node) {
-        if (node.getType() != Expression::kMemberName) {
-            return nullptr;
-        }
-        ZELT_o::Member* found = fCube.findMember(PovaString(name_of(node)));
-        if (found == nullptr) {
-            refuse(fFilter, "the cube has no member " + name_of(node));
-        }
-        return found;
-    }
-
-    Step measure(Expression const& node) {
-        ZELT_o::Member* found = member(node);
-        if (!found->getDimension()->isMeasures()) {
-            refuse(fFilter, name_of(node) + " is a member, not a value: test it with Is");
-        }
-        auto const it = std::find(fMeasures.begin(), fMeasures.end(), found);
-        Step step{Step::kMeasure};
-        step.slot = static_cast<std::size_t>(it - fMeasures.begin());
-        if (it == fMeasures.end()) {
-            fMeasures.push_back(found);
-        }
-        return step;
-    }
-
-    // A dimension, or the current member of one: `[Dim]` or `CurrentMember( [Dim] )`.
-    ZELT_o::Dimension* dimension(Expression& node) {
-        Expression* named = &node;
-        if (node.getType() == Expression::kCurrentMember && node.getExpressions().size() == 1 &&
-            node.getExpressions().front() != nullptr) {
-            named = node.getExpressions().front();
-        }
-        if (named->getType() != Expression::kDimensionName) {
-            return nullptr;
-        }
-        return fCube.findDimension(PovaString(name_of(*named)));
-    }
-
-    // `[Dim] Is [Dim].[Member]` (either way round), `IsAncestor( [Dim].[Member] , [Dim] )`.
-    Step membership(Expression& node, Step::Op op) {
-        std::vector<Expression*> const& children = node.getExpressions();
-        if (children.size() != 2 || children[0] == nullptr || children[1] == nullptr) {
-            refuse(fFilter, "a membership test needs two operands");
-        }
-        ZELT_o::Dimension* tested = dimension(*children[op == Step::kIsMember ? 0 : 1]);
-        ZELT_o::Member* target = member(*children[op == Step::kIsMember ? 1 : 0]);
-        if (op == Step::kIsMember && (tested == nullptr || target == nullptr)) {
-            tested = dimension(*children[1]);
-            target = member(*children[0]);
-        }
-        if (tested == nullptr || target == nullptr) {
-            refuse(fFilter, "a membership test compares a dimension's member with a member");
-        }
-        auto const it = std::find(fOnAxis.begin(), fOnAxis.end(), tested);
-        if (it == fOnAxis.end()) {
-            refuse(fFilter, tested->getName().string() + " is not on the filtered axis");
-        }
-        Step step{op};
-        step.slot = static_cast<std::size_t>(it - fOnAxis.begin());
-        step.member = target;
-        return step;
-    }
-
-    MemCube& fCube;
-    ZELT_o::Filter const& fFilter;
-    std::vector<ZELT_o::Dimension*> const& fOnAxis;
-    std::vector<ZELT_o::Member*>& fMeasures;
-};
-
-bool is_ancestor(ZELT_o::Member const* ancestor, ZELT_o::Member const* member) {
-    for (ZELT_o::Member const* up = member->getParent(); up != nullptr; up = up->getParent()) {
-        if (up == ancestor) {
-            return true;
-        }
-    }
-    return false;
-}
 
 // Whether the level or hierarchy named restricts which members of the dimension are tested.
 bool names_level_or_hierarchy(ZELT_o::Dimension const& dimension, PovaString const& name) {
@@ -322,68 +55,11 @@ struct AxisLines {
     ZELT_o::Member* member(std::size_t tuple, std::size_t position) const {
         return axis.members[tuple * static_cast<std::size_t>(axis.depth) + position];
     }
+    std::span<ZELT_o::Member* const> tuple(std::size_t tuple) const {
+        return {axis.members.data() + tuple * static_cast<std::size_t>(axis.depth),
+                static_cast<std::size_t>(axis.depth)};
+    }
 };
-
-bool compare(LONG kind, double a, double b) {
-    switch (kind) {
-        case Expression::kEqual:
-            return a == b;
-        case Expression::kNotEqual:
-            return a != b;
-        case Expression::kLess:
-            return a < b;
-        case Expression::kLessEqual:
-            return a <= b;
-        case Expression::kGreater:
-            return a > b;
-        default:
-            return a >= b;
-    }
-}
-
-double run(Condition const& condition, std::vector<double>& stack, AxisLines const& lines,
-           std::size_t tuple, std::vector<double> const& measures) {
-    stack.clear();
-    auto pop = [&stack] {
-        double const value = stack.back();
-        stack.pop_back();
-        return value;
-    };
-    for (Step const& step : condition) {
-        switch (step.op) {
-            case Step::kPush:
-                stack.push_back(step.number);
-                break;
-            case Step::kMeasure:
-                stack.push_back(measures[step.slot]);
-                break;
-            case Step::kIsMember:
-                stack.push_back(lines.member(tuple, step.slot) == step.member ? 1 : 0);
-                break;
-            case Step::kIsAncestor:
-                stack.push_back(is_ancestor(step.member, lines.member(tuple, step.slot)) ? 1 : 0);
-                break;
-            case Step::kNot:
-                stack.back() = stack.back() == 0 ? 1 : 0;
-                break;
-            case Step::kNegate:
-                stack.back() = -stack.back();
-                break;
-            case Step::kAnd:
-            case Step::kOr:
-            case Step::kCompare: {
-                double const b = pop();
-                double const a = pop();
-                bool const result = step.op == Step::kAnd  ? a != 0 && b != 0
-                                    : step.op == Step::kOr ? a != 0 || b != 0
-                                                           : compare(step.kind, a, b);
-                stack.push_back(result ? 1 : 0);
-                break;
-            }
-        }
-    }
-    return stack.back();
-}
 
 // The value of each measure for each combination of the filter's members: one query of the
 // cube, the combinations on axis 0 and the measures on axis 1. With a narrowing, a source may
@@ -452,76 +128,6 @@ private:
     bool fNarrowed = false;
 };
 
-// A filter's conditions as a source's measure test, when they read only measures and numbers.
-bool to_measure_test(Condition const& condition, MeasureTest& test) {
-    using Op = MeasureTest::Op;
-    for (Step const& step : condition) {
-        switch (step.op) {
-            case Step::kPush:
-                test.steps.push_back({Op::kNumber, step.number, 0});
-                break;
-            case Step::kMeasure:
-                test.steps.push_back({Op::kMeasure, 0, step.slot});
-                break;
-            case Step::kNot:
-                test.steps.push_back({Op::kNot});
-                break;
-            case Step::kNegate:
-                test.steps.push_back({Op::kNegate});
-                break;
-            case Step::kAnd:
-                test.steps.push_back({Op::kAnd});
-                break;
-            case Step::kOr:
-                test.steps.push_back({Op::kOr});
-                break;
-            case Step::kCompare: {
-                Op const op = step.kind == Expression::kEqual       ? Op::kEqual
-                              : step.kind == Expression::kNotEqual  ? Op::kNotEqual
-                              : step.kind == Expression::kLess      ? Op::kLess
-                              : step.kind == Expression::kLessEqual ? Op::kLessEqual
-                              : step.kind == Expression::kGreater   ? Op::kGreater
-                                                                    : Op::kGreaterEqual;
-                test.steps.push_back({op});
-                break;
-            }
-            case Step::kIsMember:
-            case Step::kIsAncestor:
-                return false;
-        }
-    }
-    return true;
-}
-
-// The test's answer for a tuple without values.
-bool passes_when_empty(MeasureTest const& test) {
-    using Op = MeasureTest::Op;
-    std::vector<double> stack;
-    for (MeasureTest::Step const& step : test.steps) {
-        if (step.op == Op::kNumber || step.op == Op::kMeasure) {
-            stack.push_back(step.op == Op::kNumber ? step.number : 0.0);
-            continue;
-        }
-        if (step.op == Op::kNegate || step.op == Op::kNot) {
-            stack.back() = step.op == Op::kNegate ? -stack.back() : (stack.back() == 0 ? 1 : 0);
-            continue;
-        }
-        double const b = stack.back();
-        stack.pop_back();
-        double const a = stack.back();
-        bool const result = step.op == Op::kAnd         ? a != 0 && b != 0
-                            : step.op == Op::kOr        ? a != 0 || b != 0
-                            : step.op == Op::kEqual     ? a == b
-                            : step.op == Op::kNotEqual  ? a != b
-                            : step.op == Op::kLess      ? a < b
-                            : step.op == Op::kLessEqual ? a <= b
-                            : step.op == Op::kGreater   ? a > b
-                                                        : a >= b;
-        stack.back() = result ? 1 : 0;
-    }
-    return stack.empty() || stack.back() != 0;
-}
-
 // A filter of one result axis, compiled when the query was planned.
 struct PlannedFilter {
     std::vector<std::size_t> positions;     // of the filter's dimensions on the axis
@@ -531,42 +137,6 @@ struct PlannedFilter {
     // What a fact source may leave out of the measure table, when the filter allows it.
     std::optional<Narrowing> narrowing;
 };
-
-// A source may leave out the combinations that fail the filter's conditions only when an empty
-// combination fails them too, for it reads as empty then. It may rank too when the filter ranks
-// last, by one measure, the members of one dimension that it tests all of: then it ranks
-// exactly the combinations the filter ranks.
-std::optional<Narrowing> narrowing_of(PlannedFilter const& filter) {
-    Narrowing narrowing;
-    for (std::size_t i = 0; i < filter.tests.size(); ++i) {
-        if (auto const* condition = std::get_if<Condition>(&filter.tests[i])) {
-            bool const first = narrowing.test.steps.empty();
-            if (!to_measure_test(*condition, narrowing.test)) {
-                return std::nullopt;
-            }
-            if (!first) {
-                narrowing.test.steps.push_back({MeasureTest::Op::kAnd});
-            }
-            continue;
-        }
-        Rank const& rank = std::get<Rank>(filter.tests[i]);
-        bool const negated = rank.value.size() == 2 && rank.value[1].op == Step::kNegate;
-        if (i + 1 != filter.tests.size() || filter.positions.size() != 1 ||
-            !filter.restrictions.front().empty() || rank.value.empty() ||
-            rank.value.front().op != Step::kMeasure || (rank.value.size() != 1 && !negated)) {
-            return std::nullopt;
-        }
-        narrowing.order =
-            Narrowing::Order{rank.value.front().slot, rank.top != negated, rank.count + 1};
-    }
-    if (passes_when_empty(narrowing.test) && !narrowing.test.steps.empty()) {
-        return std::nullopt;
-    }
-    if (narrowing.test.steps.empty() && !narrowing.order) {
-        return std::nullopt;
-    }
-    return narrowing;
-}
 
 // A tuple filter of one result axis: the tuples it lists, by their members' unique names.
 struct PlannedTupleFilter {
@@ -601,26 +171,20 @@ std::optional<PlannedFilter> plan_filter(MemCube& cube, ZELT_o::Filter const& fi
         measuresDimension = measuresDimension || dimensions[i]->isMeasures();
         PovaString const restriction = i < restrictions.size() ? restrictions[i] : PovaString();
         if (!restriction.empty() && !names_level_or_hierarchy(*dimensions[i], restriction)) {
-            refuse(filter, "\"" + restriction.string() + "\" is no level or hierarchy of " +
-                               dimensions[i]->getName().string());
+            refuseFilter(filter, "\"" + restriction.string() + "\" is no level or hierarchy of " +
+                                     dimensions[i]->getName().string());
         }
         planned.restrictions.push_back(restriction);
     }
-    Compiler compiler(cube, filter, onAxis, planned.measures);
-    for (Expression* expression : filter.getExpressions()) {
-        if (std::optional<Rank> rank = compiler.rank(expression)) {
-            planned.tests.emplace_back(std::move(*rank));
-        } else {
-            planned.tests.emplace_back(compiler.compile(expression));
-        }
-    }
+    planned.tests = compileFilter(cube, filter, onAxis, planned.measures);
     if (planned.tests.empty()) {
         return std::nullopt;
     }
     if (measuresDimension && !planned.measures.empty()) {
-        refuse(filter, "a filter on the Measures dimension cannot read a measure");
+        refuseFilter(filter, "a filter on the Measures dimension cannot read a measure");
     }
-    planned.narrowing = narrowing_of(planned);
+    planned.narrowing = narrowingOf(
+        planned.tests, planned.positions.size() == 1 && planned.restrictions.front().empty());
     return planned;
 }
 
@@ -641,25 +205,6 @@ std::optional<PlannedTupleFilter> plan_tuple_filter(ZELT_o::Filter const& filter
             tuple_key(planned.count, [&](std::size_t i) { return names[first + i]; }));
     }
     return planned;
-}
-
-// Whether the ranked combinations (in rank order, the survivors of the filter's conditions),
-// from a measure table narrowed with `order`, are the ones a full table would rank first:
-// every combination the source gave survived, and when it gave as many as it may, the last one
-// kept ranks strictly before the first one dropped and before an empty combination (which is
-// how every combination the source dropped reads), unless conditions exclude those.
-bool ranks_settled(std::vector<std::pair<std::size_t, double>> const& ranked, Rank const& rank,
-                   Narrowing::Order const& order, std::size_t given, std::size_t givenRanked,
-                   bool conditions) {
-    if (given != givenRanked) {
-        return false;
-    }
-    if (rank.count == 0 || given < order.keep) {
-        return true;
-    }
-    auto const before = [&rank](double a, double b) { return rank.top ? a > b : a < b; };
-    double const last = ranked[rank.count - 1].second;
-    return before(last, ranked[rank.count].second) && (conditions || before(last, 0.0));
 }
 
 // Applies the filter's tests to the lines still kept. Returns false, having changed nothing
@@ -707,7 +252,8 @@ bool run_filter(MemCube& cube, PlannedFilter const& filter, Layout const& layout
             for (std::size_t const t : tested) {
                 if (lines.keep[t] != 0) {
                     table.read(combinationOf[t], values);
-                    lines.keep[t] = run(*condition, stack, lines, t, values) != 0 ? 1 : 0;
+                    lines.keep[t] =
+                        evaluate(*condition, stack, lines.tuple(t), values) != 0 ? 1 : 0;
                 }
             }
             continue;
@@ -729,7 +275,7 @@ bool run_filter(MemCube& cube, PlannedFilter const& filter, Layout const& layout
                 double value = 0;
                 if (!rank.value.empty()) {
                     table.read(combination, values);
-                    value = run(rank.value, stack, lines, t, values);
+                    value = evaluate(rank.value, stack, lines.tuple(t), values);
                 }
                 ranked.emplace_back(combination, value);
             }
@@ -740,8 +286,8 @@ bool run_filter(MemCube& cube, PlannedFilter const& filter, Layout const& layout
             });
         }
         if (table.narrowed() && narrowing->order &&
-            !ranks_settled(ranked, rank, *narrowing->order, given.size(), givenRanked,
-                           filter.tests.size() > 1)) {
+            !ranksSettled(ranked, rank, *narrowing->order, given.size(), givenRanked,
+                          filter.tests.size() > 1)) {
             return false;
         }
         std::unordered_set<std::size_t> best;
