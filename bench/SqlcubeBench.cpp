@@ -2,7 +2,8 @@
 // throwaway server): the pivot "months by product category, sliced on Europe", read against
 // BM_SqlcubeScan, one ungrouped sum over the fact table on the same backend. BM_SqlcubeLoad
 // times the loader once. BM_SqlcubeRank reads the parts' revenue in Europe, whole or the ten
-// best (ORDER BY and LIMIT), as a TopCount filter's measure table does. The statement each backend
+// best (ORDER BY and LIMIT), as a TopCount filter's measure table does. BM_SqlcubeMixed: every
+// year, quarter and month by category in Europe, three levels on one axis. The statement each backend
 // ran is written to standard error.
 #include "PostgresCluster.h"
 
@@ -13,6 +14,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -143,6 +145,30 @@ void BM_SqlcubeRank(benchmark::State& state, Backend backend, bool narrowed) {
     state.counters["cells"] = static_cast<double>(cells);
 }
 
+void BM_SqlcubeMixed(benchmark::State& state, Backend backend) {
+    Connection& connection = *database(backend).connection;
+    SqlEngine engine(connection, describeSample());
+    QuerySpec spec = pivot(true);
+    auto const& dates = starschema::dimensions()[starschema::kDate];
+    std::vector<MemberRef> periods;
+    for (auto const& row : dates.rows) {
+        for (std::size_t level = 0; level < 3; ++level) {
+            std::vector<std::string> path(row.begin(), row.begin() + static_cast<long>(level) + 1);
+            if (std::none_of(periods.end() - std::min<long>(3, std::ssize(periods)), periods.end(),
+                             [&](MemberRef const& m) { return m.path == path; })) {
+                periods.push_back({dates.name, dates.levels[level], path});
+            }
+        }
+    }
+    spec.axes[0].nests[0] = periods;
+    spec.axes[0].wholeLevels = {{dates.levels[0], dates.levels[1], dates.levels[2]}};
+    std::size_t cells = 0;
+    for (auto _ : state) {
+        cells = engine.run(spec).cellCount();
+    }
+    state.counters["cells"] = static_cast<double>(cells);
+}
+
 BENCHMARK_CAPTURE(BM_SqlcubeLoad, sqlite, kSqlite)
     ->UseManualTime()
     ->Iterations(1)
@@ -152,6 +178,7 @@ BENCHMARK_CAPTURE(BM_SqlcubePivot, sqlite_lists, kSqlite, false)->Unit(benchmark
 BENCHMARK_CAPTURE(BM_SqlcubePivot, sqlite, kSqlite, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SqlcubeRank, sqlite_whole, kSqlite, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SqlcubeRank, sqlite_best, kSqlite, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SqlcubeMixed, sqlite, kSqlite)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SqlcubeLoad, postgres, kPostgres)
     ->UseManualTime()
     ->Iterations(1)
@@ -162,5 +189,6 @@ BENCHMARK_CAPTURE(BM_SqlcubePivot, postgres, kPostgres, true)->Unit(benchmark::k
 
 BENCHMARK_CAPTURE(BM_SqlcubeRank, postgres_whole, kPostgres, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SqlcubeRank, postgres_best, kPostgres, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SqlcubeMixed, postgres, kPostgres)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -170,12 +170,13 @@ SqlQuery QueryBuilder::build(QuerySpec const& spec) const {
         return column_alias(alias, d) + "." +
                quote(fDescription.dimensions[d].levels[level].column);
     };
-    // The member's condition on the columns of its dimension's table in a subquery, its names
-    // bound.
-    auto const member_condition = [&](std::size_t d, MemberRef const& member) {
+    // The member's condition on the columns of its dimension's table as `alias` ("s" in a
+    // subquery), its names bound.
+    auto const member_condition = [&](std::size_t d, MemberRef const& member,
+                                      char const* alias = "s") {
         std::string text = "(";
         for (std::size_t l = 0; l < member.path.size(); ++l) {
-            text += (l == 0 ? "" : " AND ") + level_column(d, l, "s") + " = " +
+            text += (l == 0 ? "" : " AND ") + level_column(d, l, alias) + " = " +
                     parameters.add(member.path[l]);
         }
         return text + ")";
@@ -218,13 +219,138 @@ SqlQuery QueryBuilder::build(QuerySpec const& spec) const {
                     [](QueryAxis const& axis) { return axis.sort || axis.top || axis.filter; });
     QueryAxis const* single = spec.axes.size() == 1 ? &spec.axes.front() : nullptr;
 
-    // One grouping per combination of the nests' levels.
-    std::vector<std::size_t> choice(nests.size(), 0);
+    std::string from = quote(fDescription.factTable) + " AS f";
+    for (std::size_t d = 0; d < joined.size(); ++d) {
+        if (joined[d]) {
+            DimensionDescription const& dimension = fDescription.dimensions[d];
+            from += " JOIN " + quote(dimension.table) + " AS " + dimension_alias(d) + " ON " +
+                    dimension_alias(d) + "." + quote(dimension.keyColumn) + " = f." +
+                    quote(dimension.factKeyColumn);
+        }
+    }
+    // Slices and member lists restrict the fact keys to those of a subquery on the dimension
+    // table: its conditions run once per dimension row, not once per fact. The slices come
+    // first: one member each, they usually leave the fewest facts to test.
+    auto const restrict_keys = [&](std::string& where, std::size_t d,
+                                   std::string const& conditions) {
+        DimensionDescription const& dimension = fDescription.dimensions[d];
+        std::string const alias = column_alias("s", d);
+        where += (where.empty() ? " WHERE f." : " AND f.") + quote(dimension.factKeyColumn) +
+                 " IN (SELECT " + alias + "." + quote(dimension.keyColumn) + " FROM " +
+                 quote(dimension.table) + " AS " + alias + " WHERE " + conditions + ")";
+    };
+    auto const slice_where = [&] {
+        std::string where;
+        for (std::size_t d = 0; d < fDescription.dimensions.size(); ++d) {
+            std::string conditions;
+            for (std::size_t s = 0; s < slices.size(); ++s) {
+                if (slices[s].first == d && slices[s].second >= 0) {
+                    conditions +=
+                        (conditions.empty() ? "" : " AND ") + member_condition(d, spec.slices[s]);
+                }
+            }
+            if (!conditions.empty()) {
+                restrict_keys(where, d, conditions);
+            }
+        }
+        return where;
+    };
+    // Whether the nest's members of the level select every fact: the all member, or a whole
+    // level.
+    auto const selects_all = [&](Nest const& nest, int level) {
+        return level < 0 || std::find(nest.wholeLevels.begin(), nest.wholeLevels.end(), level) !=
+                                nest.wholeLevels.end();
+    };
+    // The nest's members of the level, as a condition on the columns of its table as `alias`.
+    auto const members_at = [&](Nest const& nest, int level, char const* alias) {
+        std::string any;
+        for (MemberRef const& member : *nest.members) {
+            if (member.path.size() == static_cast<std::size_t>(level) + 1) {
+                any +=
+                    (any.empty() ? "" : " OR ") + member_condition(nest.dimension, member, alias);
+            }
+        }
+        return "(" + any + ")";
+    };
+    std::size_t combinations = 1;
+    for (Nest const& nest : nests) {
+        combinations *= nest.levels.size();
+    }
+
     std::string unioned;
-    for (bool more = true; more;) {
+    if (combinations > 1 && fDialect.hasGroupingSets()) {
+        // One pass over the facts for every combination of levels: GROUPING SETS. A nest's
+        // level number counts its grouped columns; the WHERE takes the facts of every level's
+        // members, so the HAVING keeps the groups of the members asked for.
+        std::string select;
+        std::string sets;
+        std::string where = slice_where();
+        std::string having;
+        std::size_t c = 0;
+        std::vector<std::string> levelOf(nests.size());
+        for (std::size_t n = 0; n < nests.size(); ++n) {
+            Nest const& nest = nests[n];
+            std::string grouped;
+            for (std::size_t l = 0; l < nest.columnCount; ++l, ++c) {
+                std::string const value = level_column(nest.dimension, l);
+                select += (select.empty() ? "" : ", ") + value + " AS " + column_alias("c", c);
+                grouped += " + (1 - GROUPING(" + value + "))";
+            }
+            levelOf[n] = "(-1" + grouped + ")";
+            select += (select.empty() ? "" : ", ") + levelOf[n] + " AS " + column_alias("c", c);
+            ++c;
+            bool const everyFact = std::any_of(nest.levels.begin(), nest.levels.end(),
+                                               [&](int level) { return selects_all(nest, level); });
+            if (!everyFact) {
+                std::string any;
+                for (int const level : nest.levels) {
+                    any += (any.empty() ? "" : " OR ") + members_at(nest, level, "s");
+                }
+                restrict_keys(where, nest.dimension, "(" + any + ")");
+            }
+        }
+        for (std::size_t m = 0; m < measures.size(); ++m) {
+            select += ", " + sum_of(m) + " AS " + column_alias("m", m);
+        }
+        for (std::size_t n = 0; n < nests.size(); ++n) {
+            Nest const& nest = nests[n];
+            std::string kept;
+            for (int const level : nest.levels) {
+                kept += (kept.empty() ? "" : " OR ") + std::string("(") + levelOf[n] + " = " +
+                        std::to_string(level) +
+                        (selects_all(nest, level) ? "" : " AND " + members_at(nest, level, "d")) +
+                        ")";
+            }
+            having += (having.empty() ? "" : " AND ") + std::string("(") + kept + ")";
+        }
+        for (std::vector<std::size_t> choice(nests.size(), 0);;) {
+            std::string set;
+            for (std::size_t n = 0; n < nests.size(); ++n) {
+                for (int l = 0; l <= nests[n].levels[choice[n]]; ++l) {
+                    set += (set.empty() ? "" : ", ") +
+                           level_column(nests[n].dimension, static_cast<std::size_t>(l));
+                }
+            }
+            sets += (sets.empty() ? "" : ", ") + std::string("(") + set + ")";
+            std::size_t n = nests.size();
+            while (n-- > 0 && ++choice[n] == nests[n].levels.size()) {
+                choice[n] = 0;
+            }
+            if (n == static_cast<std::size_t>(-1)) {
+                break;
+            }
+        }
+        if (single != nullptr && single->filter) {
+            having += " AND " + filter_text(*single->filter, sum_of);
+        }
+        unioned = "SELECT " + select + " FROM " + from + where + " GROUP BY GROUPING SETS (" +
+                  sets + ") HAVING " + having;
+    }
+    // Otherwise one grouping per combination of the nests' levels, joined by UNION ALL.
+    std::vector<std::size_t> choice(nests.size(), 0);
+    for (bool more = unioned.empty(); more;) {
         std::string select;
         std::string group;
-        std::string where;
         std::size_t c = 0;
         for (std::size_t n = 0; n < nests.size(); ++n) {
             Nest const& nest = nests[n];
@@ -244,51 +370,12 @@ SqlQuery QueryBuilder::build(QuerySpec const& spec) const {
         for (std::size_t m = 0; m < measures.size(); ++m) {
             select += (select.empty() ? "" : ", ") + sum_of(m) + " AS " + column_alias("m", m);
         }
-        std::string from = quote(fDescription.factTable) + " AS f";
-        for (std::size_t d = 0; d < joined.size(); ++d) {
-            if (joined[d]) {
-                DimensionDescription const& dimension = fDescription.dimensions[d];
-                from += " JOIN " + quote(dimension.table) + " AS " + dimension_alias(d) + " ON " +
-                        dimension_alias(d) + "." + quote(dimension.keyColumn) + " = f." +
-                        quote(dimension.factKeyColumn);
-            }
-        }
-        // Slices and member lists restrict the fact keys to those of a subquery on the
-        // dimension table: its conditions run once per dimension row, not once per fact. The
-        // slices come first: one member each, they usually leave the fewest facts to test.
-        auto const restrict_keys = [&](std::size_t d, std::string const& conditions) {
-            DimensionDescription const& dimension = fDescription.dimensions[d];
-            std::string const alias = column_alias("s", d);
-            where += (where.empty() ? " WHERE f." : " AND f.") + quote(dimension.factKeyColumn) +
-                     " IN (SELECT " + alias + "." + quote(dimension.keyColumn) + " FROM " +
-                     quote(dimension.table) + " AS " + alias + " WHERE " + conditions + ")";
-        };
-        for (std::size_t d = 0; d < fDescription.dimensions.size(); ++d) {
-            std::string conditions;
-            for (std::size_t s = 0; s < slices.size(); ++s) {
-                if (slices[s].first == d && slices[s].second >= 0) {
-                    conditions +=
-                        (conditions.empty() ? "" : " AND ") + member_condition(d, spec.slices[s]);
-                }
-            }
-            if (!conditions.empty()) {
-                restrict_keys(d, conditions);
-            }
-        }
+        std::string where = slice_where();
         for (std::size_t n = 0; n < nests.size(); ++n) {
             int const level = nests[n].levels[choice[n]];
-            std::vector<int> const& whole = nests[n].wholeLevels;
-            if (level < 0 || std::find(whole.begin(), whole.end(), level) != whole.end()) {
-                continue;
+            if (!selects_all(nests[n], level)) {
+                restrict_keys(where, nests[n].dimension, members_at(nests[n], level, "s"));
             }
-            std::string any;
-            for (MemberRef const& member : *nests[n].members) {
-                if (member.path.size() == static_cast<std::size_t>(level) + 1) {
-                    any +=
-                        (any.empty() ? "" : " OR ") + member_condition(nests[n].dimension, member);
-                }
-            }
-            restrict_keys(nests[n].dimension, "(" + any + ")");
         }
         std::string branch = "SELECT " + select + " FROM " + from + where;
         if (!group.empty()) {
