@@ -3,8 +3,8 @@
 // BM_SqlcubeScan, one ungrouped sum over the fact table on the same backend. BM_SqlcubeLoad
 // times the loader once. BM_SqlcubeRank reads the parts' revenue in Europe, whole or the ten
 // best (ORDER BY and LIMIT), as a TopCount filter's measure table does. BM_SqlcubeMixed: every
-// year, quarter and month by category in Europe, three levels on one axis. The statement each backend
-// ran is written to standard error.
+// year, quarter and month by category in Europe, three levels on one axis. The statement each
+// backend ran is written to standard error.
 #include "PostgresCluster.h"
 
 #include <sqlcube/SampleLoader.h>
