@@ -178,4 +178,19 @@ TEST_P(SqlcubeThreads, CancelInterruptsARunningQueryFromAnotherThread) {
     EXPECT_EQ(db->query("SELECT 1").integer(0, 0), 1);
 }
 
+// A SQLite writer waits for another connection's write lock rather than failing at once.
+TEST(SqliteConnectionThreads, AWriterWaitsForAnotherWritersLock) {
+    auto first = freshDatabase(Kind::kSqlite, "busy");
+    first->execute("CREATE TABLE t (x INTEGER)");
+    auto const second = openSqlite(first->path());
+    first->execute("BEGIN IMMEDIATE; INSERT INTO t VALUES (1)");
+    std::thread committer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        first->execute("COMMIT");
+    });
+    EXPECT_NO_THROW(second->execute("INSERT INTO t VALUES (2)"));
+    committer.join();
+    EXPECT_EQ(second->query("SELECT COUNT(*) FROM t").integer(0, 0), 2);
+}
+
 }  // namespace

@@ -99,6 +99,8 @@ private:
 
 class SqliteConnection final : public Connection {
 public:
+    static constexpr int kBusyMilliseconds = 10'000;
+
     SqliteConnection(std::string path, bool create) : fPath(std::move(path)) {
         sqlite3* db = nullptr;
         int const flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
@@ -107,6 +109,9 @@ public:
         if (result != SQLITE_OK) {
             raise(kDatabaseNotOpened, fPath, db != nullptr ? sqlite3_errmsg(db) : "out of memory");
         }
+        // Another process writing the file (a second client making the sample, say) holds its
+        // lock for a while: wait for it rather than fail at once.
+        sqlite3_busy_timeout(fDb.get(), kBusyMilliseconds);
     }
 
     Dialect const& dialect() const override { return sqliteDialect(); }
