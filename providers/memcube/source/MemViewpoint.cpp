@@ -77,16 +77,27 @@ ZELT_o::ViewResultSet* MemViewpoint::query(
     plan.sorts = planSorts(viewpoint(), axes);
     // Cells from a database are computed when first asked for, so that a chunk request can be
     // cancelled while its statement runs. A layout that cannot be computed fails here and now.
-    fPending = nullptr;
     if (fCube->factSource() != nullptr && fCube->canEvaluate(plan.layout)) {
-        fPending = support::adopt(new DeferredResultSet(support::retain(fCube), std::move(plan)));
-        return support::retain(fPending.get()).detach();
+        auto result =
+            support::adopt(new DeferredResultSet(support::retain(fCube), std::move(plan)));
+        replace_pending(result);
+        return result.detach();
     }
-    return computeQuery(*fCube, plan).detach();
+    auto result = computeQuery(*fCube, plan);
+    replace_pending(nullptr);
+    return result.detach();
 }
 
 void MemViewpoint::viewpointChanged() {
-    fPending = nullptr;
+    replace_pending(nullptr);
+}
+
+// The result the pending one replaced is let go outside the lock.
+support::Ref<DeferredResultSet> MemViewpoint::replace_pending(
+    support::Ref<DeferredResultSet> pending) {
+    std::lock_guard const lock(fPendingMutex);
+    std::swap(pending, fPending);
+    return pending;
 }
 
 bool MemViewpoint::isInError() const {
@@ -96,9 +107,8 @@ bool MemViewpoint::isInError() const {
 PovaString MemViewpoint::retrieveLastQuery(
     std::vector<ZELT_o::PropertySpecification>* /*properties*/) {
     FactSource* const source = fCube != nullptr ? fCube->factSource() : nullptr;
-    if (fPending) {
-        fPending->settle();
-        fPending = nullptr;
+    if (auto const pending = replace_pending(nullptr)) {
+        pending->settle();
     }
     return source != nullptr ? PovaString(source->lastQuery()) : PovaString();
 }

@@ -6,6 +6,7 @@
 #include <pova/support/Ref.h>
 #include <provkit/ViewpointBase.h>
 
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -55,11 +56,16 @@ private:
     // another provider, or more dimensions than it keeps track of).
     static std::optional<bool> check_sizes(MemCube& cube, ZELT_o::Viewpoint& viewpoint);
 
+    // Makes `pending` the last query's result; returns the one it replaced.
+    support::Ref<DeferredResultSet> replace_pending(support::Ref<DeferredResultSet> pending);
+
     // The viewpoint's cube when it is memcube's, else null. Not counted: the viewpoint
     // destroys its derived viewpoint whenever its cube changes or goes away.
     MemCube* fCube;
     // The last query's result while its cells are not computed and the viewpoint unchanged.
-    support::Ref<DeferredResultSet> fPending;
+    // Queries may come from several threads.
+    std::mutex fPendingMutex;
+    support::Ref<DeferredResultSet> fPending;  // Guarded by fPendingMutex.
 };
 
 }  // namespace memcube
