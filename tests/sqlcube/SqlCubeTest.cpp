@@ -358,4 +358,31 @@ TEST_P(SqlCubeCancelThreads, CancellingAChunkRequestInterruptsItsStatement) {
     viewpoint->setCube(nullptr, 2, 1);
 }
 
+// Threads reading one result at once wait for one statement; it runs once.
+TEST(SqlCubeThreads, AResultReadFromSeveralThreadsRunsItsStatementOnce) {
+    auto db = sqlcube_test::freshDatabase(sqlcube_test::Kind::kSqlite, "readers");
+    sqlcube::createSampleDatabase(*db, sqlcube_test::kSampleFacts);
+    auto counting = std::make_unique<EndlessWhenArmed>(std::move(db), "");
+    EndlessWhenArmed& connection = *counting;
+    auto const cube = sqlcube::openCube(std::move(counting));
+    auto const viewpoint = support::adopt(createCommonViewpoint());
+    viewpoint->setCube(cube.get(), 2, 1);
+    std::vector<ZELT_o::PropertySpecification> properties;
+    int const before = connection.fQueries;
+    auto const result = support::adopt(viewpoint->query(&properties));
+    std::atomic<LONG> cells{0};
+    testing_support::runTogether(4, [&](int t) {
+        if (t % 2 == 0) {
+            cells += result->getItemCount();
+            return;
+        }
+        memcube_test::CollectingHandler handler;
+        result->requestCellChunks(&handler, 0, 0);
+        cells += static_cast<LONG>(handler.chunks.size()) * result->getItemCount();
+    });
+    EXPECT_EQ(connection.fQueries, before + 1);
+    EXPECT_EQ(cells.load(), 4 * result->getItemCount());
+    viewpoint->setCube(nullptr, 2, 1);
+}
+
 }  // namespace
