@@ -385,4 +385,31 @@ TEST(SqlCubeThreads, AResultReadFromSeveralThreadsRunsItsStatementOnce) {
     viewpoint->setCube(nullptr, 2, 1);
 }
 
+// A fetch whose statement fails raises the failure, a fetch cancelled before it starts runs
+// nothing, and the result is computed when next read.
+TEST(SqlCube, AFailedOrCancelledFetchLeavesTheResultToComputeAgain) {
+    auto db = sqlcube_test::freshDatabase(sqlcube_test::Kind::kSqlite, "refetch");
+    sqlcube::createSampleDatabase(*db, sqlcube_test::kSampleFacts);
+    auto refusing = std::make_unique<EndlessWhenArmed>(std::move(db), "SELECT nosuch FROM nowhere");
+    EndlessWhenArmed& connection = *refusing;
+    auto const cube = sqlcube::openCube(std::move(refusing));
+    auto const viewpoint = support::adopt(createCommonViewpoint());
+    viewpoint->setCube(cube.get(), 2, 1);
+    std::vector<ZELT_o::PropertySpecification> properties;
+    auto const result = support::adopt(viewpoint->query(&properties));
+    connection.fArmed = true;
+    common::SynchronousChunkHandler failing(result.get(), 0, 0);
+    sqlcube_test::expectError(sqlcube::kStatementRefused, [&] { failing.StartFetch(); });
+    connection.fArmed = false;
+    int const before = connection.fQueries;
+    common::SynchronousChunkHandler cancelled(result.get(), 0, 0);
+    cancelled.CancelChunks();
+    cancelled.StartFetch();
+    EXPECT_EQ(cancelled.GetChunk(), nullptr);
+    EXPECT_EQ(connection.fQueries, before);
+    EXPECT_LT(result->getMinimum(), result->getMaximum());
+    EXPECT_EQ(connection.fQueries, before + 1);
+    viewpoint->setCube(nullptr, 2, 1);
+}
+
 }  // namespace
