@@ -307,26 +307,44 @@ private:
     std::string fEndless;
 };
 
+// A viewpoint on the sample in a fresh database, behind EndlessWhenArmed.
+struct ViewedSample {
+    ViewedSample(sqlcube_test::Kind kind, std::string const& name, std::string endless) {
+        auto db = sqlcube_test::freshDatabase(kind, name);
+        sqlcube::createSampleDatabase(*db, sqlcube_test::kSampleFacts);
+        auto wrapped = std::make_unique<EndlessWhenArmed>(std::move(db), std::move(endless));
+        connection = wrapped.get();
+        cube = sqlcube::openCube(std::move(wrapped));
+        viewpoint->setCube(cube.get(), 2, 1);
+    }
+    ~ViewedSample() { viewpoint->setCube(nullptr, 2, 1); }
+    ViewedSample(ViewedSample const&) = delete;
+    ViewedSample& operator=(ViewedSample const&) = delete;
+
+    support::Ref<ZELT_o::ViewResultSet> query() {
+        return support::adopt(viewpoint->query(&properties));
+    }
+
+    EndlessWhenArmed* connection = nullptr;  // Owned by the cube.
+    support::Ref<memcube::MemCube> cube;
+    support::Ref<ZELT_o::Viewpoint> viewpoint = support::adopt(createCommonViewpoint());
+    std::vector<ZELT_o::PropertySpecification> properties;
+};
+
 class SqlCubeCancelThreads : public sqlcube_test::Backend {};
 SQLCUBE_ON_BOTH_BACKENDS(SqlCubeCancelThreads);
 
 // A client cancelling its chunk request from another thread interrupts the statement the
 // request waits on; the request delivers nothing, and the next one is answered.
 TEST_P(SqlCubeCancelThreads, CancellingAChunkRequestInterruptsItsStatement) {
-    auto db = sqlcube_test::freshDatabase(GetParam(), "cancel");
-    sqlcube::createSampleDatabase(*db, sqlcube_test::kSampleFacts);
-    auto endless = std::make_unique<EndlessWhenArmed>(
-        std::move(db), GetParam() == sqlcube_test::Kind::kSqlite
-                           ? "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) "
-                             "SELECT COUNT(*) FROM n"
-                           : "SELECT pg_sleep(600)");
-    EndlessWhenArmed& connection = *endless;
-    auto const cube = sqlcube::openCube(std::move(endless));
-    auto const viewpoint = support::adopt(createCommonViewpoint());
-    viewpoint->setCube(cube.get(), 2, 1);
-    std::vector<ZELT_o::PropertySpecification> properties;
+    ViewedSample sample(GetParam(), "cancel",
+                        GetParam() == sqlcube_test::Kind::kSqlite
+                            ? "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) "
+                              "SELECT COUNT(*) FROM n"
+                            : "SELECT pg_sleep(600)");
+    EndlessWhenArmed& connection = *sample.connection;
     connection.fArmed = true;
-    auto result = support::adopt(viewpoint->query(&properties));
+    auto result = sample.query();
     common::SynchronousChunkHandler handler(result.get(), 0, 0);
     auto const start = std::chrono::steady_clock::now();
     std::atomic<bool> fetched{false};
@@ -346,30 +364,23 @@ TEST_P(SqlCubeCancelThreads, CancellingAChunkRequestInterruptsItsStatement) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
     // The statement runs when the result is first read, or its text asked for.
     connection.fArmed = false;
-    viewpoint->dropLastQuery();
+    sample.viewpoint->dropLastQuery();
     int const before = connection.fQueries;
-    result = support::adopt(viewpoint->query(&properties));
+    result = sample.query();
     EXPECT_EQ(connection.fQueries, before);
-    EXPECT_NE(viewpoint->retrieveLastQuery(&properties).string().find("GROUP BY"),
+    EXPECT_NE(sample.viewpoint->retrieveLastQuery(&sample.properties).string().find("GROUP BY"),
               std::string::npos);
     EXPECT_EQ(connection.fQueries, before + 1);
     EXPECT_GT(result->getItemCount(), 0);
     EXPECT_EQ(connection.fQueries, before + 1);
-    viewpoint->setCube(nullptr, 2, 1);
 }
 
 // Threads reading one result at once wait for one statement; it runs once.
 TEST(SqlCubeThreads, AResultReadFromSeveralThreadsRunsItsStatementOnce) {
-    auto db = sqlcube_test::freshDatabase(sqlcube_test::Kind::kSqlite, "readers");
-    sqlcube::createSampleDatabase(*db, sqlcube_test::kSampleFacts);
-    auto counting = std::make_unique<EndlessWhenArmed>(std::move(db), "");
-    EndlessWhenArmed& connection = *counting;
-    auto const cube = sqlcube::openCube(std::move(counting));
-    auto const viewpoint = support::adopt(createCommonViewpoint());
-    viewpoint->setCube(cube.get(), 2, 1);
-    std::vector<ZELT_o::PropertySpecification> properties;
+    ViewedSample sample(sqlcube_test::Kind::kSqlite, "readers", "");
+    EndlessWhenArmed& connection = *sample.connection;
     int const before = connection.fQueries;
-    auto const result = support::adopt(viewpoint->query(&properties));
+    auto const result = sample.query();
     std::atomic<LONG> cells{0};
     testing_support::runTogether(4, [&](int t) {
         if (t % 2 == 0) {
@@ -382,21 +393,14 @@ TEST(SqlCubeThreads, AResultReadFromSeveralThreadsRunsItsStatementOnce) {
     });
     EXPECT_EQ(connection.fQueries, before + 1);
     EXPECT_EQ(cells.load(), 4 * result->getItemCount());
-    viewpoint->setCube(nullptr, 2, 1);
 }
 
 // A fetch whose statement fails raises the failure, a fetch cancelled before it starts runs
 // nothing, and the result is computed when next read.
 TEST(SqlCube, AFailedOrCancelledFetchLeavesTheResultToComputeAgain) {
-    auto db = sqlcube_test::freshDatabase(sqlcube_test::Kind::kSqlite, "refetch");
-    sqlcube::createSampleDatabase(*db, sqlcube_test::kSampleFacts);
-    auto refusing = std::make_unique<EndlessWhenArmed>(std::move(db), "SELECT nosuch FROM nowhere");
-    EndlessWhenArmed& connection = *refusing;
-    auto const cube = sqlcube::openCube(std::move(refusing));
-    auto const viewpoint = support::adopt(createCommonViewpoint());
-    viewpoint->setCube(cube.get(), 2, 1);
-    std::vector<ZELT_o::PropertySpecification> properties;
-    auto const result = support::adopt(viewpoint->query(&properties));
+    ViewedSample sample(sqlcube_test::Kind::kSqlite, "refetch", "SELECT nosuch FROM nowhere");
+    EndlessWhenArmed& connection = *sample.connection;
+    auto const result = sample.query();
     connection.fArmed = true;
     common::SynchronousChunkHandler failing(result.get(), 0, 0);
     sqlcube_test::expectError(sqlcube::kStatementRefused, [&] { failing.StartFetch(); });
@@ -409,7 +413,6 @@ TEST(SqlCube, AFailedOrCancelledFetchLeavesTheResultToComputeAgain) {
     EXPECT_EQ(connection.fQueries, before);
     EXPECT_LT(result->getMinimum(), result->getMaximum());
     EXPECT_EQ(connection.fQueries, before + 1);
-    viewpoint->setCube(nullptr, 2, 1);
 }
 
 }  // namespace
